@@ -2,6 +2,7 @@
 #include "presets/preset_system_effect.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
 #include "host/aeffeditor.h"
