@@ -162,7 +162,9 @@ TEST_F(Conformance, ParametersListAndDisplay) {
         {"dummy", "", ""},            {"resvd-vid", "", ""}};
     for (int i = 0; i < 26; ++i) {
         EXPECT_EQ(instance.paramName(i), expected[i][0]);
-        if (expected[i][1]) EXPECT_EQ(instance.paramDisplay(i), expected[i][1]) << i;
+        if (expected[i][1]) {
+            EXPECT_EQ(instance.paramDisplay(i), expected[i][1]) << i;
+        }
         EXPECT_EQ(instance.paramLabel(i), expected[i][2]) << i;
     }
     EXPECT_EQ(instance.paramDisplay(3).substr(0, 3), "199");  // 0.7237 is about 200 ms

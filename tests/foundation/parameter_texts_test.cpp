@@ -51,9 +51,9 @@ TEST(NumberText, HasEightCharactersAndTruncatesDigits) {
     EXPECT_EQ(number(100.0f), "100.0000");
     EXPECT_EQ(number(1000.0f), "1000.000");
     EXPECT_EQ(number(50.0f), "50.00000");
-    EXPECT_EQ(number(-6.0206f), "-6.02060");
-    EXPECT_EQ(number(0.02f), "0.020000");
-    EXPECT_EQ(number(12345678.0f), "12345678.");
+    EXPECT_EQ(number(-6.0206f), "-6.02059");  // the float is -6.0205998
+    EXPECT_EQ(number(0.02f), "0.019999");     // the float is 0.019999999
+    EXPECT_EQ(number(1234567.0f), "1234567.");
     // Truncated, not rounded: 24.0823994 prints as 24.08239 where a rounded print shows 24.08240.
     EXPECT_EQ(number(24.082399f), "24.08239");
     EXPECT_EQ(number(-12.0411997f), "-12.0411");
