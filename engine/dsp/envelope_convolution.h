@@ -1,0 +1,56 @@
+// Convolution of the transient window maxima with the N-tap bell kernel, for both channels, as
+// e[n] = Σ_{j=0}^{N-1} κ[j]·w[n-N+1-j]. Two interchangeable engines: direct sums (cheaper for short
+// windows) and FFT overlap-add with block length N and transform length 2N.
+#pragma once
+
+#include <array>
+
+#include "engine/dsp/complex_fft.h"
+#include "engine/dsp/rate_config.h"
+#include "engine/dsp/stereo.h"
+
+namespace zarpa::dsp {
+
+// κ[i] = sinc main lobe at θ_i = -π + i·2π/(N-1), normalised to sum 1. n in 2..256.
+void buildTransientKernel(int n, double* kernel);
+
+// Audio thread only; configure and reset run under the instance lock.
+class DirectConvolution {
+public:
+    void configure(const double* kernel, int n);
+    void reset();
+    Stereo push(Stereo w);
+
+private:
+    std::array<double, kMaxWindow> kernel_{};
+    // History of 2N pairs stored twice (at p and p + 2N) so the newest 2N are contiguous.
+    std::array<Stereo, 4 * kMaxWindow> history_{};
+    int n_ = 1;
+    int position_ = 0;
+};
+
+// Audio thread only; configure and reset run under the instance lock.
+class FftConvolution {
+public:
+    void configure(const double* kernel, int n);
+    void reset();
+    Stereo push(Stereo w);
+
+private:
+    static constexpr int kMaxTransform = 2 * kMaxWindow;
+
+    void convolveBlock();
+
+    ComplexFft fft_;
+    // Left channel in the real parts, right channel in the imaginary parts: the kernel is real, so one
+    // complex convolution carries both channels without mixing them.
+    std::array<double, kMaxTransform> blockRe_{}, blockIm_{};        // inputs of the current block
+    std::array<double, kMaxTransform> resultRe_{}, resultIm_{};      // convolved block, 2N values
+    std::array<double, kMaxWindow> overlapRe_{}, overlapIm_{};       // tail of the previous block
+    std::array<double, kMaxTransform> spectrumRe_{}, spectrumIm_{};  // kernel transform / 2N
+    int n_ = 1;
+    int fill_ = 0;
+    int output_ = 0;
+};
+
+}  // namespace zarpa::dsp

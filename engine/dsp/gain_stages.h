@@ -1,0 +1,47 @@
+// The small gain stages of the kernel: the drive/output gain glide and the slow leveller.
+#pragma once
+
+#include "engine/dsp/one_pole.h"
+#include "engine/dsp/stereo.h"
+
+namespace zarpa::dsp {
+
+// A gain gliding towards its target with a 30 Hz one-pole. Audio thread only.
+class GainGlide {
+public:
+    void setCoefficient(double k) { k_ = k; }
+    void reset(double target) { value_ = target; }
+    double value() const { return value_; }
+
+    double step(double target) {
+        value_ = flushDenormal(onePoleStep(value_, target, k_));
+        return value_;
+    }
+
+private:
+    double value_ = 1.0;
+    double k_ = 0.0;
+};
+
+// Pulls the one-second average of the driven peak level down to the threshold T. Audio thread only.
+class Leveller {
+public:
+    void setCoefficient(double k) { k_ = k; }
+    void reset() { average_ = kPeakFloor; }
+
+    // driven: the input times the drive gain. Returns the leveller gain.
+    double step(Stereo driven, double threshold, bool off) {
+        const double l = driven.l < 0 ? -driven.l : driven.l;
+        const double r = driven.r < 0 ? -driven.r : driven.r;
+        double a = l > r ? l : r;
+        if (a < kPeakFloor) a = kPeakFloor;
+        average_ = onePoleStep(average_, a, k_);
+        return off || threshold >= average_ ? 1.0 : threshold / average_;
+    }
+
+private:
+    double average_ = kPeakFloor;
+    double k_ = 0.0;
+};
+
+}  // namespace zarpa::dsp

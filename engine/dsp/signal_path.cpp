@@ -1,0 +1,148 @@
+// The limiter and calibration kernels, in signal order, and the set-up of every stage.
+#include "engine/dsp/signal_path.h"
+
+#include <cmath>
+
+namespace zarpa::dsp {
+
+namespace {
+
+// Input magnitudes are limited to this (about +400 dBFS): anything louder is garbage, and the limit
+// keeps every product and square of the path finite in the 64-bit entry too.
+constexpr double kInputLimit = 1e20;
+
+// A non-finite input sample counts as silence: one NaN would otherwise stay in the followers, the
+// leveller average and the envelope for good.
+inline double sanitize(double x) {
+    if (std::fabs(x) <= kInputLimit) return x;
+    if (!std::isfinite(x)) return 0.0;
+    return x > 0 ? kInputLimit : -kInputLimit;
+}
+
+// Limits to [-1, +1]; passes values inside unchanged up to the formula's rounding.
+inline double clip(double y) { return (std::fabs(y + 1.0) - std::fabs(y - 1.0)) / 2.0; }
+
+// The gain-reduction display value under the AttShow mask: (Z·(g/Z))·g_lev for all three bits.
+inline double displayGain(int mask, double z, double g, double leveller) {
+    const double followers = (mask & 1) ? z : 1.0;
+    const double envelope = (mask & 2) ? g / z : 1.0;
+    const double level = (mask & 4) ? leveller : 1.0;
+    return followers * envelope * level;
+}
+
+}  // namespace
+
+SignalPath::SignalPath(const RateConfig& config, double releaseMs)
+    : dry_(kMaxLookAhead + kPreDelay), lookAhead_(kMaxLookAhead) {
+    setRate(config, releaseMs, 0);
+    reset(1.0, 1.0);
+}
+
+void SignalPath::setRate(const RateConfig& config, double releaseMs, int noiseShapeStep) {
+    config_ = config;
+    const double fs = config.fs;
+    dry_.setLength(config.latency());
+    lookAhead_.setLength(config.lookAhead);
+    detector_.setLookAhead(config.lookAhead);
+    gain_.configure(config.window, config.envelopeDelay);
+    followerCoefficients_.setRelease(releaseMs, fs);
+    followerCoefficients_.setAttack(fs);
+    requantizer_.selectShape(noiseShapeStep, config.rate);
+    const double glide = 1.0 - std::exp(-188.49555921538757 / fs);  // 2π·30 Hz
+    drive_.setCoefficient(glide);
+    output_.setCoefficient(glide);
+    leveller_.setCoefficient(onePoleCoefficient(1000.0, fs));
+    requantizer_.setAutoblackCoefficient(onePoleCoefficient(10.0, fs));
+    meters_.setMeanSquareCoefficient(1.0 - std::pow(0.01, 1000.0 / (fs * 600.0)));  // -40 dB in 600 ms
+}
+
+void SignalPath::setWindow(const RateConfig& config) {
+    config_ = config;
+    gain_.configure(config.window, config.envelopeDelay);
+}
+
+void SignalPath::reset(double driveTarget, double outputTarget) {
+    dither_.reset();
+    calibration_.reset();
+    meters_.reset();
+    requantizer_.reset();
+    drive_.reset(driveTarget);
+    output_.reset(outputTarget);
+    leveller_.reset();
+    dry_.reset();
+    detector_.reset();
+    lookAhead_.reset();
+    gain_.reset();
+}
+
+template <typename T>
+void SignalPath::processLimiter(const T* inL, const T* inR, T* outL, T* outR, int frames, const BlockSettings& s) {
+    const double outputTarget = s.autoOut ? 1.0 / s.driveTarget : s.outputTarget;
+    const double inputMeterGain = s.postMeter ? 1.0 : drive_.value();
+    for (int i = 0; i < frames; ++i) {
+        const Stereo x{sanitize(static_cast<double>(inL[i])), sanitize(static_cast<double>(inR[i]))};
+
+        // Gain glides.
+        const double drive = drive_.step(s.driveTarget);
+        const double output = output_.step(outputTarget);
+
+        // Dry delay: the raw input, aligned with the output, for bypass and the input meters.
+        const Stereo dry = dry_.exchange(x);
+
+        // Leveller.
+        const Stereo driven{x.l * drive, x.r * drive};
+        const double level = leveller_.step(driven, s.levellerThreshold, s.levellerOff);
+        const Stereo u{level * driven.l, level * driven.r};
+
+        // Peak detector.
+        const DetectorOutput detected = detector_.step(u, s.oversample, s.link);
+
+        // Look-ahead delay: v is u delayed by L + 31 samples.
+        const Stereo v = lookAhead_.exchange(detected.delayed);
+
+        // Gain computer.
+        const GainOutput g = gain_.step(detected.detector, detected.lookAhead, s.transientMix,
+                                        followerCoefficients_, s.twoStageFollowers);
+
+        // Power: the limited signal, or the dry input with the same delay.
+        Stereo y = dry;
+        Stereo display{1.0, 1.0};
+        if (s.power) {
+            y = {g.gain.l * v.l * output, g.gain.r * v.r * output};
+            display = {displayGain(s.attShow, g.follower.l, g.gain.l, level),
+                       displayGain(s.attShow, g.follower.r, g.gain.r, level)};
+        }
+
+        // Meters.
+        meters_.input({dry.l * inputMeterGain, dry.r * inputMeterGain});
+        meters_.gainReduction(display);
+        meters_.output(y, s.meterOversample);
+
+        // Requantizer.
+        if (s.quantize) y = requantizer_.step(y, s.quantizerScale, s.autoblack, dither_);
+
+        // Clip and store, right first: with one output buffer for both, the left result stays.
+        outR[i] = static_cast<T>(clip(y.r));
+        outL[i] = static_cast<T>(clip(y.l));
+    }
+}
+
+template <typename T>
+void SignalPath::processCalibration(T* outL, T* outR, int frames, CalibrationMode mode, double level) {
+    for (int i = 0; i < frames; ++i) {
+        const Stereo y = calibration_.step(mode, level, dither_);
+        if (mode != CalibrationMode::Right) meters_.noiseChannel(0, y.l); else meters_.silentChannel(0);
+        if (mode != CalibrationMode::Left) meters_.noiseChannel(1, y.r); else meters_.silentChannel(1);
+        outR[i] = static_cast<T>(y.r);
+        outL[i] = static_cast<T>(y.l);
+    }
+}
+
+template void SignalPath::processLimiter<float>(const float*, const float*, float*, float*, int,
+                                                const BlockSettings&);
+template void SignalPath::processLimiter<double>(const double*, const double*, double*, double*, int,
+                                                 const BlockSettings&);
+template void SignalPath::processCalibration<float>(float*, float*, int, CalibrationMode, double);
+template void SignalPath::processCalibration<double>(double*, double*, int, CalibrationMode, double);
+
+}  // namespace zarpa::dsp

@@ -1,0 +1,78 @@
+// The whole per-sample signal path of one instance: every stage, its rate-dependent coefficients and
+// the two kernels (limiter and calibration noise), shared by the 32-bit and 64-bit entries.
+#pragma once
+
+#include "engine/dsp/calibration_noise.h"
+#include "engine/dsp/gain_computer.h"
+#include "engine/dsp/gain_stages.h"
+#include "engine/dsp/meters.h"
+#include "engine/dsp/peak_detector.h"
+#include "engine/dsp/rate_config.h"
+#include "engine/dsp/requantizer.h"
+#include "engine/dsp/stereo_delay.h"
+
+namespace zarpa::dsp {
+
+// The parameter values one block runs with, loaded once at its start.
+struct BlockSettings {
+    double driveTarget = 1.0;
+    double outputTarget = 1.0;
+    bool autoOut = false;
+    double levellerThreshold = 1.0;
+    bool levellerOff = true;
+    bool oversample = false;
+    double link = 1.0;
+    bool twoStageFollowers = false;
+    double transientMix = 0.02;
+    bool power = true;
+    int attShow = 7;  // bit 1: followers' share, bit 2: transient envelope's share, bit 4: leveller's
+    bool postMeter = false;
+    bool meterOversample = false;
+    bool quantize = false;
+    double quantizerScale = 32768.0;  // h = 2^(bits-1)
+    bool autoblack = false;
+};
+
+// Not thread-safe: everything runs on the audio thread or under the instance lock.
+class SignalPath {
+public:
+    // Every buffer at full capacity, set up for config, then reset with unity gains.
+    SignalPath(const RateConfig& config, double releaseMs);
+
+    // Rate change: lengths, every rate-dependent coefficient, the transient kernel and the
+    // noise-shaping taps for noiseShapeStep. Follow with reset().
+    void setRate(const RateConfig& config, double releaseMs, int noiseShapeStep);
+    // Window change (transient shape): N, M and the transient kernel. Follow with reset().
+    void setWindow(const RateConfig& config);
+    void setReleaseMs(double releaseMs) { followerCoefficients_.setRelease(releaseMs, config_.fs); }
+    void selectNoiseShape(int step) { requantizer_.selectShape(step, config_.rate); }
+
+    // Every state back to its start; the gain glides start at their targets.
+    void reset(double driveTarget, double outputTarget);
+
+    template <typename T>
+    void processLimiter(const T* inL, const T* inR, T* outL, T* outR, int frames, const BlockSettings& s);
+    template <typename T>
+    void processCalibration(T* outL, T* outR, int frames, CalibrationMode mode, double level);
+
+    const RateConfig& config() const { return config_; }
+    MeterAccumulator& meters() { return meters_; }
+    double smoothedDrive() const { return drive_.value(); }
+
+private:
+    RateConfig config_;
+    FollowerCoefficients followerCoefficients_;
+    GainGlide drive_;
+    GainGlide output_;
+    StereoDelay dry_;
+    Leveller leveller_;
+    PeakDetector detector_;
+    StereoDelay lookAhead_;
+    GainComputer gain_;
+    MeterAccumulator meters_;
+    DitherGenerator dither_;
+    Requantizer requantizer_;
+    CalibrationNoise calibration_;
+};
+
+}  // namespace zarpa::dsp

@@ -1,0 +1,11 @@
+// One stereo sample pair: the unit every stage of the signal path steps with.
+#pragma once
+
+namespace zarpa::dsp {
+
+struct Stereo {
+    double l = 0.0;
+    double r = 0.0;
+};
+
+}  // namespace zarpa::dsp

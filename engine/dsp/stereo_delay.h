@@ -1,0 +1,42 @@
+// A stereo delay line of fixed capacity whose length is chosen at configuration.
+#pragma once
+
+#include <vector>
+
+#include "engine/dsp/stereo.h"
+
+namespace zarpa::dsp {
+
+// Audio thread only; setLength and reset run under the instance lock.
+class StereoDelay {
+public:
+    explicit StereoDelay(int capacity) : buffer_(static_cast<std::size_t>(capacity)) {}
+
+    // length in 1..capacity (limited to it).
+    void setLength(int length) {
+        const int capacity = static_cast<int>(buffer_.size());
+        length_ = length < 1 ? 1 : length > capacity ? capacity : length;
+        if (position_ >= length_) position_ = 0;
+    }
+    int length() const { return length_; }
+
+    void reset() {
+        for (Stereo& s : buffer_) s = Stereo{};
+        position_ = 0;
+    }
+
+    // Returns the pair written `length` steps earlier and stores x in its place.
+    Stereo exchange(Stereo x) {
+        const Stereo out = buffer_[static_cast<std::size_t>(position_)];
+        buffer_[static_cast<std::size_t>(position_)] = x;
+        if (++position_ == length_) position_ = 0;
+        return out;
+    }
+
+private:
+    std::vector<Stereo> buffer_;
+    int length_ = 1;
+    int position_ = 0;
+};
+
+}  // namespace zarpa::dsp

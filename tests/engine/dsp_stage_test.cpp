@@ -1,0 +1,279 @@
+// The signal path's stages checked against brute-force oracles and the figures of the design.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <vector>
+
+#include "engine/dsp/calibration_noise.h"
+#include "engine/dsp/envelope_convolution.h"
+#include "engine/dsp/half_sample_interpolator.h"
+#include "engine/dsp/noise_shape_taps.h"
+#include "engine/dsp/one_pole.h"
+#include "engine/dsp/peak_detector.h"
+#include "engine/dsp/rate_config.h"
+#include "engine/dsp/release_followers.h"
+#include "engine/dsp/requantizer.h"
+#include "engine/dsp/sliding_max.h"
+#include "engine/dsp/transient_envelope.h"
+#include "tests/engine/engine_test_support.h"
+
+using namespace zarpa::dsp;
+
+TEST(SlidingMax, EqualsTheBruteForceMaximumForEveryWindowLength) {
+    // Values span far beyond the old finite sentinel (1e10) to catch a walk that runs past the root.
+    std::vector<double> values = enginetest::noise(6000, 1.0, 7);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        values[i] = std::fabs(values[i]);
+        if (i % 97 == 0) values[i] *= 1e15;
+    }
+    for (int window : {1, 2, 3, 8, 100, 256, 512}) {
+        SlidingMax tree(512);
+        tree.setWindow(window);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            double expected = 0.0;  // an empty window reads 0
+            for (std::size_t j = i + 1 > static_cast<std::size_t>(window) ? i + 1 - window : 0; j <= i; ++j)
+                expected = std::max(expected, values[j]);
+            ASSERT_EQ(tree.push(values[i]), expected) << "window " << window << " sample " << i;
+        }
+    }
+}
+
+TEST(TransientKernel, IsANormalisedSymmetricBellWithTheDocumentedEightTapProfile) {
+    for (int n : {8, 16, 32, 64, 128, 256}) {
+        std::vector<double> k(static_cast<std::size_t>(n));
+        buildTransientKernel(n, k.data());
+        double sum = 0.0;
+        for (int i = 0; i < n; ++i) {
+            sum += k[static_cast<std::size_t>(i)];
+            EXPECT_NEAR(k[static_cast<std::size_t>(i)], k[static_cast<std::size_t>(n - 1 - i)], 1e-15);
+            EXPECT_GE(k[static_cast<std::size_t>(i)], 0.0);
+        }
+        EXPECT_NEAR(sum, 1.0, 1e-14);
+    }
+    std::array<double, 8> k{};
+    buildTransientKernel(8, k.data());
+    const double cumulative[] = {0.0854, 0.263, 0.5, 0.737, 0.9146, 1.0};
+    double sum = 0.0;
+    for (int i = 0; i < 6; ++i) {
+        sum += k[static_cast<std::size_t>(i + 1)];
+        EXPECT_NEAR(sum, cumulative[i], 5e-4);
+    }
+}
+
+TEST(EnvelopeConvolution, DirectAndFftEnginesMatchTheDefiningSum) {
+    for (int n : {8, 16, 32, 64, 256}) {
+        std::vector<double> kernel(static_cast<std::size_t>(n));
+        buildTransientKernel(n, kernel.data());
+        const std::vector<double> wl = enginetest::noise(5 * static_cast<std::size_t>(n) + 3, 2.0, 1);
+        const std::vector<double> wr = enginetest::noise(wl.size(), 0.5, 2);
+        DirectConvolution direct;
+        FftConvolution fft;
+        direct.configure(kernel.data(), n);
+        fft.configure(kernel.data(), n);
+        for (std::size_t t = 0; t < wl.size(); ++t) {
+            // e[t] = Σ_j κ[j]·w[t-N+1-j], w before the start being 0
+            double el = 0.0, er = 0.0;
+            for (int j = 0; j < n; ++j) {
+                const long idx = static_cast<long>(t) - n + 1 - j;
+                if (idx < 0) continue;
+                el += kernel[static_cast<std::size_t>(j)] * wl[static_cast<std::size_t>(idx)];
+                er += kernel[static_cast<std::size_t>(j)] * wr[static_cast<std::size_t>(idx)];
+            }
+            const Stereo d = direct.push({wl[t], wr[t]});
+            const Stereo f = fft.push({wl[t], wr[t]});
+            ASSERT_NEAR(d.l, el, 1e-13) << n << " " << t;
+            ASSERT_NEAR(d.r, er, 1e-13) << n << " " << t;
+            ASSERT_NEAR(f.l, el, 1e-13) << n << " " << t;
+            ASSERT_NEAR(f.r, er, 1e-13) << n << " " << t;
+        }
+    }
+}
+
+TEST(TransientEnvelope, AnIsolatedPeakGivesTheSymmetricProfileCentredOnTheOutputInstant) {
+    // Rate class 0, "hard": N = 8, L = 128, M = 114. The output at step n carries the detector value of
+    // step n - L, so a peak entered at step k0 must be covered from k0 + L - 1 to k0 + L + 1.
+    TransientEnvelope envelope;
+    envelope.configure(8, 114);
+    const int k0 = 40, lookAhead = 128;
+    std::vector<double> p;
+    for (int n = 0; n < 300; ++n) p.push_back(envelope.step(Stereo{n == k0 ? 1.0 : 0.0, 0.0}).l);
+    const int centre = k0 + lookAhead;
+    const double profile[] = {0.0854, 0.263, 0.5, 0.737, 0.9146, 1.0, 1.0, 1.0,
+                              0.9146, 0.737, 0.5, 0.263, 0.0854};
+    for (int i = 0; i < 13; ++i) EXPECT_NEAR(p[static_cast<std::size_t>(centre - 6 + i)], profile[i], 5e-4) << i;
+    EXPECT_NEAR(p[static_cast<std::size_t>(centre - 7)], 0.0, 1e-12);
+    EXPECT_NEAR(p[static_cast<std::size_t>(centre + 7)], 0.0, 1e-12);
+}
+
+TEST(HalfSampleInterpolator, GivesTheDocumentedImpulseAndQuarterRateValues) {
+    HalfSampleInterpolator impulse;
+    std::vector<double> half, centre;
+    for (int n = 0; n < 70; ++n) {
+        impulse.push({n == 0 ? 1.0 : 0.0, 0.0});
+        half.push_back(impulse.halfSample().l);
+        centre.push_back(impulse.centre().l);
+    }
+    EXPECT_EQ(centre[31], 1.0);
+    EXPECT_NEAR(half[31], 2 * 0.3178658799033, 1e-15);  // the point just before the sample
+    EXPECT_NEAR(half[32], 2 * 0.3178658799033, 1e-15);  // and just after it
+    double sum = 0.0;
+    for (int n = 0; n < 64; ++n) sum += half[static_cast<std::size_t>(n)];
+    EXPECT_NEAR(sum, 0.99999973, 1e-8);
+
+    // A quarter-rate sine at 45°: samples ±0.7071, the half-sample points reach the true peak 1.0.
+    HalfSampleInterpolator sine;
+    double peak = 0.0;
+    for (int n = 0; n < 200; ++n) {
+        sine.push({std::sin(std::numbers::pi / 2 * n + std::numbers::pi / 4), 0.0});
+        if (n > 64) peak = std::max(peak, std::fabs(sine.halfSample().l));
+    }
+    EXPECT_NEAR(peak, 1.0, 0.002);
+}
+
+namespace {
+
+std::vector<DetectorOutput> detect(const std::vector<double>& l, const std::vector<double>& r, bool oversample,
+                                   double link) {
+    PeakDetector detector;
+    detector.setLookAhead(128);
+    detector.reset();
+    std::vector<DetectorOutput> out;
+    for (std::size_t i = 0; i < l.size(); ++i) out.push_back(detector.step({l[i], r[i]}, oversample, link));
+    return out;
+}
+
+}  // namespace
+
+TEST(PeakDetector, ReportsAFullScaleSampleExactlyAndItsHalfSampleNeighboursWithTheMargin) {
+    std::vector<double> l(400, 0.0), silent(400, 0.0);
+    l[10] = 1.0;
+    const auto plain = detect(l, silent, false, 1.0);
+    EXPECT_EQ(plain[41].detector.l, 1.0);  // 31 samples later
+    EXPECT_EQ(plain[41].delayed.l, 1.0);
+    EXPECT_EQ(plain[40].detector.l, kPeakFloor);
+    EXPECT_EQ(plain[41].detector.r, kPeakFloor);  // silence reads exactly the floor
+
+    const auto over = detect(l, silent, true, 1.0);
+    EXPECT_DOUBLE_EQ(over[41].detector.l, 1.001);
+    // The half-sample point before the peak is measured together with it; the one after it a step later.
+    EXPECT_NEAR(over[42].detector.l, 2 * 0.3178658799033 * 1.001, 1e-12);
+    EXPECT_NEAR(over[40].detector.l, 2 * 0.1047780783523 * 1.001, 1e-12);
+}
+
+TEST(PeakDetector, FindsTheTruePeakOfAQuarterRateSineOnlyWhenOversampling) {
+    const auto s = enginetest::sine(400, 0.25, 1.0, std::numbers::pi / 4);
+    const std::vector<double> silent(400, 0.0);
+    const auto over = detect(s, silent, true, 0.0);
+    const auto plain = detect(s, silent, false, 0.0);
+    EXPECT_NEAR(over[300].detector.l, 1.001, 0.003);
+    EXPECT_NEAR(plain[300].detector.l, std::sqrt(0.5), 1e-12);
+}
+
+TEST(PeakDetector, LookAheadPeakHoldsExactlyLSamplesAndFollowsTheLink) {
+    std::vector<double> l(600, 0.0), r(600, 0.0);
+    l[100] = 0.8;
+    r[100] = 0.2;
+    const auto linked = detect(l, r, false, 1.0);
+    const auto apart = detect(l, r, false, 0.0);
+    const auto half = detect(l, r, false, 0.5);
+    const int first = 131, last = 131 + 127;  // enters with its detector value, leaves L samples later
+    EXPECT_EQ(apart[first - 1].lookAhead.l, kPeakFloor);
+    EXPECT_EQ(apart[first].lookAhead.l, 0.8);
+    EXPECT_EQ(apart[last].lookAhead.l, 0.8);
+    EXPECT_EQ(apart[last + 1].lookAhead.l, kPeakFloor);
+    EXPECT_EQ(apart[first].lookAhead.r, 0.2);
+    EXPECT_EQ(linked[first].lookAhead.r, 0.8);
+    EXPECT_NEAR(half[first].lookAhead.r, 0.5, 1e-15);
+}
+
+TEST(ReleaseFollowers, TwoStagesReachAStepLaterThanOne) {
+    FollowerCoefficients c;
+    c.setAttack(44100.0);
+    c.setRelease(200.0, 44100.0);
+    ReleaseFollowers one, two;
+    int reachedOne = -1, reachedTwo = -1;
+    for (int n = 0; n < 20000; ++n) {
+        if (reachedOne < 0 && one.step(2.0, c, false) > 1.9) reachedOne = n;
+        if (reachedTwo < 0 && two.step(2.0, c, true) > 1.9) reachedTwo = n;
+    }
+    ASSERT_GT(reachedOne, 0);
+    EXPECT_GT(reachedTwo, reachedOne);
+    // Below full scale the followers never reduce the gain.
+    ReleaseFollowers quiet;
+    EXPECT_EQ(quiet.step(0.9, c, true), 1.0);
+}
+
+TEST(NoiseShapeTaps, EachShapeHasItsOwnSetAtTheSixRatesAndNoneElsewhere) {
+    const int rates[] = {44100, 48000, 88200, 96000, 176400, 192000};
+    const double firstTap[3][6] = {{-1.14927, -1.320576, -2.295096, -2.361518, -1.974841, -1.830033},
+                                   {-1.98998, -2.292807, -2.569667, -2.420053, -1.583163, -1.478775},
+                                   {-2.373123, -2.550927, -2.348798, -2.228022, -1.29969, -1.322058}};
+    for (int shape = 1; shape <= 3; ++shape)
+        for (int i = 0; i < 6; ++i) {
+            const NoiseShapeTaps* taps = findNoiseShapeTaps(shape, rates[i]);
+            ASSERT_NE(taps, nullptr);
+            EXPECT_EQ((*taps)[0], firstTap[shape - 1][i]);
+        }
+    EXPECT_EQ(findNoiseShapeTaps(2, 32000), nullptr);
+    EXPECT_EQ(findNoiseShapeTaps(0, 44100), nullptr);
+    EXPECT_EQ((*findNoiseShapeTaps(2, 44100))[11], 0.094727);
+    EXPECT_EQ((*findNoiseShapeTaps(3, 44100))[11], 0.0);
+}
+
+namespace {
+
+std::vector<double> requantize(Requantizer& q, const std::vector<double>& in, double h) {
+    DitherGenerator g;
+    std::vector<double> out;
+    for (double v : in) out.push_back(q.step({v, -v}, h, false, g).l);
+    return out;
+}
+
+}  // namespace
+
+TEST(Requantizer, KeepsTheTapsInUseAtARateWithoutSets) {
+    const auto in = enginetest::noise(2000, 0.3, 3);
+    Requantizer unshaped, shapedAt44, kept, chosenAt32;
+    shapedAt44.selectShape(2, 44100);
+    kept.selectShape(2, 44100);
+    kept.selectShape(2, 32000);
+    chosenAt32.selectShape(2, 32000);
+    for (Requantizer* q : {&unshaped, &shapedAt44, &kept, &chosenAt32}) q->reset();
+    const auto a = requantize(unshaped, in, 32768), b = requantize(shapedAt44, in, 32768);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(requantize(kept, in, 32768), b);
+    EXPECT_EQ(requantize(chosenAt32, in, 32768), a);
+}
+
+TEST(Requantizer, QuantizesHugeValuesWithoutIntegerOverflow) {
+    Requantizer q;
+    q.reset();
+    DitherGenerator g;
+    const Stereo y = q.step({1e6, -3e9}, 32768.0, false, g);
+    EXPECT_NEAR(y.l, 1e6, 1.0 / 32768);
+    EXPECT_NEAR(y.r, -3e9, 1.0);
+}
+
+TEST(RateConfig, DerivesLengthsAndLatencyFromTheRateClass) {
+    struct Case { double host; int rate, lookAhead, windowSoft, latency; };
+    const Case cases[] = {{44100, 44100, 128, 64, 159},    {48000.7, 48000, 128, 64, 159},
+                          {79999, 79999, 128, 64, 159},    {80000, 80000, 256, 128, 287},
+                          {96000, 96000, 256, 128, 287},   {169999, 169999, 256, 128, 287},
+                          {170000, 170000, 512, 256, 543}, {192000, 192000, 512, 256, 543},
+                          {4000, 44100, 128, 64, 159},     {250000, 44100, 128, 64, 159},
+                          {std::numeric_limits<double>::quiet_NaN(), 44100, 128, 64, 159}};
+    for (const Case& c : cases) {
+        const RateConfig soft = makeRateConfig(validSampleRate(c.host), 2);
+        EXPECT_EQ(soft.rate, c.rate) << c.host;
+        EXPECT_EQ(soft.lookAhead, c.lookAhead) << c.host;
+        EXPECT_EQ(soft.window, c.windowSoft) << c.host;
+        EXPECT_EQ(soft.envelopeDelay, 2) << c.host;
+        EXPECT_EQ(soft.latency(), c.latency) << c.host;
+    }
+    EXPECT_EQ(makeRateConfig(192000, 0).envelopeDelay, 450);
+    EXPECT_EQ(makeRateConfig(96000, 1).envelopeDelay, 194);
+}
