@@ -1,0 +1,123 @@
+// FreeType wrapper of the generator: hinted 8-bit rendering at integral pixel sizes, so output is
+// identical on every run with the same font file.
+#include "typeface.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+namespace artgen {
+
+struct Typeface::Impl {
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    int currentSize = 0;
+};
+
+Typeface::Typeface(const std::string& fontFile) : impl_(new Impl) {
+    if (FT_Init_FreeType(&impl_->library) != 0) {
+        delete impl_;
+        throw std::runtime_error("FreeType cannot start");
+    }
+    if (FT_New_Face(impl_->library, fontFile.c_str(), 0, &impl_->face) != 0) {
+        FT_Done_FreeType(impl_->library);
+        delete impl_;
+        throw std::runtime_error("cannot read font " + fontFile);
+    }
+}
+
+Typeface::~Typeface() {
+    FT_Done_Face(impl_->face);
+    FT_Done_FreeType(impl_->library);
+    delete impl_;
+}
+
+void Typeface::setSize(int sizePx) const {
+    if (impl_->currentSize == sizePx) return;
+    if (FT_Set_Pixel_Sizes(impl_->face, 0, FT_UInt(sizePx)) != 0) throw std::runtime_error("bad font size");
+    impl_->currentSize = sizePx;
+}
+
+RasterGlyph Typeface::render(char32_t code, int sizePx) const {
+    setSize(sizePx);
+    RasterGlyph g;
+    const FT_UInt index = FT_Get_Char_Index(impl_->face, FT_ULong(code));
+    if (FT_Load_Glyph(impl_->face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT) != 0) return g;
+    const FT_GlyphSlot slot = impl_->face->glyph;
+    g.left = slot->bitmap_left;
+    g.top = slot->bitmap_top;
+    g.width = int(slot->bitmap.width);
+    g.height = int(slot->bitmap.rows);
+    g.advance = int((slot->advance.x + 32) >> 6);
+    g.coverage.resize(std::size_t(g.width) * std::size_t(g.height));
+    for (int y = 0; y < g.height; ++y)
+        for (int x = 0; x < g.width; ++x)
+            g.coverage[std::size_t(y * g.width + x)] = slot->bitmap.buffer[y * slot->bitmap.pitch + x];
+    return g;
+}
+
+int Typeface::ascent(int sizePx) const {
+    setSize(sizePx);
+    return int((impl_->face->size->metrics.ascender + 63) >> 6);
+}
+
+int Typeface::descent(int sizePx) const {
+    setSize(sizePx);
+    return int((-impl_->face->size->metrics.descender + 63) >> 6);
+}
+
+int Typeface::lineHeight(int sizePx) const {
+    setSize(sizePx);
+    return int((impl_->face->size->metrics.height + 32) >> 6);
+}
+
+namespace {
+
+// The code points of a UTF-8 text (the artwork's texts are written in UTF-8 source).
+std::u32string decodeUtf8(std::string_view text) {
+    std::u32string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+        char32_t code = extra == 0 ? lead : char32_t(lead & (0x3F >> extra));
+        for (int k = 1; k <= extra && i + std::size_t(k) < text.size(); ++k)
+            code = (code << 6) | (static_cast<unsigned char>(text[i + std::size_t(k)]) & 0x3F);
+        out.push_back(code);
+        i += std::size_t(extra) + 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+int Typeface::measure(std::string_view text, int sizePx, int tracking) const {
+    const std::u32string codes = decodeUtf8(text);
+    int width = 0;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        width += render(codes[i], sizePx).advance;
+        if (i + 1 < codes.size()) width += tracking;
+    }
+    return width;
+}
+
+void Typeface::draw(Image& img, double x, int baseline, std::string_view text, int sizePx, Rgb colour,
+                    Align align, int tracking) const {
+    const int width = measure(text, sizePx, tracking);
+    double start = x;
+    if (align == Align::Centre) start = x - width / 2.0;
+    if (align == Align::Right) start = x - width;
+    int pen = int(std::lround(start));
+    for (char32_t code : decodeUtf8(text)) {
+        const RasterGlyph g = render(code, sizePx);
+        for (int y = 0; y < g.height; ++y)
+            for (int i = 0; i < g.width; ++i)
+                img.blend(pen + g.left + i, baseline - g.top + y, colour,
+                          g.coverage[std::size_t(y * g.width + i)] / 255.0);
+        pen += g.advance + tracking;
+    }
+}
+
+}  // namespace artgen

@@ -1,0 +1,23 @@
+// Output formats of the generator: BMP files and a resource script for the DLL, C++ sources for the
+// embedded tables, PNG files to look at.
+#pragma once
+
+#include <string>
+
+#include "style.h"
+
+namespace artgen {
+
+// A 24-bit bottom-up BMP, rows padded to four bytes: the format of a Windows bitmap resource.
+void writeBmp(const std::string& path, const Image& img);
+void writePng(const std::string& path, const Image& img);
+
+// The embedded bitmap table (resources::detail::kBitmapTable) as a C++ source.
+void writeBitmapTableSource(const std::string& path, const BitmapSet& bitmaps);
+// The resource script naming every bitmap by id; bmpDirectory is written as given (relative to the
+// script's include path).
+void writeResourceScript(const std::string& path, const BitmapSet& bitmaps, const std::string& bmpDirectory);
+// The predefined sans-serif font's glyph table (resources::detail::kSansFont) as a C++ source.
+void writeFontTableSource(const std::string& path, const Typeface& face, int sizePx);
+
+}  // namespace artgen
