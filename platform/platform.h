@@ -66,4 +66,9 @@ std::string fromUtf16(const char16_t* text, std::size_t maxChars);
 // The process's current working directory, at most maxChars characters ("" when unknown).
 std::string currentDirectory(std::size_t maxChars);
 
+// Replaces the file at path with the given bytes so that it ends up holding either its old contents or all
+// of the new ones, never a part: the bytes go to a temporary file in the same directory, reach the disk, and
+// are renamed over the target. The 8-bit path is in the encoding of toUtf16. True on success.
+bool writeFileReplacing(const char* path, const void* data, std::size_t size);
+
 }  // namespace platform

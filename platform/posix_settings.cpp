@@ -1,11 +1,11 @@
 // The per-user settings store on Linux: the registry's key path as directories under the XDG config
 // directory, one file per value holding the value's bytes. Every write goes to a temporary file in the same
 // directory that is then renamed over the value, so a reader sees the old or the new value, never a mix.
+// Whatever sits in the store is untrusted: only regular files of at most the caller's size are read.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -21,7 +21,7 @@ std::string configRoot() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     if (xdg && xdg[0] == '/') return xdg;  // the XDG rule: a relative value is ignored
     const char* home = std::getenv("HOME");
-    if (!home || !home[0]) return {};
+    if (!home || home[0] != '/') return {};  // a relative home would move the store with the working directory
     return std::string(home) + "/.config";
 }
 
@@ -69,27 +69,14 @@ bool makeDirectories(const std::string& path) {
     return isDirectory(path);
 }
 
-bool writeAll(int fd, const void* data, std::size_t size) {
-    const auto* p = static_cast<const unsigned char*>(data);
-    while (size > 0) {
-        ssize_t n = ::write(fd, p, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 class FileKey final : public SettingsKey {
 public:
     explicit FileKey(std::string dir) : dir_(std::move(dir)) {}
 
     long readValue(const char* name, void* buf, std::size_t maxBytes) override {
         if (!validValueName(name) || !buf) return -1;
-        int fd = ::open((dir_ + '/' + name).c_str(), O_RDONLY | O_CLOEXEC);
+        // O_NONBLOCK: a FIFO planted under a value's name must not hang the host; it is refused below.
+        int fd = ::open((dir_ + '/' + name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) return -1;
         struct stat st;
         long result = -1;
@@ -110,17 +97,7 @@ public:
 
     bool writeValue(const char* name, ValueType, const void* data, std::size_t size) override {
         if (!validValueName(name) || (!data && size)) return false;
-        static std::atomic<unsigned> counter{0};
-        std::string target = dir_ + '/' + name;
-        std::string temp = dir_ + "/.tmp-" + name + '.' + std::to_string(getpid()) + '.' +
-                           std::to_string(counter.fetch_add(1));
-        int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0) return false;
-        bool ok = writeAll(fd, data, size) && ::fsync(fd) == 0;
-        ok = (::close(fd) == 0) && ok;
-        if (ok && std::rename(temp.c_str(), target.c_str()) == 0) return true;
-        ::unlink(temp.c_str());
-        return false;
+        return writeFileReplacing((dir_ + '/' + name).c_str(), data, size);
     }
 
     bool deleteValue(const char* name) override {

@@ -1,30 +1,83 @@
-// The preset system's part of the editor object: preset and bank records, the settings-store slots
-// (default bank, default preset, memo A and B) and the remembered paths. The editor object lives as
-// long as the effect, so all of this works with no window open.
+// The preset system's part of the editor object: preset and bank records, preset and bank files, the
+// settings-store slots (default bank, default preset, memo A and B) and the three remembered paths. The
+// editor object lives as long as the effect, so all of this works with no window open; only the choice of
+// a file needs a dialog, which the window hands in while it is open.
+//
+// Threading: everything runs on the editor's user-interface thread, except loadDefaults, which runs on the
+// thread that creates the effect, before any window exists. No lock is taken (as for the program store).
 #pragma once
 
+#include "presets/file_selector.h"
+#include "presets/preset_bar_view.h"
+#include "presets/preset_records.h"
 #include "presets/preset_system_effect.h"
+#include "presets/record_files.h"
 #include "toolkit/aeffguieditor.h"
 
 namespace zarpa {
 
-constexpr int kPresetRecordSize = 133;
-constexpr int kBankRecordSize = 3077;
-
 class CPresetSystemEditor : public AEffGUIEditor {
 public:
     explicit CPresetSystemEditor(AudioEffect* effect);
+    // Stores the three remembered paths for the next instance.
     ~CPresetSystemEditor() override;
 
+    // The effect renamed the current program (name already cut to 24 characters).
     virtual void programNameChanged(const char* name);
+    // Start-up: the stored default bank, then the stored default preset, then the remembered paths.
     virtual void loadDefaults();
+    // Loads a bank record (kBankRecordSize bytes) into all 24 programs and applies program 0. Program 0 is
+    // selected first, so even a refused record leaves it applied.
     virtual void readBank(const unsigned char* record, bool endianReversed);
     virtual void writeBank(unsigned char* buffer);
+    // Loads a preset record (kPresetRecordSize bytes) into the current program and applies it.
     virtual void readPreset(const unsigned char* record, bool endianReversed);
     virtual void writePreset(unsigned char* buffer);
 
+    // The preset bar's operations. The load operations report nothing: a refused file changes nothing
+    // (except that a bank load always applies program 0). The saving ones return whether the bytes were
+    // written; a failed save leaves the previous file or slot whole.
+    void loadPresetFile(bool endianReversed);
+    bool savePresetFile();
+    void loadBankFile(bool endianReversed);
+    bool saveBankFile();
+    bool storeDefaultBank();
+    void clearDefaultBank();
+    bool storeDefaultPreset();
+    void clearDefaultPreset();
+    enum class Memo { A, B };
+    bool storeMemo(Memo memo);
+    void recallMemo(Memo memo);
+
+    // The window's file dialog and preset bar while it is open; null otherwise (file operations then do
+    // nothing). Not owned.
+    void setFileSelector(FileSelector* selector) { fileSelector = selector; }
+    void setPresetBarView(PresetBarView* view) { presetBar = view; }
+
+    const char* getCurrentDirectory() const { return currentDirectory; }
+    const char* getCurrentBankFile() const { return currentBankFile; }
+    const char* getCurrentPresetFile() const { return currentPresetFile; }
+
 protected:
     CPresetSystemEffect* presetEffect() { return static_cast<CPresetSystemEffect*>(effect); }
+
+    // Remembered between dialogs and instances: the last directory (with its trailing separator) and the
+    // last bank and preset file names.
+    char currentDirectory[kPathTextSize] = {};
+    char currentBankFile[kPathTextSize] = {};
+    char currentPresetFile[kPathTextSize] = {};
+
+    FileSelector* fileSelector = nullptr;
+    PresetBarView* presetBar = nullptr;
+
+private:
+    struct RecordFileType;
+    static const RecordFileType& presetFiles();
+    static const RecordFileType& bankFiles();
+    void loadRecordFile(const RecordFileType& type, bool endianReversed);
+    bool saveRecordFile(const RecordFileType& type);
+    bool chooseOneFile(const FileDialogRequest& request, std::string& path);
+    ProgramRecord* currentProgramRecord();
 };
 
 }  // namespace zarpa

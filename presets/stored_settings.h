@@ -1,0 +1,43 @@
+// What the preset system keeps in the per-user settings store: the record slots (default bank, default
+// preset, memo A and B), the three remembered path texts, and the writer of the six metering preferences.
+//
+// Threading: every call opens the key, does its work and closes it again; concurrent instances see the
+// old or the new value of each slot, never a mix (the store writes values whole).
+#pragma once
+
+#include <cstddef>
+
+class AudioEffect;
+
+namespace zarpa {
+
+constexpr const char* kDefaultBankValue = "DefaultBank";
+constexpr const char* kDefaultPresetValue = "DefaultPreset";
+constexpr const char* kMemoAValue = "MemoA";
+constexpr const char* kMemoBValue = "MemoB";
+constexpr const char* kCurrentDirectoryValue = "CurrDir";
+constexpr const char* kCurrentBankValue = "CurrBank";
+constexpr const char* kCurrentPresetValue = "CurrPreset";
+
+// Stores a record as a binary value of exactly size bytes. False when the key cannot be created.
+bool storeRecord(const char* valueName, const unsigned char* record, std::size_t size);
+
+// Fills buffer with the stored record, size bytes at most; zeros wherever nothing (or nothing readable,
+// such as a value longer than the record) is stored.
+void loadStoredRecord(const char* valueName, unsigned char* buffer, std::size_t size);
+
+// Deletes a stored record; a missing key or value is no error. Never creates the key.
+void clearStoredRecord(const char* valueName);
+
+// The three remembered paths as UTF-16 texts with their terminators. False when nothing could be stored.
+bool storePathTexts(const char* directory, const char* bankFile, const char* presetFile);
+
+// Reads the three remembered paths into 8-bit texts of kPathTextSize bytes; a missing value, or one that does
+// not fit, gives the empty text.
+void loadPathTexts(char* directory, char* bankFile, char* presetFile);
+
+// Writes the step index of each of the six metering preferences, read from the effect's parameters, as a
+// 32-bit value under the preferences key. False when the key cannot be created or a value not written.
+bool storeMeteringPreferences(AudioEffect& effect);
+
+}  // namespace zarpa

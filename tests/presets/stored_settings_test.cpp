@@ -1,0 +1,202 @@
+// The settings-store slots: default bank and preset for every new instance, memos, remembered paths and the
+// metering preferences writer. The same tests run against the registry in the DLL build.
+#include <cstring>
+#include <filesystem>
+
+#include "engine/parameters.h"
+#include "engine/plugin.h"
+#include "platform/platform.h"
+#include "preset_test_support.h"
+
+namespace zarpa::test {
+namespace {
+
+const std::string kSeparator(1, static_cast<char>(std::filesystem::path::preferred_separator));
+
+using StoredSettingsTest = PresetStoreTest;
+
+TEST_F(StoredSettingsTest, EveryNewInstanceStartsFromTheStoredDefaultBankThenTheDefaultPreset) {
+    {
+        Instance first;
+        fillPrograms(*first.effect);
+        ASSERT_TRUE(first.editor->storeDefaultBank());
+        first.effect->selectProgram(6);
+        ASSERT_TRUE(first.editor->storeDefaultPreset());  // program 6 becomes every instance's program 0
+    }
+    EXPECT_EQ(readStoredValue(kSettingsKeyPath, kDefaultBankValue).size(), 3077u);
+    EXPECT_EQ(readStoredValue(kSettingsKeyPath, kDefaultPresetValue).size(), 133u);
+
+    for (int n = 0; n < 2; ++n) {
+        Instance next;
+        EXPECT_STREQ(next.effect->program(0).name, "Program 6");
+        EXPECT_EQ(next.effect->program(0).values[4], 6.04f);
+        EXPECT_STREQ(next.effect->program(6).name, "Program 6");
+        EXPECT_STREQ(next.effect->program(23).name, "Program 23");
+        EXPECT_EQ(next.effect->applied[4], 6.04f);
+    }
+}
+
+TEST_F(StoredSettingsTest, ClearingDefaultsBringsBackTheFactoryProgramsAndAMissingOneIsNoError) {
+    {
+        Instance in;
+        in.editor->clearDefaultPreset();  // nothing stored yet
+        in.editor->clearDefaultBank();
+#ifndef _WIN32
+        EXPECT_FALSE(platform::openSettingsKey(kSettingsKeyPath)) << "clearing must not create the key";
+#endif
+        fillPrograms(*in.effect);
+        in.editor->storeDefaultBank();
+        in.effect->selectProgram(3);
+        in.editor->storeDefaultPreset();
+        in.editor->clearDefaultPreset();
+    }
+    {
+        Instance bankOnly;
+        EXPECT_STREQ(bankOnly.effect->program(0).name, "Program 0");
+        bankOnly.editor->clearDefaultBank();
+    }
+    Instance factory;
+    EXPECT_STREQ(factory.effect->program(0).name, "Default");
+    EXPECT_STREQ(factory.effect->program(23).name, "Total Disorder");
+}
+
+TEST_F(StoredSettingsTest, AStoredRecordOfTheWrongSizeIsRefused) {
+    auto key = platform::createSettingsKey(kSettingsKeyPath);
+    ASSERT_TRUE(key);
+    unsigned char tooLong[kBankRecordSize + 1] = {'r', 'z', 'K', 'O', 0x37, 'X'};
+    ASSERT_TRUE(key->writeValue(kDefaultBankValue, platform::ValueType::Binary, tooLong, sizeof tooLong));
+    unsigned char shortPreset[kRecordHeaderSize + 4] = {'r', 'z', 'K', 'O', 0x21, 'S', 'h', 'o', 'r'};
+    ASSERT_TRUE(key->writeValue(kDefaultPresetValue, platform::ValueType::Binary, shortPreset, sizeof shortPreset));
+    key.reset();
+
+    Instance in;
+    EXPECT_STREQ(in.effect->program(1).name, "Limiter Smooth");  // the oversized bank is not loaded
+    EXPECT_STREQ(in.effect->program(0).name, "Shor");            // the short preset loads, zeros after it
+    EXPECT_EQ(in.effect->program(0).values[0], 0.0f);
+}
+
+TEST_F(StoredSettingsTest, AMemoRecallsIntoWhicheverProgramIsCurrent) {
+    Instance in;
+    fillPrograms(*in.effect);
+    in.effect->selectProgram(3);
+    ASSERT_TRUE(in.editor->storeMemo(CPresetSystemEditor::Memo::A));
+    in.effect->selectProgram(4);
+    ASSERT_TRUE(in.editor->storeMemo(CPresetSystemEditor::Memo::B));
+
+    in.effect->selectProgram(9);
+    in.effect->setParameter(kDrive, 0.9f);
+    in.editor->recallMemo(CPresetSystemEditor::Memo::A);
+    EXPECT_EQ(in.effect->getCurrentProgramIndex(), 9);
+    EXPECT_STREQ(in.effect->program(9).name, "Program 3");
+    EXPECT_EQ(std::memcmp(in.effect->program(9).values, in.effect->program(3).values, sizeof(float) * kNumParams), 0);
+    EXPECT_EQ(in.effect->applied[kDrive], in.effect->program(3).values[kDrive]);
+
+    in.effect->selectProgram(10);
+    in.editor->recallMemo(CPresetSystemEditor::Memo::B);
+    EXPECT_STREQ(in.effect->program(10).name, "Program 4");
+    EXPECT_STREQ(in.effect->program(3).name, "Program 3");
+}
+
+TEST_F(StoredSettingsTest, RememberedPathsReachTheNextInstanceAndItsDialogs) {
+    std::filesystem::create_directory(scratch / "masters");
+    const std::string chosen = (scratch / "masters" / "loud.okb").string();
+    {
+        Instance first;
+        ScriptedSelector selector;
+        selector.choices = {chosen};
+        first.editor->setFileSelector(&selector);
+        ASSERT_TRUE(first.editor->saveBankFile());
+    }
+    const std::string dir = (scratch / "masters").string() + kSeparator;
+    const auto stored = readStoredValue(kSettingsKeyPath, kCurrentDirectoryValue);
+    EXPECT_EQ(stored.size(), (dir.size() + 1) * 2) << "UTF-16 with its terminator";
+
+    Instance next;
+    EXPECT_EQ(next.editor->getCurrentDirectory(), dir);
+    EXPECT_EQ(next.editor->getCurrentBankFile(), std::string("loud.okb"));
+    EXPECT_EQ(next.editor->getCurrentPresetFile(), std::string());
+    ScriptedSelector selector;
+    next.editor->setFileSelector(&selector);
+    next.editor->loadPresetFile(false);
+    ASSERT_EQ(selector.requests.size(), 1u);
+    EXPECT_EQ(selector.requests[0].initialDirectory, dir);
+}
+
+TEST_F(StoredSettingsTest, APathTooLongToRememberStillLoadsAndKeepsThePreviousPlace) {
+    Instance in;
+    fillPrograms(*in.effect);
+    const std::string before = in.editor->getCurrentDirectory();
+    std::string dir = scratch.string();
+    while (dir.size() < 300) dir += kSeparator + std::string(40, 'd');
+    std::filesystem::create_directories(dir);
+    ScriptedSelector selector;
+    selector.choices = {dir + kSeparator + "deep.oka"};
+    in.editor->setFileSelector(&selector);
+    ASSERT_TRUE(in.editor->savePresetFile());
+    in.effect->selectProgram(1);
+    in.editor->loadPresetFile(false);
+    EXPECT_STREQ(in.effect->program(1).name, "Program 0");
+    EXPECT_EQ(in.editor->getCurrentDirectory(), before);
+}
+
+TEST_F(StoredSettingsTest, MeteringPreferencesAreStoredAsFourByteStepIndices) {
+    Instance in;
+    in.effect->setParameter(kScale, 0.9f);       // K-20
+    in.effect->setParameter(kMeterType, 0.6f);   // K-system
+    in.effect->setParameter(kAttZoom, 1.0f);     // on
+    in.effect->setParameter(kAttShow, 0.6875f);  // bits 1 and 4
+    in.effect->setParameter(kMeterOvs, 0.1f);    // off
+    in.effect->setParameter(kPostMeter, 0.75f);  // post
+    ASSERT_TRUE(storeMeteringPreferences(*in.effect));
+    const std::int32_t expected[] = {2, 1, 1, 5, 0, 1};
+    int i = 0;
+    for (const MeteringPreference& pref : kMeteringPreferences) {
+        const auto bytes = readStoredValue(kPreferencesKeyPath, pref.valueName);
+        std::int32_t stored = -1;
+        ASSERT_EQ(bytes.size(), 4u) << pref.valueName;
+        std::memcpy(&stored, bytes.data(), 4);
+        EXPECT_EQ(stored, expected[i++]) << pref.valueName;
+    }
+}
+
+TEST_F(StoredSettingsTest, MeteringPreferencesSavedByOneEffectStartTheNext) {
+    {
+        Plugin first(nullptr);
+        first.setParameter(kScale, stepToValue(2, 3));
+        first.setParameter(kMeterType, stepToValue(1, 2));
+        first.setParameter(kAttZoom, stepToValue(1, 2));
+        first.setParameter(kAttShow, stepToValue(5, 8));
+        first.setParameter(kMeterOvs, stepToValue(0, 2));
+        first.setParameter(kPostMeter, stepToValue(1, 2));
+        ASSERT_TRUE(storeMeteringPreferences(first));
+    }
+    Plugin next(nullptr);
+    EXPECT_NEAR(next.getParameter(kScale), 0.8333f, 1e-4);
+    EXPECT_EQ(next.getParameter(kMeterType), 0.75f);
+    EXPECT_EQ(next.getParameter(kAttZoom), 0.75f);
+    EXPECT_EQ(next.getParameter(kAttShow), 0.6875f);
+    EXPECT_EQ(next.getParameter(kMeterOvs), 0.25f);
+    EXPECT_EQ(next.getParameter(kPostMeter), 0.75f);
+}
+
+// The whole start-up of the real effect: preferences into program 0, then the stored default preset over it.
+TEST_F(StoredSettingsTest, TheEffectStartsWithTheStoredDefaultPresetOverThePreferences) {
+    {
+        Plugin first(nullptr);
+        auto* editor = static_cast<CPresetSystemEditor*>(first.getEditor());
+        first.setParameter(kDrive, 0.625f);
+        first.setParameter(kScale, stepToValue(1, 3));
+        ASSERT_TRUE(editor->storeDefaultPreset());
+        first.setParameter(kScale, stepToValue(2, 3));
+        ASSERT_TRUE(storeMeteringPreferences(first));
+    }
+    Plugin next(nullptr);
+    EXPECT_EQ(next.getParameter(kDrive), 0.625f);
+    EXPECT_EQ(next.getParameter(kScale), stepToValue(1, 3));
+    char name[kProgramNameSize + 1];
+    next.getProgramName(name);
+    EXPECT_STREQ(name, "Default");
+}
+
+}  // namespace
+}  // namespace zarpa::test
