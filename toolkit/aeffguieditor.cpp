@@ -1,0 +1,66 @@
+// The editor base: window life across rough hosts, the host's editor calls, and view access from
+// other threads.
+#include "toolkit/aeffguieditor.h"
+
+#include <thread>
+
+#include "toolkit/frame.h"
+
+AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect) {}
+
+AEffGUIEditor::~AEffGUIEditor() { AEffGUIEditor::close(); }
+
+bool AEffGUIEditor::getRect(ERect** r) {
+    if (!r) return false;
+    *r = &rect;
+    return true;
+}
+
+bool AEffGUIEditor::open(void* parentWindow) {
+    if (frame) close();  // opened again without a close: the old window goes first
+    AEffEditor::open(parentWindow);
+    return true;
+}
+
+void AEffGUIEditor::close() {
+    disableViewUpdates();
+    if (CFrame* old = frame) {
+        frame = nullptr;
+        old->close();
+        old->forget();  // deleted now, or when the event handler that led here has returned
+    }
+    AEffEditor::close();
+}
+
+void AEffGUIEditor::idle() {
+    if (!frame) return;
+    enableViewUpdates();
+    frame->idle();
+}
+
+bool AEffGUIEditor::onKeyDown(VstKeyCode& key) { return frame && frame->onKeyDown(key); }
+
+bool AEffGUIEditor::onKeyUp(VstKeyCode& key) { return frame && frame->onKeyUp(key); }
+
+bool AEffGUIEditor::setKnobMode(VstInt32 mode) {
+    knobMode_.store(mode, std::memory_order_relaxed);
+    return true;
+}
+
+void AEffGUIEditor::enableViewUpdates() {
+    if (frame) viewsEnabled_.store(true, std::memory_order_seq_cst);
+}
+
+// A reader announces itself, then checks the flag; close clears the flag, then waits for the readers.
+// With both in one sequentially consistent order, a reader that saw the flag set is waited for.
+void AEffGUIEditor::disableViewUpdates() {
+    viewsEnabled_.store(false, std::memory_order_seq_cst);
+    while (viewUsers_.load(std::memory_order_seq_cst) != 0) std::this_thread::yield();
+}
+
+AEffGUIEditor::ViewAccess::ViewAccess(AEffGUIEditor& editor) : editor_(editor) {
+    editor_.viewUsers_.fetch_add(1, std::memory_order_seq_cst);
+    granted_ = editor_.viewsEnabled_.load(std::memory_order_seq_cst);
+}
+
+AEffGUIEditor::ViewAccess::~ViewAccess() { editor_.viewUsers_.fetch_sub(1, std::memory_order_release); }

@@ -1,0 +1,322 @@
+// CFrame: redraw of dirty views into the framebuffer, event routing, focus, popups, timers and the
+// native window's life.
+#include "toolkit/frame.h"
+
+#include "toolkit/aeffguieditor.h"
+
+CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor)
+    : CViewContainer(size), editor_(editor), backBuffer_(size.right, size.bottom) {
+    if (parentWindow && !size.isEmpty())
+        window_ = toolkit::PlatformWindow::create(parentWindow, size.right, size.bottom, backBuffer_.getPixels(), *this);
+}
+
+CFrame::~CFrame() {
+    close();
+    window_.reset();
+}
+
+bool CFrame::isOpen() const { return !closed_ && window_ && window_->isAlive(); }
+
+void* CFrame::getSystemWindow() const { return window_ && window_->isAlive() ? window_->nativeHandle() : nullptr; }
+
+void CFrame::close() {
+    if (closed_) return;
+    closed_ = true;
+    if (editor_) editor_->disableViewUpdates();
+    editor_ = nullptr;  // a handler still unwinding must not reach a closing editor
+    if (window_)
+        for (const auto& timer : timers_) window_->stopTimer(timer.first);
+    timers_.clear();
+    focusView_ = nullptr;  // an edit in progress is dropped, not committed into a closing editor
+    popup_ = nullptr;
+    removeAll();
+    retireWindowWhenUnused();
+}
+
+void CFrame::retireWindowWhenUnused() {
+    if (closed_ && eventDepth_ == 0 && pollDepth_ == 0) window_.reset();
+}
+
+template <typename F>
+void CFrame::dispatchPlatformEvent(F&& handler) {
+    remember();
+    ++eventDepth_;
+    handler();
+    --eventDepth_;
+    retireWindowWhenUnused();
+    forget();  // may delete the frame: nothing may follow
+}
+
+void CFrame::pollWindow(bool input) {
+    if (!window_ || closed_) return;
+    remember();
+    ++pollDepth_;
+    window_->pollEvents(input);
+    --pollDepth_;
+    retireWindowWhenUnused();
+    forget();
+}
+
+void CFrame::idle() {
+    if (inIdle_ || closed_) return;
+    inIdle_ = true;
+    remember();
+    pollWindow(!isInModalLoop());
+    redrawDirtyViews();
+    inIdle_ = false;
+    forget();
+}
+
+void CFrame::modalIdle() {
+    remember();
+    pollWindow(false);
+    redrawDirtyViews();
+    if (editor_ && editor_->getEffect()) editor_->getEffect()->masterIdle();
+    forget();
+}
+
+void CFrame::invalidateArea(const CRect& rect) {
+    CRect area = rect;
+    area.bound(size);
+    if (!area.isEmpty()) invalidAreas_.push_back(area);
+}
+
+// The dirty views and the invalidated areas, merged where they overlap. Dirty flags are cleared before
+// drawing, so a change that arrives from another thread while drawing is drawn at the next idle.
+void CFrame::collectDirtyAreas(std::vector<CRect>& areas) {
+    constexpr std::size_t kMaxAreas = 16;  // beyond this, one bounding rectangle is cheaper to draw
+    auto add = [&areas](CRect r) {
+        for (bool merged = true; merged;) {
+            merged = false;
+            for (auto it = areas.begin(); it != areas.end(); ++it) {
+                if (it->rectOverlap(r)) {
+                    r.unite(*it);
+                    areas.erase(it);
+                    merged = true;
+                    break;
+                }
+            }
+        }
+        areas.push_back(r);
+    };
+    forEachView([&](CView* view) {
+        if (!view->isDirty()) return;
+        view->setDirty(false);
+        CRect r = view->getViewSize();
+        r.bound(size);
+        if (view->isVisible() && !r.isEmpty()) add(r);
+    });
+    for (const CRect& r : invalidAreas_) add(r);
+    invalidAreas_.clear();
+    if (areas.size() > kMaxAreas) {
+        CRect all;
+        for (const CRect& r : areas) all.unite(r);
+        areas.assign(1, all);
+    }
+}
+
+void CFrame::redrawDirtyViews() {
+    if (closed_) return;
+    CRect shown;
+    if (allDirty_.exchange(false, std::memory_order_relaxed)) {
+        forEachView([](CView* view) { view->setDirty(false); });
+        invalidAreas_.clear();
+        backBuffer_.resetClipRect();
+        draw(&backBuffer_);
+        shown = size;
+    } else {
+        std::vector<CRect> areas;
+        collectDirtyAreas(areas);
+        for (const CRect& area : areas) {
+            backBuffer_.resetClipRect();
+            drawRect(&backBuffer_, area);
+            shown.unite(area);
+        }
+    }
+    backBuffer_.resetClipRect();
+    if (!shown.isEmpty() && window_ && window_->isAlive()) window_->present(shown);
+}
+
+// Calls f on a view, keeping it alive through the call (a handler may remove it).
+template <typename F>
+static void withView(CView* view, F&& f) {
+    view->remember();
+    f(view);
+    view->forget();
+}
+
+CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons) {
+    lastMousePosition_ = where;
+    if (popup_) {
+        withView(popup_, [&](CView* popup) { popup->onMouseDown(where, buttons); });
+        return kMouseEventHandled;
+    }
+    if (focusView_ && !focusView_->getViewSize().pointInside(where)) setFocusView(nullptr);
+    return CViewContainer::onMouseDown(where, buttons);
+}
+
+CMouseEventResult CFrame::onMouseUp(CPoint& where, const CButtonState& buttons) {
+    lastMousePosition_ = where;
+    if (popup_) {
+        withView(popup_, [&](CView* popup) { popup->onMouseUp(where, buttons); });
+        return kMouseEventHandled;
+    }
+    return CViewContainer::onMouseUp(where, buttons);
+}
+
+CMouseEventResult CFrame::onMouseMoved(CPoint& where, const CButtonState& buttons) {
+    lastMousePosition_ = where;
+    if (popup_) {
+        withView(popup_, [&](CView* popup) { popup->onMouseMoved(where, buttons); });
+        return kMouseEventHandled;
+    }
+    return CViewContainer::onMouseMoved(where, buttons);
+}
+
+CMouseEventResult CFrame::onMouseExited(CPoint& where, const CButtonState& buttons) {
+    lastMousePosition_ = CPoint(-1, -1);
+    return CViewContainer::onMouseExited(where, buttons);
+}
+
+bool CFrame::onWheel(const CPoint& where, float distance, const CButtonState& buttons) {
+    lastMousePosition_ = where;
+    if (popup_) return true;  // the list does not scroll; the views below must not move either
+    return CViewContainer::onWheel(where, distance, buttons);
+}
+
+CView* CFrame::keyTarget() const {
+    if (popup_) return popup_;
+    if (focusView_) return focusView_;
+    return getViewAt(lastMousePosition_, true);
+}
+
+bool CFrame::onKeyDown(VstKeyCode& key) {
+    bool used = false;
+    if (CView* target = keyTarget()) withView(target, [&](CView* view) { used = view->onKeyDown(key); });
+    return used;
+}
+
+bool CFrame::onKeyUp(VstKeyCode& key) {
+    bool used = false;
+    if (CView* target = keyTarget()) withView(target, [&](CView* view) { used = view->onKeyUp(key); });
+    return used;
+}
+
+void CFrame::setFocusView(CView* view) {
+    if (view == focusView_ || closed_) return;
+    CView* old = focusView_;
+    focusView_ = view;
+    if (old) withView(old, [](CView* view) { view->looseFocus(); });
+    if (view && view == focusView_) view->takeFocus();
+    if (window_) window_->setKeyboardFocus(focusView_ != nullptr || popup_ != nullptr);
+}
+
+void CFrame::openPopup(CView* popup) {
+    if (!popup || closed_) {
+        if (popup) popup->forget();
+        return;
+    }
+    closePopup();
+    if (!addView(popup)) {
+        popup->forget();
+        return;
+    }
+    popup_ = popup;
+    if (window_) window_->setKeyboardFocus(true);
+}
+
+void CFrame::closePopup() {
+    CView* popup = popup_;
+    if (!popup) return;
+    popup_ = nullptr;
+    removeView(popup);
+    if (window_) window_->setKeyboardFocus(focusView_ != nullptr);
+}
+
+void CFrame::releaseEventTargets(CView* view) {
+    CViewContainer::releaseEventTargets(view);
+    auto inside = [view](const CView* target) {
+        for (const CView* v = target; v; v = v->getParentView())
+            if (v == view) return true;
+        return false;
+    };
+    if (focusView_ && inside(focusView_)) focusView_ = nullptr;
+    if (popup_ && inside(popup_)) popup_ = nullptr;
+}
+
+void CFrame::beginEdit(std::int32_t tag) {
+    if (editor_) editor_->beginEdit(tag);
+}
+
+void CFrame::endEdit(std::int32_t tag) {
+    if (editor_) editor_->endEdit(tag);
+}
+
+std::int32_t CFrame::getKnobMode() const { return editor_ ? editor_->getKnobMode() : kCircularMode; }
+
+int CFrame::startTimer(std::uint32_t intervalMs, std::function<void()> tick) {
+    if (closed_ || !tick) return 0;
+    const int handle = nextTimer_++;
+    timers_[handle] = std::move(tick);
+    if (window_) window_->startTimer(handle, intervalMs);
+    return handle;
+}
+
+void CFrame::stopTimer(int handle) {
+    if (timers_.erase(handle) && window_) window_->stopTimer(handle);
+}
+
+void CFrame::platformMouseDown(CPoint where, CButtonState buttons) {
+    if (!acceptsInput()) return;
+    dispatchPlatformEvent([&] { onMouseDown(where, buttons); });
+}
+
+void CFrame::platformMouseUp(CPoint where, CButtonState buttons) {
+    if (!acceptsInput()) return;
+    dispatchPlatformEvent([&] { onMouseUp(where, buttons); });
+}
+
+void CFrame::platformMouseMoved(CPoint where, CButtonState buttons) {
+    if (!acceptsInput()) return;
+    dispatchPlatformEvent([&] { onMouseMoved(where, buttons); });
+}
+
+void CFrame::platformMouseLeft() {
+    if (!acceptsInput()) return;
+    CPoint outside(-1, -1);
+    dispatchPlatformEvent([&] { onMouseExited(outside, 0); });
+}
+
+void CFrame::platformWheel(CPoint where, float distance, CButtonState buttons) {
+    if (!acceptsInput()) return;
+    dispatchPlatformEvent([&] { onWheel(where, distance, buttons); });
+}
+
+bool CFrame::platformKeyDown(VstKeyCode key) {
+    if (!acceptsInput()) return false;
+    bool used = false;
+    dispatchPlatformEvent([&] { used = onKeyDown(key); });
+    return used;
+}
+
+bool CFrame::platformKeyUp(VstKeyCode key) {
+    if (!acceptsInput()) return false;
+    bool used = false;
+    dispatchPlatformEvent([&] { used = onKeyUp(key); });
+    return used;
+}
+
+void CFrame::platformPaint() {
+    if (closed_) return;
+    dispatchPlatformEvent([&] { redrawDirtyViews(); });
+}
+
+void CFrame::platformTimer(int id) {
+    if (closed_) return;
+    auto it = timers_.find(id);
+    if (it == timers_.end()) return;
+    std::function<void()> tick = it->second;  // the tick may stop its own timer
+    dispatchPlatformEvent([&] { tick(); });
+}
+
+void CFrame::platformDestroyed() { allDirty_.store(true, std::memory_order_relaxed); }

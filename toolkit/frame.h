@@ -1,0 +1,138 @@
+// CFrame: the editor window's root view, its framebuffer, its native child window and its event routing.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "toolkit/draw_context.h"
+#include "toolkit/platform_window.h"
+#include "toolkit/view_container.h"
+
+class AEffGUIEditor;
+class FileDialogBackend;
+
+// The frame draws its views into its own framebuffer and shows it in a native child window of the
+// host's window (parentWindow: an X11 Window id on Linux, an HWND on Windows). Without a parent window
+// the frame has no native window and works headless: tests draw it and feed it events directly.
+//
+// Drawing: views only mark themselves dirty; idle() redraws what is dirty into the framebuffer and
+// shows it. A full redraw goes through draw(), a partial one through drawRect(), so a derived frame
+// that overrides both draws over everything in either case.
+//
+// Threading: setDirty (of the frame and of its views) may come from any thread; everything else runs
+// on the user-interface thread, where the host calls the editor.
+class CFrame : public CViewContainer, private toolkit::PlatformWindowClient {
+public:
+    CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor);
+    ~CFrame() override;
+
+    AEffGUIEditor* getEditor() const { return editor_; }
+    // True while the native window exists (false when headless, after close, or once the host
+    // destroyed the parent window).
+    bool isOpen() const;
+    void* getSystemWindow() const;
+    // Ends the frame's life in the window: the editor stops handing views to other threads, timers
+    // stop, the native window goes and every view is removed. Safe to call twice.
+    void close();
+
+    // Reads pending window events (X11), redraws the dirty views and shows the result.
+    virtual void idle();
+    // Redraws whatever is dirty into the framebuffer and shows it; called by idle() and on paint.
+    void redrawDirtyViews();
+    // The frame itself dirty means: redraw everything.
+    bool isDirty() const override { return allDirty_.load(std::memory_order_relaxed); }
+    void setDirty(bool state = true) override { allDirty_.store(state, std::memory_order_relaxed); }
+    void invalidateArea(const CRect& rect);  // user-interface thread: redraw this area at the next idle
+
+    CDrawContext* getBackBuffer() { return &backBuffer_; }
+
+    CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
+    CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
+    CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
+    CMouseEventResult onMouseExited(CPoint& where, const CButtonState& buttons) override;
+    bool onWheel(const CPoint& where, float distance, const CButtonState& buttons) override;
+    // A key goes to the focus view, else to the view under the pointer; false when nobody used it.
+    bool onKeyDown(VstKeyCode& key) override;
+    bool onKeyUp(VstKeyCode& key) override;
+
+    // The keyboard focus: the old focus view is told first (looseFocus), then the new one (takeFocus).
+    void setFocusView(CView* view);
+    CView* getFocusView() const { return focusView_; }
+
+    // A popup (an option menu's list) lies above every view and receives every mouse event and key
+    // until it is closed. The frame takes over the caller's reference.
+    void openPopup(CView* popup);
+    void closePopup();
+    CView* getPopup() const { return popup_; }
+
+    // Edit gestures and the knob mode, passed to the editor.
+    void beginEdit(std::int32_t tag);
+    void endEdit(std::int32_t tag);
+    std::int32_t getKnobMode() const;
+
+    // A periodic timer calling tick on the user-interface thread; returns its handle (0 when none
+    // could be made). In the DLL it is a window timer. On Linux no timer runs: every Linux host drives
+    // the editor through effEditIdle from its GUI thread, and a timer thread of ours would run editor
+    // code at the same time as the host's idle; the handle is returned and stopTimer accepts it.
+    int startTimer(std::uint32_t intervalMs, std::function<void()> tick);
+    void stopTimer(int handle);
+
+    // Modal operations (file dialogs) call this while they wait: the window keeps painting, input is
+    // dropped, and the host gets idle time (audioMasterIdle).
+    void modalIdle();
+    bool isInModalLoop() const { return modalDepth_ > 0; }
+    void enterModalLoop() { ++modalDepth_; }
+    void leaveModalLoop() { --modalDepth_; }
+
+    // The file dialogs of this frame (nullptr: the platform's own). Tests put a scripted one here.
+    void setFileDialogBackend(FileDialogBackend* backend) { fileDialogBackend_ = backend; }
+    FileDialogBackend* getFileDialogBackend() const { return fileDialogBackend_; }
+
+    bool isTypeOf(const char* type) const override {
+        return std::strcmp(type, "CFrame") == 0 || CViewContainer::isTypeOf(type);
+    }
+
+protected:
+    void releaseEventTargets(CView* view) override;
+
+private:
+    void platformMouseDown(CPoint where, CButtonState buttons) override;
+    void platformMouseUp(CPoint where, CButtonState buttons) override;
+    void platformMouseMoved(CPoint where, CButtonState buttons) override;
+    void platformMouseLeft() override;
+    void platformWheel(CPoint where, float distance, CButtonState buttons) override;
+    bool platformKeyDown(VstKeyCode key) override;
+    bool platformKeyUp(VstKeyCode key) override;
+    void platformPaint() override;
+    void platformTimer(int id) override;
+    void platformDestroyed() override;
+    void collectDirtyAreas(std::vector<CRect>& areas);
+    CView* keyTarget() const;
+    bool acceptsInput() const { return !closed_ && modalDepth_ == 0; }
+    // Platform events run inside this: the frame and its native window outlive the handlers even when
+    // a handler closes the frame; the native window goes once the outermost event or poll has ended.
+    template <typename F>
+    void dispatchPlatformEvent(F&& handler);
+    void pollWindow(bool input);
+    void retireWindowWhenUnused();
+
+    AEffGUIEditor* editor_;
+    COffscreenContext backBuffer_;
+    std::unique_ptr<toolkit::PlatformWindow> window_;
+    std::atomic<bool> allDirty_{true};
+    std::vector<CRect> invalidAreas_;
+    CView* focusView_ = nullptr;
+    CView* popup_ = nullptr;
+    CPoint lastMousePosition_{-1, -1};
+    std::map<int, std::function<void()>> timers_;
+    int nextTimer_ = 1;
+    int modalDepth_ = 0;
+    int eventDepth_ = 0;
+    int pollDepth_ = 0;
+    bool inIdle_ = false;
+    bool closed_ = false;
+    FileDialogBackend* fileDialogBackend_ = nullptr;
+};
