@@ -1,0 +1,28 @@
+# Runs the artwork generator twice into fresh directories and requires every file to be identical,
+# byte for byte, to the output the build compiled in (GENERATOR, FONTS, BUILT, WORK are given by CTest).
+file(REMOVE_RECURSE ${WORK})
+foreach(run a b)
+  execute_process(COMMAND ${GENERATOR} --fonts ${FONTS} --out ${WORK}/${run} RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "generator run ${run} failed: ${rc}")
+  endif()
+endforeach()
+
+file(GLOB_RECURSE built RELATIVE ${BUILT} ${BUILT}/*)
+list(LENGTH built count)
+if(count LESS 48)  # 45 bitmaps, two tables and the resource script
+  message(FATAL_ERROR "only ${count} generated files in ${BUILT}")
+endif()
+foreach(f ${built})
+  file(SHA256 ${BUILT}/${f} expected)
+  foreach(run a b)
+    if(NOT EXISTS ${WORK}/${run}/${f})
+      message(FATAL_ERROR "run ${run} did not write ${f}")
+    endif()
+    file(SHA256 ${WORK}/${run}/${f} actual)
+    if(NOT actual STREQUAL expected)
+      message(FATAL_ERROR "${f} differs in run ${run}")
+    endif()
+  endforeach()
+endforeach()
+message(STATUS "${count} files identical across runs")
