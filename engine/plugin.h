@@ -57,6 +57,8 @@ public:
     int latency() const { return cEffect.initialDelay; }
 
 private:
+    friend struct PluginTestAccess;  // tests hold the instance lock from another thread
+
     void applyParameter(int index, float value);
     void setTransShapeStep(int step);
     void applySampleRate(float rate);
