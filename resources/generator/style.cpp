@@ -4,7 +4,9 @@
 namespace artgen {
 
 Fonts::Fonts(const std::string& dir)
-    : regular(dir + "/LiberationSans-Regular.ttf"), bold(dir + "/LiberationSans-Bold.ttf") {}
+    : regular(dir + "/LiberationSans-Regular.ttf"),
+      bold(dir + "/LiberationSans-Bold.ttf"),
+      narrowBold(dir + "/LiberationSansNarrow-Bold.ttf") {}
 
 namespace {
 
@@ -46,7 +48,10 @@ void paintKey(Image& img, Box box, KeyLight light, const Fonts& fonts, std::stri
     fillShape(img, bounds, segment(l + 3, faceTop + 0.6, r - 3, faceTop + 0.6, 0.45), rgb(255, 255, 255), 0.18);
     if (!legend.empty()) {
         const int baseline = (box.top + box.bottom - 1) / 2 + 3;
-        fonts.bold.draw(img, (box.left + box.right) / 2.0, baseline, legend, 8, look.legend, Align::Centre);
+        // Legends keep three pixels of face on either side; longer ones use the narrow face.
+        const bool fits = fonts.bold.measure(legend, 8) <= box.width() - 8;
+        const Typeface& face = fits ? fonts.bold : fonts.narrowBold;
+        face.draw(img, (box.left + box.right) / 2.0, baseline, legend, 8, look.legend, Align::Centre);
     }
 }
 

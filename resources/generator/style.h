@@ -44,6 +44,7 @@ constexpr Rgb kGainAmber = rgb(244, 152, 44);
 struct Fonts {
     Typeface regular;
     Typeface bold;
+    Typeface narrowBold;  // for key legends too wide for the bold face
     explicit Fonts(const std::string& directory);
 };
 
