@@ -28,7 +28,10 @@ Library::Library(const std::string& path) {
         return;
     }
     handle_ = module;
-    auto symbol = [&](const char* name) { return reinterpret_cast<Entry>(GetProcAddress(module, name)); };
+    // Through void*: FARPROC's own signature differs from the entry's (a -Wcast-function-type warning).
+    auto symbol = [&](const char* name) {
+        return reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    };
 #else
     handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
