@@ -96,6 +96,7 @@ void hosted(benchmark::State& state, const std::string& path, int parameter, flo
         state.SkipWithError("no instance");
         return;
     }
+    instance.dispatch(effOpen);  // plug-ins built on some frameworks stay silent without it
     instance.setSampleRate(44100.0f);
     instance.setBlockSize(kBlock);
     if (parameter >= 0) instance.setParameter(parameter, value);

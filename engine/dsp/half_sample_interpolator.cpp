@@ -1,5 +1,9 @@
-// The interpolator's coefficient table and its 64-tap sum.
+// The interpolator's coefficient table and its 64-tap sum, computed for a whole chunk at once.
 #include "engine/dsp/half_sample_interpolator.h"
+
+#include <algorithm>
+
+#include "engine/dsp/simd.h"
 
 namespace zarpa::dsp {
 
@@ -18,33 +22,39 @@ constexpr double kHalfTaps[32] = {
     -0.04245854577816,   0.06147574255944,    -0.1047780783523,    0.3178658799033,
 };
 
-constexpr std::array<double, 32> doubled() {
-    std::array<double, 32> taps{};
-    for (int k = 0; k < 32; ++k) taps[static_cast<std::size_t>(k)] = 2.0 * kHalfTaps[k];
-    return taps;
+// s[i] = Σ_{k=0}^{31} 2·h_k·(x[i+63-k] + x[i+k]) for the newest sample x[i+63], k ascending in every
+// lane: the loop over i is the vector loop, so each sum keeps its sequential order.
+ZARPA_VECTOR_CLONES
+void halfSamples(const double* x, int n, double* out) {
+    for (int i = 0; i < n; ++i) out[i] = 0.0;
+    for (int k = 0; k < 32; ++k) {
+        const double c = 2.0 * kHalfTaps[k];
+        const double* newer = x + 63 - k;
+        const double* older = x + k;
+        for (int i = 0; i < n; ++i) out[i] += c * (newer[i] + older[i]);
+    }
 }
-
-constexpr std::array<double, 32> kTaps = doubled();
 
 }  // namespace
 
 void HalfSampleInterpolator::reset() {
-    ring_.fill(Stereo{});
-    position_ = 0;
+    left_.fill(0.0);
+    right_.fill(0.0);
 }
 
-Stereo HalfSampleInterpolator::halfSample() const {
-    // Tap pair k joins the sample k steps back with the sample 63 - k steps back; k = 0 is the outermost.
-    const Stereo* newest = &ring_[static_cast<std::size_t>(position_ + kLength)];
-    const Stereo* oldest = &ring_[static_cast<std::size_t>(position_ + 1)];
-    double l = 0.0;
-    double r = 0.0;
-    for (int k = 0; k < 32; ++k) {
-        const double c = kTaps[static_cast<std::size_t>(k)];
-        l += c * (newest[-k].l + oldest[k].l);
-        r += c * (newest[-k].r + oldest[k].r);
+void HalfSampleInterpolator::process(const double* inL, const double* inR, int n, double* centreL,
+                                     double* centreR, double* halfL, double* halfR) {
+    std::copy(inL, inL + n, left_.begin() + kHistory);
+    std::copy(inR, inR + n, right_.begin() + kHistory);
+    if (halfL) {
+        halfSamples(left_.data(), n, halfL);
+        halfSamples(right_.data(), n, halfR);
     }
-    return {l, r};
+    const int centre = kHistory - kCentre;  // index of the sample 31 steps before the chunk's first
+    std::copy(left_.begin() + centre, left_.begin() + centre + n, centreL);
+    std::copy(right_.begin() + centre, right_.begin() + centre + n, centreR);
+    std::copy(left_.begin() + n, left_.begin() + n + kHistory, left_.begin());
+    std::copy(right_.begin() + n, right_.begin() + n + kHistory, right_.begin());
 }
 
 }  // namespace zarpa::dsp

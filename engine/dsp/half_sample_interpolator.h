@@ -1,10 +1,9 @@
-// The half-sample interpolator: a 64-tap windowed sinc over the newest 64 stereo samples, giving the
-// value midway between the samples 32 and 31 steps back (used by the peak detector and the output meter).
+// The half-sample interpolator: a 64-tap windowed sinc over the newest 64 samples of each channel,
+// giving the value midway between the samples 32 and 31 steps back. It also serves as the 31-sample
+// delay, since it keeps the sample 31 steps back. Used by the peak detector and the output meters.
 #pragma once
 
 #include <array>
-
-#include "engine/dsp/stereo.h"
 
 namespace zarpa::dsp {
 
@@ -12,27 +11,22 @@ namespace zarpa::dsp {
 class HalfSampleInterpolator {
 public:
     static constexpr int kLength = 64;
-    static constexpr int kCentre = 31;  // the sample the half-sample point lies just before
+    static constexpr int kCentre = 31;     // the delay of centre(): the half-sample point lies just before it
+    static constexpr int kMaxChunk = 64;   // samples per process() call
 
     void reset();
 
-    // Stores x as the newest sample.
-    void push(Stereo x) {
-        position_ = (position_ + 1) & (kLength - 1);
-        ring_[static_cast<std::size_t>(position_)] = x;
-        ring_[static_cast<std::size_t>(position_ + kLength)] = x;
-    }
-
-    // The value midway between the samples 32 and 31 steps before the newest.
-    Stereo halfSample() const;
-
-    // The sample 31 steps before the newest.
-    Stereo centre() const { return ring_[static_cast<std::size_t>(position_ + kLength - kCentre)]; }
+    // Appends n (1..kMaxChunk) samples per channel. For each, writes the sample 31 steps before it to
+    // centre and, when half is not null, the value midway between that sample and the one before it.
+    void process(const double* inL, const double* inR, int n, double* centreL, double* centreR, double* halfL,
+                 double* halfR);
 
 private:
-    // Each sample is stored twice, at p and p + 64, so the newest 64 are contiguous: ring_[p+1 .. p+64].
-    std::array<Stereo, 2 * kLength> ring_{};
-    int position_ = 0;
+    static constexpr int kHistory = kLength - 1;
+
+    // Per channel: the 63 previous samples, then the chunk being processed.
+    std::array<double, kHistory + kMaxChunk> left_{};
+    std::array<double, kHistory + kMaxChunk> right_{};
 };
 
 }  // namespace zarpa::dsp

@@ -20,19 +20,21 @@ void MeterAccumulator::restartHolds() {
     restartGains();
 }
 
-void MeterAccumulator::output(Stereo y, bool oversampled) {
+void MeterAccumulator::output(const double* yL, const double* yR, int n, bool oversampled) {
     if (!oversampled) {
-        accumulate(y.l, levels_.outputPeak[0], levels_.outputMeanSquare[0]);
-        accumulate(y.r, levels_.outputPeak[1], levels_.outputMeanSquare[1]);
+        for (int i = 0; i < n; ++i) {
+            accumulate(yL[i], levels_.outputPeak[0], levels_.outputMeanSquare[0]);
+            accumulate(yR[i], levels_.outputPeak[1], levels_.outputMeanSquare[1]);
+        }
         return;
     }
-    oversampler_.push(y);
-    const Stereo half = oversampler_.halfSample();
-    const Stereo centre = oversampler_.centre();
-    accumulate(centre.l, levels_.outputPeak[0], levels_.outputMeanSquare[0]);
-    accumulate(centre.r, levels_.outputPeak[1], levels_.outputMeanSquare[1]);
-    if (peakValue(half.l) > levels_.outputPeak[0]) levels_.outputPeak[0] = peakValue(half.l);
-    if (peakValue(half.r) > levels_.outputPeak[1]) levels_.outputPeak[1] = peakValue(half.r);
+    oversampler_.process(yL, yR, n, centreL_.data(), centreR_.data(), halfL_.data(), halfR_.data());
+    for (int i = 0; i < n; ++i) {
+        accumulate(centreL_[i], levels_.outputPeak[0], levels_.outputMeanSquare[0]);
+        accumulate(centreR_[i], levels_.outputPeak[1], levels_.outputMeanSquare[1]);
+        if (peakValue(halfL_[i]) > levels_.outputPeak[0]) levels_.outputPeak[0] = peakValue(halfL_[i]);
+        if (peakValue(halfR_[i]) > levels_.outputPeak[1]) levels_.outputPeak[1] = peakValue(halfR_[i]);
+    }
 }
 
 void MeterAccumulator::noiseChannel(int channel, double y) {

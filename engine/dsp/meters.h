@@ -37,9 +37,9 @@ public:
         if (g.l < levels_.gain[0]) levels_.gain[0] = g.l;
         if (g.r < levels_.gain[1]) levels_.gain[1] = g.r;
     }
-    // y: the output before requantization and clip. With oversampling the meters also catch the peaks
-    // between samples and lag the output by 31 samples.
-    void output(Stereo y, bool oversampled);
+    // n (1..64) output samples before requantization and clip. With oversampling the meters also
+    // catch the peaks between samples and lag the output by 31 samples.
+    void output(const double* yL, const double* yR, int n, bool oversampled);
 
     // Calibration noise: the channel's input and output meters both show the noise value y.
     void noiseChannel(int channel, double y);
@@ -60,6 +60,7 @@ private:
 
     MeterLevels levels_;
     HalfSampleInterpolator oversampler_;
+    std::array<double, HalfSampleInterpolator::kMaxChunk> centreL_{}, centreR_{}, halfL_{}, halfR_{};
     double meanSquareCoefficient_ = 0.0;
 };
 

@@ -1,4 +1,4 @@
-// The peak detector's per-sample step.
+// The peak detector's chunk step.
 #include "engine/dsp/peak_detector.h"
 
 #include <algorithm>
@@ -9,11 +9,14 @@
 
 namespace zarpa::dsp {
 
-PeakDetector::PeakDetector()
-    : preDelay_(kPreDelay), lookAheadL_(kMaxLookAhead), lookAheadR_(kMaxLookAhead) {
-    preDelay_.setLength(kPreDelay);
-    setLookAhead(128);
-}
+namespace {
+
+// The larger in magnitude of the sample and the half-sample point before it (the sample on a tie).
+inline double candidate(double sample, double half) { return std::fabs(sample) > std::fabs(half) ? sample : half; }
+
+}  // namespace
+
+PeakDetector::PeakDetector() : lookAheadL_(kMaxLookAhead), lookAheadR_(kMaxLookAhead) { setLookAhead(128); }
 
 void PeakDetector::setLookAhead(int samples) {
     lookAheadL_.setWindow(samples);
@@ -21,33 +24,32 @@ void PeakDetector::setLookAhead(int samples) {
 }
 
 void PeakDetector::reset() {
-    preDelay_.reset();
     interpolator_.reset();
     lookAheadL_.reset();
     lookAheadR_.reset();
 }
 
-DetectorOutput PeakDetector::step(Stereo u, bool oversample, double link) {
-    DetectorOutput out;
-    out.delayed = preDelay_.exchange(u);
-    interpolator_.push(u);
-
-    Stereo peak = out.delayed;
-    if (oversample) {
-        const Stereo half = interpolator_.halfSample();
-        const Stereo sample = interpolator_.centre();
-        peak.l = candidate(sample.l, half.l) * kOversampleMargin;
-        peak.r = candidate(sample.r, half.r) * kOversampleMargin;
+void PeakDetector::process(const double* uL, const double* uR, int n, bool oversample, double link,
+                           DetectorChunk& out) {
+    interpolator_.process(uL, uR, n, out.delayedL.data(), out.delayedR.data(), oversample ? halfL_.data() : nullptr,
+                          halfR_.data());
+    for (int i = 0; i < n; ++i) {
+        double peakL = out.delayedL[i];
+        double peakR = out.delayedR[i];
+        if (oversample) {
+            peakL = candidate(peakL, halfL_[i]) * kOversampleMargin;
+            peakR = candidate(peakR, halfR_[i]) * kOversampleMargin;
+        }
+        const double cl = std::max(std::fabs(peakL), kPeakFloor);
+        const double cr = std::max(std::fabs(peakR), kPeakFloor);
+        out.detectorL[i] = cl;
+        out.detectorR[i] = cr;
+        const double dl = lookAheadL_.push(cl);
+        const double dr = lookAheadR_.push(cr);
+        const double m = std::max(dl, dr);
+        out.lookAheadL[i] = dl * (1.0 - link) + m * link;
+        out.lookAheadR[i] = dr * (1.0 - link) + m * link;
     }
-    out.detector.l = std::max(std::fabs(peak.l), kPeakFloor);
-    out.detector.r = std::max(std::fabs(peak.r), kPeakFloor);
-
-    const double dl = lookAheadL_.push(out.detector.l);
-    const double dr = lookAheadR_.push(out.detector.r);
-    const double m = std::max(dl, dr);
-    out.lookAhead.l = dl * (1.0 - link) + m * link;
-    out.lookAhead.r = dr * (1.0 - link) + m * link;
-    return out;
 }
 
 }  // namespace zarpa::dsp

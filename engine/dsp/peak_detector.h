@@ -1,19 +1,21 @@
 // The peak detector: 31-sample pre-delay, optional half-sample peaks, the look-ahead window maximum
-// and the stereo link.
+// and the stereo link, for a chunk of samples at a time.
 #pragma once
+
+#include <array>
 
 #include "engine/dsp/half_sample_interpolator.h"
 #include "engine/dsp/sliding_max.h"
-#include "engine/dsp/stereo_delay.h"
 
 namespace zarpa::dsp {
 
 // Glossary: u driven sample, p u delayed by 31, c detector value (peak of the sample 31 back and, with
 // oversampling, of the half-sample point before it), d look-ahead peak (max of c over L samples).
-struct DetectorOutput {
-    Stereo delayed;    // p
-    Stereo detector;   // c
-    Stereo lookAhead;  // d, linked between the channels
+struct DetectorChunk {
+    static constexpr int kMax = HalfSampleInterpolator::kMaxChunk;
+    std::array<double, kMax> delayedL, delayedR;      // p
+    std::array<double, kMax> detectorL, detectorR;    // c
+    std::array<double, kMax> lookAheadL, lookAheadR;  // d, linked between the channels
 };
 
 // Audio thread only; setLookAhead and reset run under the instance lock.
@@ -27,16 +29,13 @@ public:
     void setLookAhead(int samples);  // L
     void reset();
 
-    // link: 0 independent channels .. 1 both see the larger look-ahead peak.
-    DetectorOutput step(Stereo u, bool oversample, double link);
+    // n (1..DetectorChunk::kMax) driven samples per channel. link: 0 independent channels .. 1 both
+    // channels see the larger look-ahead peak.
+    void process(const double* uL, const double* uR, int n, bool oversample, double link, DetectorChunk& out);
 
 private:
-    static double candidate(double sample, double half) {
-        return (sample < 0 ? -sample : sample) > (half < 0 ? -half : half) ? sample : half;
-    }
-
-    StereoDelay preDelay_;
     HalfSampleInterpolator interpolator_;
+    std::array<double, DetectorChunk::kMax> halfL_{}, halfR_{};
     SlidingMax lookAheadL_;
     SlidingMax lookAheadR_;
 };

@@ -79,46 +79,68 @@ template <typename T>
 void SignalPath::processLimiter(const T* inL, const T* inR, T* outL, T* outR, int frames, const BlockSettings& s) {
     const double outputTarget = s.autoOut ? 1.0 / s.driveTarget : s.outputTarget;
     const double inputMeterGain = s.postMeter ? 1.0 : drive_.value();
-    for (int i = 0; i < frames; ++i) {
+    for (int start = 0; start < frames; start += kChunk) {
+        const int n = frames - start < kChunk ? frames - start : kChunk;
+        limitChunk(inL + start, inR + start, outL + start, outR + start, n, s, outputTarget, inputMeterGain);
+    }
+}
+
+template <typename T>
+void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n, const BlockSettings& s,
+                            double outputTarget, double inputMeterGain) {
+    Chunk& c = chunk_;
+    for (int i = 0; i < n; ++i) {
         const Stereo x{sanitize(static_cast<double>(inL[i])), sanitize(static_cast<double>(inR[i]))};
 
         // Gain glides.
         const double drive = drive_.step(s.driveTarget);
-        const double output = output_.step(outputTarget);
+        c.output[i] = output_.step(outputTarget);
 
         // Dry delay: the raw input, aligned with the output, for bypass and the input meters.
         const Stereo dry = dry_.exchange(x);
+        c.dryL[i] = dry.l;
+        c.dryR[i] = dry.r;
 
-        // Leveller.
+        // Leveller, then the driven signal u.
         const Stereo driven{x.l * drive, x.r * drive};
         const double level = leveller_.step(driven, s.levellerThreshold, s.levellerOff);
-        const Stereo u{level * driven.l, level * driven.r};
+        c.level[i] = level;
+        c.drivenL[i] = level * driven.l;
+        c.drivenR[i] = level * driven.r;
+    }
 
-        // Peak detector.
-        const DetectorOutput detected = detector_.step(u, s.oversample, s.link);
+    // Peak detector.
+    detector_.process(c.drivenL.data(), c.drivenR.data(), n, s.oversample, s.link, detected_);
 
+    // Gain computer.
+    gain_.process(detected_, n, s.transientMix, followerCoefficients_, s.twoStageFollowers, gains_);
+
+    for (int i = 0; i < n; ++i) {
         // Look-ahead delay: v is u delayed by L + 31 samples.
-        const Stereo v = lookAhead_.exchange(detected.delayed);
-
-        // Gain computer.
-        const GainOutput g = gain_.step(detected.detector, detected.lookAhead, s.transientMix,
-                                        followerCoefficients_, s.twoStageFollowers);
+        const Stereo v = lookAhead_.exchange({detected_.delayedL[i], detected_.delayedR[i]});
 
         // Power: the limited signal, or the dry input with the same delay.
-        Stereo y = dry;
+        Stereo y{c.dryL[i], c.dryR[i]};
         Stereo display{1.0, 1.0};
         if (s.power) {
-            y = {g.gain.l * v.l * output, g.gain.r * v.r * output};
-            display = {displayGain(s.attShow, g.follower.l, g.gain.l, level),
-                       displayGain(s.attShow, g.follower.r, g.gain.r, level)};
+            y = {gains_.gainL[i] * v.l * c.output[i], gains_.gainR[i] * v.r * c.output[i]};
+            display = {displayGain(s.attShow, gains_.followerL[i], gains_.gainL[i], c.level[i]),
+                       displayGain(s.attShow, gains_.followerR[i], gains_.gainR[i], c.level[i])};
         }
+        c.yL[i] = y.l;
+        c.yR[i] = y.r;
 
-        // Meters.
-        meters_.input({dry.l * inputMeterGain, dry.r * inputMeterGain});
+        // Input and gain-reduction meters.
+        meters_.input({c.dryL[i] * inputMeterGain, c.dryR[i] * inputMeterGain});
         meters_.gainReduction(display);
-        meters_.output(y, s.meterOversample);
+    }
 
+    // Output meters.
+    meters_.output(c.yL.data(), c.yR.data(), n, s.meterOversample);
+
+    for (int i = 0; i < n; ++i) {
         // Requantizer.
+        Stereo y{c.yL[i], c.yR[i]};
         if (s.quantize) y = requantizer_.step(y, s.quantizerScale, s.autoblack, dither_);
 
         // Clip and store, right first: with one output buffer for both, the left result stays.

@@ -2,6 +2,8 @@
 // the two kernels (limiter and calibration noise), shared by the 32-bit and 64-bit entries.
 #pragma once
 
+#include <array>
+
 #include "engine/dsp/calibration_noise.h"
 #include "engine/dsp/gain_computer.h"
 #include "engine/dsp/gain_stages.h"
@@ -60,6 +62,23 @@ public:
     double smoothedDrive() const { return drive_.value(); }
 
 private:
+    static constexpr int kChunk = DetectorChunk::kMax;
+
+    // One chunk of the limiter, in signal order: the driven signal and the dry delay, the detector and
+    // gain computer over the chunk, the limited output and its meters, then requantizer and clip.
+    template <typename T>
+    void limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n, const BlockSettings& s,
+                    double outputTarget, double inputMeterGain);
+
+    // Per-chunk values between the stages.
+    struct Chunk {
+        std::array<double, kChunk> drivenL, drivenR;  // u
+        std::array<double, kChunk> dryL, dryR;        // the input delayed by the latency
+        std::array<double, kChunk> level;             // leveller gain
+        std::array<double, kChunk> output;            // smoothed output gain
+        std::array<double, kChunk> yL, yR;            // output before requantizer and clip
+    };
+
     RateConfig config_;
     FollowerCoefficients followerCoefficients_;
     GainGlide drive_;
@@ -71,6 +90,9 @@ private:
     GainComputer gain_;
     MeterAccumulator meters_;
     DitherGenerator dither_;
+    Chunk chunk_{};
+    DetectorChunk detected_{};
+    GainChunk gains_{};
     Requantizer requantizer_;
     CalibrationNoise calibration_;
 };

@@ -34,7 +34,24 @@ public:
 private:
     static constexpr double kSentinel = std::numeric_limits<double>::infinity();
 
-    void insert(int leaf, double v);
+    void insert(int i, double v) {
+        double* t = tree_.data();
+        const double old = t[i];
+        t[i] = v;
+        if (v > old) {
+            // A larger value climbs while it beats the sibling; above that the maximum is unchanged.
+            while (v > t[i ^ 1]) {
+                i >>= 1;
+                t[i] = v;
+            }
+        } else if (old > t[i ^ 1]) {
+            // The removed value may have been the maximum of its ancestors: recompute them while it could be.
+            do {
+                i >>= 1;
+                t[i] = t[2 * i] > t[2 * i + 1] ? t[2 * i] : t[2 * i + 1];
+            } while (old > t[i ^ 1]);
+        }
+    }
 
     std::vector<double> tree_;
     int capacity_;

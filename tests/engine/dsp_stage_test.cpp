@@ -109,15 +109,29 @@ TEST(TransientEnvelope, AnIsolatedPeakGivesTheSymmetricProfileCentredOnTheOutput
     EXPECT_NEAR(p[static_cast<std::size_t>(centre + 7)], 0.0, 1e-12);
 }
 
-TEST(HalfSampleInterpolator, GivesTheDocumentedImpulseAndQuarterRateValues) {
-    HalfSampleInterpolator impulse;
-    std::vector<double> half, centre;
-    for (int n = 0; n < 70; ++n) {
-        impulse.push({n == 0 ? 1.0 : 0.0, 0.0});
-        half.push_back(impulse.halfSample().l);
-        centre.push_back(impulse.centre().l);
+namespace {
+
+// The interpolator run over a whole signal (left channel), in chunks of 13 samples.
+void interpolate(const std::vector<double>& x, std::vector<double>& centre, std::vector<double>& half) {
+    HalfSampleInterpolator interpolator;
+    const std::vector<double> silent(x.size(), 0.0);
+    std::vector<double> ignored(x.size());
+    centre.assign(x.size(), 0.0);
+    half.assign(x.size(), 0.0);
+    for (std::size_t i = 0; i < x.size(); i += 13) {
+        const int n = static_cast<int>(std::min<std::size_t>(13, x.size() - i));
+        interpolator.process(&x[i], &silent[i], n, &centre[i], &ignored[i], &half[i], &ignored[i]);
     }
+}
+
+}  // namespace
+
+TEST(HalfSampleInterpolator, GivesTheDocumentedImpulseAndQuarterRateValues) {
+    std::vector<double> x(70, 0.0), centre, half;
+    x[0] = 1.0;
+    interpolate(x, centre, half);
     EXPECT_EQ(centre[31], 1.0);
+    EXPECT_EQ(centre[30], 0.0);
     EXPECT_NEAR(half[31], 2 * 0.3178658799033, 1e-15);  // the point just before the sample
     EXPECT_NEAR(half[32], 2 * 0.3178658799033, 1e-15);  // and just after it
     double sum = 0.0;
@@ -125,25 +139,59 @@ TEST(HalfSampleInterpolator, GivesTheDocumentedImpulseAndQuarterRateValues) {
     EXPECT_NEAR(sum, 0.99999973, 1e-8);
 
     // A quarter-rate sine at 45°: samples ±0.7071, the half-sample points reach the true peak 1.0.
-    HalfSampleInterpolator sine;
+    const auto sine = enginetest::sine(200, 0.25, 1.0, std::numbers::pi / 4);
+    interpolate(sine, centre, half);
     double peak = 0.0;
-    for (int n = 0; n < 200; ++n) {
-        sine.push({std::sin(std::numbers::pi / 2 * n + std::numbers::pi / 4), 0.0});
-        if (n > 64) peak = std::max(peak, std::fabs(sine.halfSample().l));
-    }
+    for (std::size_t n = 65; n < half.size(); ++n) peak = std::max(peak, std::fabs(half[n]));
     EXPECT_NEAR(peak, 1.0, 0.002);
+}
+
+TEST(HalfSampleInterpolator, SumsEachSampleInTheWrittenOrder) {
+    // The chunked, vectorized sums equal the plain sequential sum bit for bit.
+    static constexpr double h[32] = {
+        -4.763696282094e-07, 1.998243211857e-06,  -5.59451993319e-06,  1.233950728987e-05,
+        -2.390300486257e-05, 4.265195384663e-05,  -7.176381980318e-05, 0.0001153490356228,
+        -0.000178579162669,  0.0002678174647425,  -0.0003907495989578, 0.0005565144132189,
+        -0.000775838777941,  0.001061186491039,   -0.001426940379682,  0.001889650102735,
+        -0.002468398132052,  0.003185367085931,   -0.004066740630815,  0.005144152078855,
+        -0.00645703822168,   0.008056519728669,   -0.01001194089823,   0.012422252953,
+        -0.01543673753879,   0.01929508222185,    -0.02441136236933,   0.03157011681841,
+        -0.04245854577816,   0.06147574255944,    -0.1047780783523,    0.3178658799033};
+    const auto x = enginetest::noise(500, 1.0, 9);
+    std::vector<double> centre, half;
+    interpolate(x, centre, half);
+    for (std::size_t n = 63; n < x.size(); ++n) {
+        double s = 0.0;
+        for (int k = 0; k < 32; ++k) s += 2 * h[k] * (x[n - static_cast<std::size_t>(k)] + x[n - 63 + static_cast<std::size_t>(k)]);
+        ASSERT_EQ(half[n], s) << n;
+        ASSERT_EQ(centre[n], x[n - 31]);
+    }
 }
 
 namespace {
 
-std::vector<DetectorOutput> detect(const std::vector<double>& l, const std::vector<double>& r, bool oversample,
-                                   double link) {
+struct Detected {
+    std::vector<double> delayedL, detectorL, detectorR, lookAheadL, lookAheadR;
+};
+
+Detected detect(const std::vector<double>& l, const std::vector<double>& r, bool oversample, double link) {
     PeakDetector detector;
     detector.setLookAhead(128);
     detector.reset();
-    std::vector<DetectorOutput> out;
-    for (std::size_t i = 0; i < l.size(); ++i) out.push_back(detector.step({l[i], r[i]}, oversample, link));
-    return out;
+    Detected d;
+    DetectorChunk chunk;
+    for (std::size_t i = 0; i < l.size(); i += 64) {
+        const int n = static_cast<int>(std::min<std::size_t>(64, l.size() - i));
+        detector.process(&l[i], &r[i], n, oversample, link, chunk);
+        for (int k = 0; k < n; ++k) {
+            d.delayedL.push_back(chunk.delayedL[k]);
+            d.detectorL.push_back(chunk.detectorL[k]);
+            d.detectorR.push_back(chunk.detectorR[k]);
+            d.lookAheadL.push_back(chunk.lookAheadL[k]);
+            d.lookAheadR.push_back(chunk.lookAheadR[k]);
+        }
+    }
+    return d;
 }
 
 }  // namespace
@@ -152,16 +200,16 @@ TEST(PeakDetector, ReportsAFullScaleSampleExactlyAndItsHalfSampleNeighboursWithT
     std::vector<double> l(400, 0.0), silent(400, 0.0);
     l[10] = 1.0;
     const auto plain = detect(l, silent, false, 1.0);
-    EXPECT_EQ(plain[41].detector.l, 1.0);  // 31 samples later
-    EXPECT_EQ(plain[41].delayed.l, 1.0);
-    EXPECT_EQ(plain[40].detector.l, kPeakFloor);
-    EXPECT_EQ(plain[41].detector.r, kPeakFloor);  // silence reads exactly the floor
+    EXPECT_EQ(plain.detectorL[41], 1.0);  // 31 samples later
+    EXPECT_EQ(plain.delayedL[41], 1.0);
+    EXPECT_EQ(plain.detectorL[40], kPeakFloor);
+    EXPECT_EQ(plain.detectorR[41], kPeakFloor);  // silence reads exactly the floor
 
     const auto over = detect(l, silent, true, 1.0);
-    EXPECT_DOUBLE_EQ(over[41].detector.l, 1.001);
+    EXPECT_DOUBLE_EQ(over.detectorL[41], 1.001);
     // The half-sample point before the peak is measured together with it; the one after it a step later.
-    EXPECT_NEAR(over[42].detector.l, 2 * 0.3178658799033 * 1.001, 1e-12);
-    EXPECT_NEAR(over[40].detector.l, 2 * 0.1047780783523 * 1.001, 1e-12);
+    EXPECT_NEAR(over.detectorL[42], 2 * 0.3178658799033 * 1.001, 1e-12);
+    EXPECT_NEAR(over.detectorL[40], 2 * 0.1047780783523 * 1.001, 1e-12);
 }
 
 TEST(PeakDetector, FindsTheTruePeakOfAQuarterRateSineOnlyWhenOversampling) {
@@ -169,8 +217,8 @@ TEST(PeakDetector, FindsTheTruePeakOfAQuarterRateSineOnlyWhenOversampling) {
     const std::vector<double> silent(400, 0.0);
     const auto over = detect(s, silent, true, 0.0);
     const auto plain = detect(s, silent, false, 0.0);
-    EXPECT_NEAR(over[300].detector.l, 1.001, 0.003);
-    EXPECT_NEAR(plain[300].detector.l, std::sqrt(0.5), 1e-12);
+    EXPECT_NEAR(over.detectorL[300], 1.001, 0.003);
+    EXPECT_NEAR(plain.detectorL[300], std::sqrt(0.5), 1e-12);
 }
 
 TEST(PeakDetector, LookAheadPeakHoldsExactlyLSamplesAndFollowsTheLink) {
@@ -181,13 +229,13 @@ TEST(PeakDetector, LookAheadPeakHoldsExactlyLSamplesAndFollowsTheLink) {
     const auto apart = detect(l, r, false, 0.0);
     const auto half = detect(l, r, false, 0.5);
     const int first = 131, last = 131 + 127;  // enters with its detector value, leaves L samples later
-    EXPECT_EQ(apart[first - 1].lookAhead.l, kPeakFloor);
-    EXPECT_EQ(apart[first].lookAhead.l, 0.8);
-    EXPECT_EQ(apart[last].lookAhead.l, 0.8);
-    EXPECT_EQ(apart[last + 1].lookAhead.l, kPeakFloor);
-    EXPECT_EQ(apart[first].lookAhead.r, 0.2);
-    EXPECT_EQ(linked[first].lookAhead.r, 0.8);
-    EXPECT_NEAR(half[first].lookAhead.r, 0.5, 1e-15);
+    EXPECT_EQ(apart.lookAheadL[first - 1], kPeakFloor);
+    EXPECT_EQ(apart.lookAheadL[first], 0.8);
+    EXPECT_EQ(apart.lookAheadL[last], 0.8);
+    EXPECT_EQ(apart.lookAheadL[last + 1], kPeakFloor);
+    EXPECT_EQ(apart.lookAheadR[first], 0.2);
+    EXPECT_EQ(linked.lookAheadR[first], 0.8);
+    EXPECT_NEAR(half.lookAheadR[first], 0.5, 1e-15);
 }
 
 TEST(ReleaseFollowers, TwoStagesReachAStepLaterThanOne) {

@@ -1,0 +1,34 @@
+// The gain computer's chunk step: followers and envelope per sample, then the mix for the chunk.
+#include "engine/dsp/gain_computer.h"
+
+#include "engine/dsp/simd.h"
+
+namespace zarpa::dsp {
+
+namespace {
+
+// g = S/max(P, 1) + (1 - S)/max(P, F): since P is at least the output sample's own peak, g·|u| <= 1.
+ZARPA_VECTOR_CLONES
+void mix(const double* p, const double* f, int n, double s, double* gain, double* follower) {
+    for (int i = 0; i < n; ++i) {
+        gain[i] = s / (p[i] > 1.0 ? p[i] : 1.0) + (1.0 - s) / (p[i] > f[i] ? p[i] : f[i]);
+        follower[i] = s + (1.0 - s) / f[i];
+    }
+}
+
+}  // namespace
+
+void GainComputer::process(const DetectorChunk& in, int n, double s, const FollowerCoefficients& coefficients,
+                           bool twoStages, GainChunk& out) {
+    for (int i = 0; i < n; ++i) {
+        peakL_[i] = followersL_.step(in.lookAheadL[i], coefficients, twoStages);
+        peakR_[i] = followersR_.step(in.lookAheadR[i], coefficients, twoStages);
+        const Stereo p = envelope_.step({in.detectorL[i], in.detectorR[i]});
+        envelopeL_[i] = p.l;
+        envelopeR_[i] = p.r;
+    }
+    mix(envelopeL_.data(), peakL_.data(), n, s, out.gainL.data(), out.followerL.data());
+    mix(envelopeR_.data(), peakR_.data(), n, s, out.gainR.data(), out.followerR.data());
+}
+
+}  // namespace zarpa::dsp
