@@ -1,4 +1,5 @@
 // Path splitting, replacing writes that survive a failed save, and the Linux store's handling of odd files.
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -52,13 +53,21 @@ TEST(SplitPath, TakesBothSeparatorsInTheDll) {
 
 using ReplacingWriteTest = PresetStoreTest;
 
+std::vector<std::string> entries(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 TEST_F(ReplacingWriteTest, ReplacesWholeAndLeavesNoTemporaryFiles) {
     const std::string path = scratchPath("bank.okb");
     writeFile(path, std::vector<unsigned char>(5000, 0xAA));
+    const auto before = entries(scratch);
     const std::vector<unsigned char> fresh(3077, 0x55);
     ASSERT_TRUE(platform::writeFileReplacing(path.c_str(), fresh.data(), fresh.size()));
     EXPECT_EQ(readFile(path), fresh);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch), {}), 2) << "bank.okb and config only";
+    EXPECT_EQ(entries(scratch), before) << "no temporary file left";
 
     std::filesystem::create_directory(scratch / "dir.okb");
     EXPECT_FALSE(platform::writeFileReplacing(scratchPath("dir.okb").c_str(), fresh.data(), fresh.size()));
@@ -75,6 +84,7 @@ TEST_F(ReplacingWriteTest, AFailedSaveKeepsThePreviousBankFile) {
     in.editor->setFileSelector(&selector);
     ASSERT_TRUE(in.editor->saveBankFile());
     const auto before = readFile(scratchPath("keep.okb"));
+    const auto files = entries(scratch);
 
     in.effect->initFactoryPresets();
     rlimit old{};
@@ -89,7 +99,7 @@ TEST_F(ReplacingWriteTest, AFailedSaveKeepsThePreviousBankFile) {
 
     EXPECT_FALSE(saved);
     EXPECT_EQ(readFile(scratchPath("keep.okb")), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch), {}), 2) << "no temporary file left";
+    EXPECT_EQ(entries(scratch), files) << "no temporary file left";
 }
 
 TEST_F(ReplacingWriteTest, TheLinuxStoreReadsOnlyRegularValuesThatFit) {
