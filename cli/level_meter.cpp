@@ -1,0 +1,34 @@
+// Sample peak and duration counted here; loudness and true peak from the build's analyzer.
+#include "cli/level_meter.h"
+
+#include <cmath>
+#include <limits>
+
+namespace zarpacli {
+
+double decibels(double linear) {
+    return linear > 0.0 ? 20.0 * std::log10(linear) : -std::numeric_limits<double>::infinity();
+}
+
+LevelMeter::LevelMeter(int channels, int sampleRate)
+    : channels_(channels), sampleRate_(sampleRate), analyzer_(makeLoudnessAnalyzer(channels, sampleRate)) {}
+
+void LevelMeter::add(const double* interleaved, std::size_t frames) {
+    const std::size_t n = frames * static_cast<std::size_t>(channels_);
+    for (std::size_t i = 0; i < n; ++i) samplePeak_ = std::fmax(samplePeak_, std::fabs(interleaved[i]));
+    frames_ += static_cast<std::int64_t>(frames);
+    analyzer_->add(interleaved, frames);
+}
+
+LevelFigures LevelMeter::figures() {
+    LevelFigures f;
+    f.samplePeak = samplePeak_;
+    f.truePeak = std::fmax(analyzer_->truePeak(), samplePeak_);
+    f.integratedLufs = analyzer_->integratedLufs();
+    f.loudnessRangeLu = analyzer_->loudnessRangeLu();
+    f.frames = frames_;
+    f.durationSeconds = sampleRate_ > 0 ? static_cast<double>(frames_) / sampleRate_ : 0.0;
+    return f;
+}
+
+}  // namespace zarpacli

@@ -1,0 +1,128 @@
+// Loading the plug-in, moving programs in and out through state chunks, and processing.
+#include "cli/plugin_session.h"
+
+#include "cli/cli_error.h"
+#include "cli/text_util.h"
+
+namespace zarpacli {
+
+namespace {
+
+// Parameter probing on an instance that renders nothing.
+class InstanceProbe : public ParameterProbe {
+public:
+    explicit InstanceProbe(vsthost::Instance& instance) : instance_(instance) {}
+    int count() override { return instance_.effect()->numParams; }
+    std::string name(int index) override { return instance_.paramName(index); }
+    std::string label(int index) override { return instance_.paramLabel(index); }
+    std::string displayAt(int index, float value) override {
+        instance_.setParameter(index, value);
+        return instance_.paramDisplay(index);
+    }
+
+private:
+    vsthost::Instance& instance_;
+};
+
+std::unique_ptr<vsthost::Instance> openInstance(const vsthost::Library& library, const std::string& path,
+                                                vsthost::HostBehaviour behaviour) {
+    auto instance = std::make_unique<vsthost::Instance>(library, behaviour);
+    if (!instance->ok()) throw processingError(path + ": the plug-in's entry point returned no effect");
+    instance->dispatch(effOpen);
+    return instance;
+}
+
+}  // namespace
+
+PluginSession::PluginSession(const HostSetup& setup)
+    : path_(setup.pluginPath.empty() ? vsthost::defaultPluginPath() : setup.pluginPath) {
+    if (path_.empty()) throw processingError("no plug-in to load; give --plugin PATH or set ZARPA_PLUGIN");
+    library_ = std::make_unique<vsthost::Library>(path_);
+    if (!library_->ok()) throw processingError("cannot load the plug-in: " + library_->error());
+
+    vsthost::HostBehaviour behaviour;
+    behaviour.rightInputConnected = !setup.monoInput;
+    behaviour.sampleRate = static_cast<float>(setup.sampleRate);
+    behaviour.blockSize = setup.blockSize;
+    instance_ = openInstance(*library_, path_, behaviour);
+    const AEffect& e = *instance_->effect();
+    if (e.numInputs < 2 || e.numOutputs < 2 || !(e.flags & effFlagsCanReplacing))
+        throw processingError(path_ + ": not a stereo effect that zarpa can host");
+    instance_->setSampleRate(static_cast<float>(setup.sampleRate));
+    instance_->setBlockSize(setup.blockSize);
+}
+
+PluginSession::~PluginSession() = default;
+
+std::vector<std::string> PluginSession::programNames() {
+    std::vector<std::string> names;
+    for (int i = 0; i < zarpa::kNumPrograms; ++i) names.push_back(instance_->programNameIndexed(i));
+    return names;
+}
+
+int PluginSession::findProgram(const std::string& key) {
+    const auto names = programNames();
+    const std::string k = trim(key);
+    for (int i = 0; i < static_cast<int>(names.size()); ++i)
+        if (lowered(names[i]) == lowered(k) || std::to_string(i) == k) return i;
+    std::string list;
+    for (int i = 0; i < static_cast<int>(names.size()); ++i)
+        list += "\n  " + std::to_string(i) + "  " + names[i];
+    throw usageError("unknown preset '" + k + "'; the programs are:" + list);
+}
+
+StateChunk PluginSession::chunk() { return StateChunk(instance_->getChunk()); }
+
+void PluginSession::loadChunk(const StateChunk& chunk) {
+    if (instance_->setChunk(chunk.bytes()) != 0) throw processingError("the plug-in refused the state chunk");
+}
+
+void PluginSession::loadChunkData(const Bytes& data, const std::string& path) {
+    checkChunkData(data, uniqueId(), path);
+    if (instance_->setChunk(data) != 0) throw processingError(path + ": the plug-in refused the state chunk");
+}
+
+void PluginSession::selectProgram(int index) {
+    StateChunk c = chunk();
+    c.setCurrentProgram(index);
+    loadChunk(c);
+}
+
+void PluginSession::loadBank(const Bank& bank, int program) {
+    StateChunk c = chunk();
+    for (int k = 0; k < zarpa::kNumPrograms; ++k) c.setProgram(k, bank[k]);
+    c.setCurrentProgram(program);
+    loadChunk(c);
+}
+
+void PluginSession::loadPreset(const ProgramRecord& record) {
+    StateChunk c = chunk();
+    c.setProgram(c.currentProgram(), record);
+    loadChunk(c);
+}
+
+ParameterCatalog& PluginSession::catalog() {
+    if (!catalog_) {
+        scratch_ = openInstance(*library_, path_, vsthost::HostBehaviour{});
+        probe_ = std::make_unique<InstanceProbe>(*scratch_);
+        catalog_ = std::make_unique<ParameterCatalog>(*probe_);
+    }
+    return *catalog_;
+}
+
+void PluginSession::start() {
+    instance_->resume();
+    instance_->dispatch(effStartProcess);
+}
+
+void PluginSession::process(float** inputs, float** outputs, int frames) {
+    instance_->process(inputs, outputs, frames);
+    instance_->clearCalls();  // the host records callbacks for tests; a long render must not pile them up
+}
+
+void PluginSession::process(double** inputs, double** outputs, int frames) {
+    instance_->process(inputs, outputs, frames);
+    instance_->clearCalls();
+}
+
+}  // namespace zarpacli

@@ -1,0 +1,52 @@
+// The reports zarpa prints: readable text for people, JSON for scripts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cli/level_meter.h"
+
+namespace zarpacli {
+
+// A --set as the plug-in took it.
+struct AppliedSetting {
+    std::string name;
+    std::string requested;  // the text given on the command line
+    float value = 0.0f;     // the normalised value set
+    std::string display;    // the plug-in's display and label afterwards
+};
+
+struct RenderReport {
+    std::string inputPath, outputPath;
+    std::string inputFormat, outputFormat;
+    std::string effectName, program;
+    std::vector<AppliedSetting> settings;
+    int sampleRate = 0;
+    int channels = 0;
+    int latency = 0;
+    bool latencyKept = false;
+    bool usedDouble = false;
+    LevelFigures input, output;
+    double seconds = 0.0;
+    std::int64_t roundedSamples = 0, clippedSamples = 0;
+    bool lossyOutput = false;
+    int outputBits = 0;  // integer word length, 0 for float or lossy
+};
+
+struct FileAnalysis {
+    std::string path, format;
+    int sampleRate = 0;
+    int channels = 0;
+    LevelFigures figures;
+};
+
+double speedOf(const RenderReport& r);  // × realtime
+std::string conversionText(const RenderReport& r);
+
+std::string renderReportText(const RenderReport& r);
+std::string renderReportJson(const RenderReport& r);
+std::string analysisText(const FileAnalysis& a);
+std::string analysisJson(const FileAnalysis& a);
+
+}  // namespace zarpacli

@@ -1,0 +1,23 @@
+// Small text helpers of the command line: trimming, quotes, number formatting, JSON strings.
+#pragma once
+
+#include <string>
+
+namespace zarpacli {
+
+std::string trim(const std::string& text);
+// Removes one pair of matching surrounding quotes ("type B" or 'type B').
+std::string unquote(const std::string& text);
+std::string lowered(std::string text);
+// A number in at most 6 significant digits without trailing zeros ("24.0824", "-12", "0.02").
+std::string shortNumber(double v);
+// A fixed-point number ("10.000"); "inf" or "nan" where it is not finite.
+std::string fixed(double v, int decimals);
+// A fixed-point number with a sign ("+6.02", "-0.10"); "-inf" for minus infinity.
+std::string signedFixed(double v, int decimals);
+// A JSON string literal, quotes included.
+std::string jsonString(const std::string& text);
+// A JSON number, or null for infinities and NaN.
+std::string jsonNumber(double v, int decimals = 6);
+
+}  // namespace zarpacli

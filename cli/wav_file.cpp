@@ -1,0 +1,253 @@
+// RIFF/WAVE reading and writing, little-endian byte by byte so that it works on any host.
+#include "cli/wav_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include "cli/cli_error.h"
+
+namespace zarpacli {
+
+namespace {
+
+constexpr std::uint16_t kTagPcm = 1;
+constexpr std::uint16_t kTagFloat = 3;
+constexpr std::uint16_t kTagExtensible = 0xFFFE;
+constexpr std::uint32_t kMaxRiffBytes = 0xFFFFFFFFu;
+
+// 64-bit file positions, so that files beyond 2 GiB read on every platform.
+std::int64_t tell64(std::FILE* f) {
+#if defined(_WIN32)
+    return _ftelli64(f);
+#else
+    return ftello(f);
+#endif
+}
+int seek64(std::FILE* f, std::int64_t offset, int whence) {
+#if defined(_WIN32)
+    return _fseeki64(f, offset, whence);
+#else
+    return fseeko(f, offset, whence);
+#endif
+}
+
+std::uint32_t le32(const unsigned char* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+std::uint16_t le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+void put32(unsigned char* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+void put16(unsigned char* p, std::uint16_t v) {
+    p[0] = static_cast<unsigned char>(v);
+    p[1] = static_cast<unsigned char>(v >> 8);
+}
+
+double decodeSample(const unsigned char* p, int bytes, bool isFloat) {
+    if (isFloat) {
+        if (bytes == 4) {
+            std::uint32_t u = le32(p);
+            float f;
+            std::memcpy(&f, &u, 4);
+            return f;
+        }
+        std::uint64_t u = std::uint64_t(le32(p)) | std::uint64_t(le32(p + 4)) << 32;
+        double d;
+        std::memcpy(&d, &u, 8);
+        return d;
+    }
+    switch (bytes) {
+        case 1: return (p[0] - 128) / 128.0;
+        case 2: return static_cast<std::int16_t>(le16(p)) / 32768.0;
+        case 3: {
+            std::int32_t v = static_cast<std::int32_t>(std::uint32_t(p[0]) << 8 | std::uint32_t(p[1]) << 16 |
+                                                       std::uint32_t(p[2]) << 24);
+            return (v / 256) / 8388608.0;
+        }
+        default: return static_cast<std::int32_t>(le32(p)) / 2147483648.0;
+    }
+}
+
+}  // namespace
+
+WavReader::WavReader(const std::string& path) : path_(path) {
+    std::string reason = unreadableReason(path);
+    if (!reason.empty()) throw processingError(path + ": " + reason);
+    file_ = std::fopen(path.c_str(), "rb");
+    if (!file_) throw processingError(path + ": " + std::strerror(errno));
+    try {
+        parseHeader();
+    } catch (...) {
+        std::fclose(file_);
+        throw;
+    }
+}
+
+WavReader::~WavReader() {
+    if (file_) std::fclose(file_);
+}
+
+void WavReader::parseHeader() {
+    auto notWav = [&](const std::string& why) {
+        return processingError(path_ + ": not an audio file zarpa can read (" + why + ")");
+    };
+    unsigned char riff[12];
+    if (std::fread(riff, 1, 12, file_) != 12 || std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(riff + 8, "WAVE", 4) != 0)
+        throw notWav("this build reads WAV files only");
+
+    bool haveFormat = false;
+    std::uint16_t tag = 0, channels = 0, blockAlign = 0, bitsPerSample = 0;
+    std::uint32_t sampleRate = 0;
+    for (;;) {
+        unsigned char head[8];
+        if (std::fread(head, 1, 8, file_) != 8) throw notWav("no data chunk");
+        std::uint32_t size = le32(head + 4);
+        if (std::memcmp(head, "fmt ", 4) == 0) {
+            if (size < 16 || size > 1024) throw notWav("bad format chunk");
+            std::vector<unsigned char> fmt(size + (size & 1));
+            if (std::fread(fmt.data(), 1, fmt.size(), file_) != fmt.size()) throw notWav("truncated format chunk");
+            tag = le16(&fmt[0]);
+            channels = le16(&fmt[2]);
+            sampleRate = le32(&fmt[4]);
+            blockAlign = le16(&fmt[12]);
+            bitsPerSample = le16(&fmt[14]);
+            if (tag == kTagExtensible) {
+                if (size < 40) throw notWav("bad extensible format chunk");
+                tag = le16(&fmt[24]);  // the first two bytes of the sub-format GUID
+            }
+            haveFormat = true;
+        } else if (std::memcmp(head, "data", 4) == 0) {
+            if (!haveFormat) throw notWav("data before format");
+            const bool isFloat = tag == kTagFloat;
+            if (tag != kTagPcm && tag != kTagFloat) throw notWav("compressed WAV encoding " + std::to_string(tag));
+            const bool pcmOk = !isFloat && (bitsPerSample == 8 || bitsPerSample == 16 || bitsPerSample == 24 ||
+                                            bitsPerSample == 32);
+            const bool floatOk = isFloat && (bitsPerSample == 32 || bitsPerSample == 64);
+            if (!pcmOk && !floatOk) throw notWav(std::to_string(bitsPerSample) + "-bit samples");
+            bytesPerSample_ = bitsPerSample / 8;
+            if (channels == 0 || blockAlign != channels * bytesPerSample_) throw notWav("inconsistent block size");
+            info_.sampleRate = static_cast<int>(std::min<std::uint32_t>(sampleRate, 0x7FFFFFFF));
+            info_.channels = channels;
+            info_.bits = bitsPerSample;
+            info_.isFloat = isFloat;
+            info_.formatName = "WAV " + std::to_string(bitsPerSample) + "-bit" + (isFloat ? " float" : "");
+            // A data size beyond the end of the file (a cut file, or a streaming writer's 0xFFFFFFFF)
+            // counts only the frames that are there.
+            std::int64_t here = tell64(file_);
+            seek64(file_, 0, SEEK_END);
+            std::int64_t end = tell64(file_);
+            seek64(file_, here, SEEK_SET);
+            std::uint64_t present = end > here ? static_cast<std::uint64_t>(end - here) : 0;
+            framesLeft_ = static_cast<std::int64_t>(std::min<std::uint64_t>(size, present) / blockAlign);
+            info_.frames = framesLeft_;
+            return;
+        } else {
+            if (seek64(file_, std::int64_t(size) + (size & 1), SEEK_CUR) != 0) throw notWav("no data chunk");
+        }
+    }
+}
+
+std::size_t WavReader::read(double* interleaved, std::size_t frames) {
+    std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(framesLeft_, static_cast<std::int64_t>(frames)));
+    const std::size_t frameBytes = static_cast<std::size_t>(bytesPerSample_) * info_.channels;
+    raw_.resize(want * frameBytes);
+    std::size_t got = want ? std::fread(raw_.data(), frameBytes, want, file_) : 0;
+    if (got < want && std::ferror(file_)) throw processingError(path_ + ": read failed (" + std::strerror(errno) + ")");
+    for (std::size_t i = 0; i < got * info_.channels; ++i)
+        interleaved[i] = decodeSample(&raw_[i * bytesPerSample_], bytesPerSample_, info_.isFloat);
+    framesLeft_ -= static_cast<std::int64_t>(got);
+    if (got < want) framesLeft_ = 0;
+    return got;
+}
+
+WavWriter::WavWriter(const std::string& path, Encoding encoding, int sampleRate, int channels)
+    : path_(path), encoding_(encoding), sampleRate_(sampleRate), channels_(channels),
+      bytesPerSample_(encoding == Encoding::Pcm16 ? 2 : encoding == Encoding::Pcm24 ? 3 : 4) {
+    if (encoding == Encoding::Vorbis) throw processingError("WAV cannot hold Vorbis");
+    file_ = std::fopen(path.c_str(), "wb");
+    if (!file_) throw processingError(path + ": cannot write (" + std::strerror(errno) + ")");
+    writeHeader(0);
+}
+
+WavWriter::~WavWriter() {
+    if (file_) std::fclose(file_);
+}
+
+// The canonical header: RIFF, fmt (16 bytes), for float a fact chunk, then data.
+void WavWriter::writeHeader(std::uint32_t dataBytes) {
+    const bool isFloat = encoding_ == Encoding::Float32;
+    unsigned char h[58] = {};
+    std::size_t n = 0;
+    auto chunk = [&](const char* id, std::uint32_t size) {
+        std::memcpy(h + n, id, 4);
+        put32(h + n + 4, size);
+        n += 8;
+    };
+    const std::uint32_t frames = dataBytes / static_cast<std::uint32_t>(bytesPerSample_ * channels_);
+    const std::uint32_t headerRest = isFloat ? 4 + 24 + 12 + 8 : 4 + 24 + 8;
+    chunk("RIFF", headerRest + dataBytes + (dataBytes & 1));
+    std::memcpy(h + n, "WAVE", 4);
+    n += 4;
+    chunk("fmt ", 16);
+    put16(h + n, isFloat ? kTagFloat : kTagPcm);
+    put16(h + n + 2, static_cast<std::uint16_t>(channels_));
+    put32(h + n + 4, static_cast<std::uint32_t>(sampleRate_));
+    put32(h + n + 8, static_cast<std::uint32_t>(sampleRate_ * bytesPerSample_ * channels_));
+    put16(h + n + 12, static_cast<std::uint16_t>(bytesPerSample_ * channels_));
+    put16(h + n + 14, static_cast<std::uint16_t>(bytesPerSample_ * 8));
+    n += 16;
+    if (isFloat) {
+        chunk("fact", 4);
+        put32(h + n, frames);
+        n += 4;
+    }
+    chunk("data", dataBytes);
+    if (std::fseek(file_, 0, SEEK_SET) != 0 || std::fwrite(h, 1, n, file_) != n) fail("write failed");
+}
+
+void WavWriter::fail(const std::string& what) {
+    throw processingError(path_ + ": " + what + (errno ? std::string(" (") + std::strerror(errno) + ")" : ""));
+}
+
+void WavWriter::write(const double* interleaved, std::size_t frames) {
+    if (!file_) fail("file already closed");
+    const std::size_t n = frames * static_cast<std::size_t>(channels_);
+    if (dataBytes_ + n * bytesPerSample_ + 58 > kMaxRiffBytes) fail("a WAV file cannot hold more than 4 GiB");
+    raw_.resize(n * bytesPerSample_);
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char* p = &raw_[i * bytesPerSample_];
+        if (encoding_ == Encoding::Float32) {
+            float f = static_cast<float>(interleaved[i]);
+            std::uint32_t u;
+            std::memcpy(&u, &f, 4);
+            put32(p, u);
+            continue;
+        }
+        const double scale = encoding_ == Encoding::Pcm16 ? 32768.0 : 8388608.0;
+        auto v = static_cast<std::int32_t>(std::clamp(std::nearbyint(interleaved[i] * scale), -scale, scale - 1));
+        auto u = static_cast<std::uint32_t>(v);
+        p[0] = static_cast<unsigned char>(u);
+        p[1] = static_cast<unsigned char>(u >> 8);
+        if (bytesPerSample_ == 3) p[2] = static_cast<unsigned char>(u >> 16);
+    }
+    errno = 0;
+    if (std::fwrite(raw_.data(), 1, raw_.size(), file_) != raw_.size()) fail("write failed");
+    dataBytes_ += raw_.size();
+}
+
+void WavWriter::close() {
+    if (!file_) return;
+    errno = 0;
+    if (dataBytes_ & 1) {
+        unsigned char pad = 0;
+        if (std::fwrite(&pad, 1, 1, file_) != 1) fail("write failed");
+    }
+    writeHeader(static_cast<std::uint32_t>(dataBytes_));
+    std::FILE* f = file_;
+    file_ = nullptr;
+    if (std::fclose(f) != 0) fail("could not finish the file");
+}
+
+}  // namespace zarpacli

@@ -1,0 +1,52 @@
+// A small RIFF/WAVE reader and writer of our own, for builds without libsndfile (Windows). Reads PCM
+// 8/16/24/32-bit and 32/64-bit float, plain or WAVE_FORMAT_EXTENSIBLE; writes 16/24-bit PCM and 32-bit float.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/audio_file.h"
+
+namespace zarpacli {
+
+class WavReader : public AudioReader {
+public:
+    explicit WavReader(const std::string& path);  // throws a processing CliError
+    ~WavReader() override;
+    const AudioInfo& info() const override { return info_; }
+    std::size_t read(double* interleaved, std::size_t frames) override;
+
+private:
+    void parseHeader();
+    std::string path_;
+    std::FILE* file_ = nullptr;
+    AudioInfo info_;
+    int bytesPerSample_ = 0;
+    std::int64_t framesLeft_ = 0;
+    std::vector<unsigned char> raw_;
+};
+
+class WavWriter : public AudioWriter {
+public:
+    // encoding: Pcm16, Pcm24 or Float32.
+    WavWriter(const std::string& path, Encoding encoding, int sampleRate, int channels);
+    ~WavWriter() override;
+    void write(const double* interleaved, std::size_t frames) override;
+    void close() override;
+
+private:
+    void writeHeader(std::uint32_t dataBytes);
+    void fail(const std::string& what);
+    std::string path_;
+    std::FILE* file_ = nullptr;
+    Encoding encoding_;
+    int sampleRate_;
+    int channels_;
+    int bytesPerSample_;
+    std::uint64_t dataBytes_ = 0;
+    std::vector<unsigned char> raw_;
+};
+
+}  // namespace zarpacli

@@ -1,0 +1,93 @@
+// Choosing the output's container and encoding, and putting samples on the file's grid.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "cli/audio_format.h"
+#include "cli/cli_error.h"
+#include "cli/output_quantizer.h"
+
+namespace zarpacli {
+namespace {
+
+AudioInfo input(int bits, bool isFloat) {
+    AudioInfo i;
+    i.bits = bits;
+    i.isFloat = isFloat;
+    return i;
+}
+
+TEST(OutputFormat, KeepsTheInputWordLengthWhereTheContainerHoldsIt) {
+    EXPECT_EQ(chooseOutputFormat("o.wav", "", "", input(16, false)).encoding, Encoding::Pcm16);
+    EXPECT_EQ(chooseOutputFormat("o.wav", "", "", input(24, false)).encoding, Encoding::Pcm24);
+    EXPECT_EQ(chooseOutputFormat("o.wav", "", "", input(32, true)).encoding, Encoding::Float32);
+    EXPECT_EQ(chooseOutputFormat("o.wav", "", "", input(8, false)).encoding, Encoding::Pcm16);
+    EXPECT_EQ(chooseOutputFormat("o.wav", "", "", input(0, false)).encoding, Encoding::Pcm24);  // lossy input
+    EXPECT_EQ(chooseOutputFormat("o.flac", "", "", input(32, true)).encoding, Encoding::Pcm24);
+    EXPECT_EQ(chooseOutputFormat("o.ogg", "", "", input(16, false)).encoding, Encoding::Vorbis);
+}
+
+TEST(OutputFormat, ExtensionOrFormatOptionPicksTheContainer) {
+    EXPECT_EQ(chooseOutputFormat("O.WAV", "", "", input(16, false)).container, Container::Wav);
+    EXPECT_EQ(chooseOutputFormat("x.aif", "", "", input(16, false)).container, Container::Aiff);
+    EXPECT_EQ(chooseOutputFormat("noext", "flac", "16", input(24, false)).container, Container::Flac);
+    const OutputFormat f = chooseOutputFormat("a.wav", "", "32", input(16, false));
+    EXPECT_EQ(f.encoding, Encoding::Float32);
+}
+
+TEST(OutputFormat, RefusesWhatCannotBeWritten) {
+    auto refused = [](const std::string& path, const std::string& format, const std::string& bits) {
+        try {
+            chooseOutputFormat(path, format, bits, input(16, false));
+        } catch (const CliError& e) {
+            EXPECT_EQ(e.exitCode(), kExitUsage);
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    EXPECT_NE(refused("out.mp3", "", "").find("cannot tell the output format"), std::string::npos);
+    EXPECT_NE(refused("out", "", "").find("cannot tell"), std::string::npos);
+    EXPECT_NE(refused("o.wav", "mp4", "").find("unknown format"), std::string::npos);
+    EXPECT_NE(refused("o.flac", "", "32").find("FLAC cannot hold 32-bit float"), std::string::npos);
+    EXPECT_NE(refused("o.ogg", "", "16").find("no bit depth"), std::string::npos);
+    EXPECT_NE(refused("o.wav", "", "20").find("unknown bit depth"), std::string::npos);
+}
+
+TEST(OutputQuantizer, GridValuesPassExactlyAndCountNothing) {
+    OutputQuantizer q16(Encoding::Pcm16);
+    for (int k : {-32768, -1, 0, 1, 12345, 32767}) EXPECT_EQ(q16.apply(k / 32768.0), k / 32768.0);
+    OutputQuantizer q24(Encoding::Pcm24);
+    EXPECT_EQ(q24.apply(-8388608 / 8388608.0), -1.0);
+    EXPECT_EQ(q24.apply(1234567 / 8388608.0), 1234567 / 8388608.0);
+    EXPECT_EQ(q16.roundedSamples() + q16.clippedSamples() + q24.roundedSamples() + q24.clippedSamples(), 0);
+}
+
+TEST(OutputQuantizer, RoundsOffGridValuesToTheNearestStepAndCountsThem) {
+    OutputQuantizer q(Encoding::Pcm16);
+    EXPECT_EQ(q.apply(100.4 / 32768.0), 100 / 32768.0);
+    EXPECT_EQ(q.apply(-100.6 / 32768.0), -101 / 32768.0);
+    EXPECT_EQ(q.roundedSamples(), 2);
+    EXPECT_EQ(q.clippedSamples(), 0);
+}
+
+TEST(OutputQuantizer, FullScaleAndBeyondAreLimitedToTheLargestWordAndCounted) {
+    OutputQuantizer q(Encoding::Pcm16);
+    EXPECT_EQ(q.apply(1.0), 32767 / 32768.0);
+    EXPECT_EQ(q.apply(3.0), 32767 / 32768.0);
+    EXPECT_EQ(q.apply(-1.5), -1.0);
+    EXPECT_EQ(q.apply(std::numeric_limits<double>::quiet_NaN()), 0.0);
+    EXPECT_EQ(q.clippedSamples(), 4);
+}
+
+TEST(OutputQuantizer, FloatFilesKeepFloatsAndCountDoublesThatNarrow) {
+    OutputQuantizer q(Encoding::Float32);
+    EXPECT_EQ(q.apply(0.25), 0.25);
+    EXPECT_EQ(q.apply(1.5), 1.5);  // a float file may hold values beyond full scale
+    EXPECT_EQ(q.roundedSamples(), 0);
+    EXPECT_EQ(q.apply(0.1), static_cast<double>(0.1f));
+    EXPECT_EQ(q.roundedSamples(), 1);
+}
+
+}  // namespace
+}  // namespace zarpacli

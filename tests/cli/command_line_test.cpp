@@ -1,0 +1,89 @@
+// The command line: what each command accepts, and the usage errors for everything else.
+#include <gtest/gtest.h>
+
+#include "cli/cli_error.h"
+#include "cli/command_line.h"
+
+namespace zarpacli {
+namespace {
+
+Options parse(std::vector<std::string> args) { return parseCommandLine(args); }
+
+// The message of the usage error that parsing these arguments raises ("" when it parses).
+std::string usageMessage(std::vector<std::string> args) {
+    try {
+        parseCommandLine(args);
+    } catch (const CliError& e) {
+        EXPECT_EQ(e.exitCode(), kExitUsage);
+        return e.what();
+    }
+    return "";
+}
+
+TEST(CommandLine, RenderTakesOptionsInBothSpellingsAndKeepsTheSetsInOrder) {
+    Options o = parse({"render", "in.wav", "--preset", "CD Master 1", "--set", "Drive=+6dB", "out.flac",
+                       "--set=Release=120ms", "--bits=24", "--block", "64", "--double", "--keep-latency", "--force",
+                       "--json", "--quiet", "--plugin", "p.so", "--save-chunk", "c.bin"});
+    EXPECT_EQ(o.command, Command::Render);
+    EXPECT_EQ(o.files, (std::vector<std::string>{"in.wav", "out.flac"}));
+    EXPECT_EQ(o.settings.preset, "CD Master 1");
+    EXPECT_EQ(o.settings.sets, (std::vector<std::string>{"Drive=+6dB", "Release=120ms"}));
+    EXPECT_EQ(o.bits, "24");
+    EXPECT_EQ(o.blockSize, 64);
+    EXPECT_TRUE(o.useDouble && o.keepLatency && o.force && o.json && o.quiet);
+    EXPECT_EQ(o.pluginPath, "p.so");
+    EXPECT_EQ(o.saveChunk, "c.bin");
+}
+
+TEST(CommandLine, FilesAfterDoubleDashMayStartWithADash) {
+    Options o = parse({"render", "--", "-in.wav", "-out.wav"});
+    EXPECT_EQ(o.files, (std::vector<std::string>{"-in.wav", "-out.wav"}));
+}
+
+TEST(CommandLine, BankFileWithProgramAndChunkAreAccepted) {
+    Options o = parse({"params", "--bank-file", "b.okb", "--program", "23"});
+    EXPECT_EQ(o.settings.bankFile, "b.okb");
+    EXPECT_EQ(o.settings.program, 23);
+    EXPECT_EQ(parse({"params", "--chunk", "c.bin", "--program", "0"}).settings.program, 0);
+}
+
+TEST(CommandLine, DemoAndAnalyzeTakeTheirFiles) {
+    EXPECT_TRUE(parse({"demo"}).files.empty());
+    EXPECT_EQ(parse({"demo", "x.wav", "--seconds", "2.5"}).demoSeconds, 2.5);
+    EXPECT_EQ(parse({"analyze", "a.wav", "b.flac"}).files.size(), 2u);
+    EXPECT_EQ(parse({"--help"}).command, Command::Help);
+}
+
+TEST(CommandLine, RefusesUnknownCommandsAndOptions) {
+    EXPECT_NE(usageMessage({}).find("no command"), std::string::npos);
+    EXPECT_NE(usageMessage({"rendr"}).find("unknown command 'rendr'"), std::string::npos);
+    EXPECT_NE(usageMessage({"render", "a", "b", "--drive"}).find("unknown option '--drive'"), std::string::npos);
+    EXPECT_NE(usageMessage({"presets", "--bits", "16"}).find("does not apply to 'presets'"), std::string::npos);
+    EXPECT_NE(usageMessage({"analyze", "a.wav", "--set", "Drive=1"}).find("does not apply"), std::string::npos);
+    EXPECT_NE(usageMessage({"render", "a", "b", "--double=1"}).find("takes no value"), std::string::npos);
+    EXPECT_NE(usageMessage({"render", "a", "b", "--preset"}).find("needs a value"), std::string::npos);
+}
+
+TEST(CommandLine, RefusesBadNumbers) {
+    for (const char* block : {"0", "65537", "12x", "-4", ""})
+        EXPECT_NE(usageMessage({"render", "a", "b", "--block", block}).find("--block takes a whole number"),
+                  std::string::npos)
+            << block;
+    EXPECT_NE(usageMessage({"params", "--bank-file", "b", "--program", "24"}).find("from 0 to 23"), std::string::npos);
+    EXPECT_NE(usageMessage({"demo", "--seconds", "0.5"}).find("--seconds"), std::string::npos);
+}
+
+TEST(CommandLine, RefusesContradictionsAndWrongFileCounts) {
+    EXPECT_NE(usageMessage({"params", "--program", "3"}).find("use --preset"), std::string::npos);
+    EXPECT_NE(usageMessage({"params", "--bank-file", "b", "--program", "3", "--preset", "x"}).find("not both"),
+              std::string::npos);
+    EXPECT_NE(usageMessage({"render", "only-in.wav"}).find("an input and an output"), std::string::npos);
+    EXPECT_NE(usageMessage({"render", "a", "b", "c"}).find("an input and an output"), std::string::npos);
+    EXPECT_NE(usageMessage({"analyze"}).find("one or more"), std::string::npos);
+    EXPECT_NE(usageMessage({"info", "x"}).find("takes no file"), std::string::npos);
+    EXPECT_NE(usageMessage({"render", "a", "b", "--set", "Drive"}).find("NAME=VALUE"), std::string::npos);
+    EXPECT_NE(usageMessage({"render", "a", "b", "--set", "=3"}).find("NAME=VALUE"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zarpacli
