@@ -5,6 +5,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "engine/dsp/simd.h"
+
 namespace zarpa::dsp {
 
 void buildTransientKernel(int n, double* kernel) {
@@ -20,6 +22,22 @@ void buildTransientKernel(int n, double* kernel) {
 
 // ---- direct ----
 
+namespace {
+
+// e[i] = Σ_{j=0}^{N-1} κ[j]·w[i-N+1-j] over a history whose entry `history` is the chunk's first value;
+// the loop over i is the vector loop.
+ZARPA_VECTOR_CLONES
+void convolve(const double* kernel, int taps, const double* w, int n, double* e) {
+    for (int i = 0; i < n; ++i) e[i] = 0.0;
+    for (int j = 0; j < taps; ++j) {
+        const double k = kernel[j];
+        const double* x = w - (taps - 1) - j;
+        for (int i = 0; i < n; ++i) e[i] += k * x[i];
+    }
+}
+
+}  // namespace
+
 void DirectConvolution::configure(const double* kernel, int n) {
     n_ = std::clamp(n, 1, kMaxWindow);
     std::copy(kernel, kernel + n_, kernel_.begin());
@@ -27,24 +45,19 @@ void DirectConvolution::configure(const double* kernel, int n) {
 }
 
 void DirectConvolution::reset() {
-    history_.fill(Stereo{});
-    position_ = 0;
+    left_.fill(0.0);
+    right_.fill(0.0);
 }
 
-Stereo DirectConvolution::push(Stereo w) {
-    const int span = 2 * n_;
-    position_ = position_ + 1 == span ? 0 : position_ + 1;
-    history_[static_cast<std::size_t>(position_)] = w;
-    history_[static_cast<std::size_t>(position_ + span)] = w;
-    // w[n-N+1-j] for j = 0..N-1.
-    const Stereo* w0 = &history_[static_cast<std::size_t>(position_ + span - (n_ - 1))];
-    double l = 0.0;
-    double r = 0.0;
-    for (int j = 0; j < n_; ++j) {
-        l += kernel_[static_cast<std::size_t>(j)] * w0[-j].l;
-        r += kernel_[static_cast<std::size_t>(j)] * w0[-j].r;
-    }
-    return {l, r};
+void DirectConvolution::process(const double* wL, const double* wR, int n, double* eL, double* eR) {
+    std::copy(wL, wL + n, left_.begin() + kHistory);
+    std::copy(wR, wR + n, right_.begin() + kHistory);
+    convolve(kernel_.data(), n_, left_.data() + kHistory, n, eL);
+    convolve(kernel_.data(), n_, right_.data() + kHistory, n, eR);
+    // Keep the newest 2N-2 values in front of the next chunk.
+    const int keep = 2 * n_ - 2;
+    std::copy(left_.begin() + kHistory + n - keep, left_.begin() + kHistory + n, left_.begin() + kHistory - keep);
+    std::copy(right_.begin() + kHistory + n - keep, right_.begin() + kHistory + n, right_.begin() + kHistory - keep);
 }
 
 // ---- FFT overlap-add ----

@@ -17,16 +17,20 @@ void buildTransientKernel(int n, double* kernel);
 // Audio thread only; configure and reset run under the instance lock.
 class DirectConvolution {
 public:
+    static constexpr int kMaxChunk = 64;
+
     void configure(const double* kernel, int n);
     void reset();
-    Stereo push(Stereo w);
+    // n (1..kMaxChunk) new values per channel in, n convolved values out.
+    void process(const double* wL, const double* wR, int n, double* eL, double* eR);
 
 private:
+    static constexpr int kHistory = 2 * kMaxWindow - 2;  // the oldest value a sum reads is 2N-2 back
+
     std::array<double, kMaxWindow> kernel_{};
-    // History of 2N pairs stored twice (at p and p + 2N) so the newest 2N are contiguous.
-    std::array<Stereo, 4 * kMaxWindow> history_{};
+    // Per channel: the previous 2N-2 values, then the chunk.
+    std::array<double, kHistory + kMaxChunk> left_{}, right_{};
     int n_ = 1;
-    int position_ = 0;
 };
 
 // Audio thread only; configure and reset run under the instance lock.

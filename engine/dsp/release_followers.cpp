@@ -7,13 +7,13 @@ namespace zarpa::dsp {
 
 void FollowerCoefficients::setAttack(double fs) {
     for (int k = 0; k < kFollowers; ++k)
-        attack[static_cast<std::size_t>(k)] = onePoleCoefficient(32.0 - k * 4.428571428571429, fs);
+        attack[k] = onePoleCoefficient(32.0 - k * 4.428571428571429, fs);
 }
 
 void FollowerCoefficients::setRelease(double releaseMs, double fs) {
     const double r = releaseMs;
     for (int k = 0; k < kFollowers; ++k)
-        release[static_cast<std::size_t>(k)] = onePoleCoefficient(r - (k * (r - 2.0)) / 7.0, fs);
+        release[k] = onePoleCoefficient(r - (k * (r - 2.0)) / 7.0, fs);
 }
 
 }  // namespace zarpa::dsp

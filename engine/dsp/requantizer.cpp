@@ -27,8 +27,9 @@ double Requantizer::quantize(double v, double h, DitherGenerator& generator) {
     const double u2 = generator.next();
     const double d = (u1 + u2) / 2.0;  // triangular, one step peak
     // The offset h keeps the argument positive for normal signals, so the truncation is a floor. It is
-    // done in 64-bit floating point: no integer can overflow however loud v is.
-    return (std::trunc(v * h + d + h) - h) / h;
+    // done in 64-bit floating point: no integer can overflow however loud v is. h is a power of two, so
+    // multiplying by 1/h is the exact division.
+    return (std::trunc(v * h + d + h) - h) * (1.0 / h);
 }
 
 Stereo Requantizer::step(Stereo y, double h, bool autoblack, DitherGenerator& generator) {

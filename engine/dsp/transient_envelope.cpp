@@ -29,4 +29,25 @@ void TransientEnvelope::reset() {
     delay_.reset();
 }
 
+void TransientEnvelope::process(const double* cL, const double* cR, int n, double* pL, double* pR) {
+    for (int i = 0; i < n; ++i) {
+        windowMaxL_[i] = windowL_.push(cL[i]);
+        windowMaxR_[i] = windowR_.push(cR[i]);
+    }
+    if (useFft_) {
+        for (int i = 0; i < n; ++i) {
+            const Stereo e = fft_.push({windowMaxL_[i], windowMaxR_[i]});
+            pL[i] = e.l;
+            pR[i] = e.r;
+        }
+    } else {
+        direct_.process(windowMaxL_.data(), windowMaxR_.data(), n, pL, pR);
+    }
+    for (int i = 0; i < n; ++i) {
+        const Stereo p = delay_.exchange({pL[i], pR[i]});
+        pL[i] = p.l;
+        pR[i] = p.r;
+    }
+}
+
 }  // namespace zarpa::dsp

@@ -14,7 +14,7 @@ namespace zarpa::dsp {
 class TransientEnvelope {
 public:
     // Windows up to this length use direct sums, longer ones the FFT.
-    static constexpr int kLongestDirectWindow = 32;
+    static constexpr int kLongestDirectWindow = 128;
 
     TransientEnvelope();
 
@@ -22,12 +22,8 @@ public:
     void configure(int window, int envelopeDelay);
     void reset();
 
-    // c: the detector values of this sample. Returns the envelope P at the output instant.
-    Stereo step(Stereo c) {
-        const Stereo w{windowL_.push(c.l), windowR_.push(c.r)};
-        const Stereo e = useFft_ ? fft_.push(w) : direct_.push(w);
-        return delay_.exchange(e);
-    }
+    // n (1..64) detector values per channel in; the envelope P at each output instant out.
+    void process(const double* cL, const double* cR, int n, double* pL, double* pR);
 
 private:
     SlidingMax windowL_;
@@ -35,6 +31,7 @@ private:
     DirectConvolution direct_;
     FftConvolution fft_;
     StereoDelay delay_;
+    std::array<double, DirectConvolution::kMaxChunk> windowMaxL_{}, windowMaxR_{};  // w
     std::array<double, kMaxWindow> kernel_{};
     bool useFft_ = false;
 };
