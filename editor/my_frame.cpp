@@ -1,0 +1,60 @@
+// The editor's frame with its modal view.
+#include "editor/my_frame.h"
+
+namespace zarpa {
+
+MyFrame::MyFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor) : CFrame(size, parentWindow, editor) {}
+
+MyFrame::~MyFrame() { modalView_ = nullptr; }
+
+void MyFrame::setModalView(CView* view) { modalView_ = view; }
+
+void MyFrame::clearModalView() {
+    modalView_ = nullptr;
+    setDirty(true);
+}
+
+void MyFrame::draw(CDrawContext* context) {
+    CFrame::draw(context);
+    if (modalView_) modalView_->draw(context);
+}
+
+void MyFrame::drawRect(CDrawContext* context, const CRect& updateRect) {
+    CFrame::drawRect(context, updateRect);
+    if (modalView_) modalView_->draw(context);
+}
+
+CMouseEventResult MyFrame::onMouseDown(CPoint& where, const CButtonState& buttons) {
+    if (CView* modal = modalView_) return modal->onMouseDown(where, buttons);
+    return CFrame::onMouseDown(where, buttons);
+}
+
+CMouseEventResult MyFrame::onMouseUp(CPoint& where, const CButtonState& buttons) {
+    if (CView* modal = modalView_) return modal->onMouseUp(where, buttons);
+    return CFrame::onMouseUp(where, buttons);
+}
+
+CMouseEventResult MyFrame::onMouseMoved(CPoint& where, const CButtonState& buttons) {
+    if (CView* modal = modalView_) return modal->onMouseMoved(where, buttons);
+    return CFrame::onMouseMoved(where, buttons);
+}
+
+bool MyFrame::onWheel(const CPoint& where, float distance, const CButtonState& buttons) {
+    if (CView* modal = modalView_) {
+        modal->onWheel(where, distance, buttons);
+        return true;  // nothing beneath the panel moves
+    }
+    return CFrame::onWheel(where, distance, buttons);
+}
+
+void MyFrame::idle() {
+    if (modalView_) setDirty(true);
+    CFrame::idle();
+}
+
+void MyFrame::releaseEventTargets(CView* view) {
+    CFrame::releaseEventTargets(view);
+    if (view == modalView_) modalView_ = nullptr;
+}
+
+}  // namespace zarpa
