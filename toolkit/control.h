@@ -8,6 +8,14 @@
 
 class CControl;
 
+// Style bits of the controls that take a style word.
+enum CStyle : std::int32_t {
+    kHorizontal = 1 << 0,     // rocker switch: left and right halves
+    kVertical = 1 << 1,       // rocker switch: top and bottom halves
+    kNoTextStyle = 1 << 11,   // text displays and menus: no text
+    kNoDrawStyle = 1 << 12,   // text displays and menus: draw nothing at all
+};
+
 // Receives the changes a user makes to controls.
 class CControlListener {
 public:

@@ -1,0 +1,257 @@
+// The frame's event routing and redraw, and the editor's window life and cross-thread view access.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "toolkit/text_edit.h"
+#include "toolkit_test_support.h"
+
+using namespace toolkit_test;
+
+namespace {
+
+// Records what reaches it; fills its rectangle with its colour when drawn.
+class ProbeView : public CView {
+public:
+    ProbeView(const CRect& size, CColor color, CMouseEventResult downResult = kMouseEventHandled)
+        : CView(size), color_(color), downResult_(downResult) {}
+    void draw(CDrawContext* context) override {
+        ++draws;
+        context->setFillColor(color_);
+        context->fillRect(size);
+        setDirty(false);
+    }
+    CMouseEventResult onMouseDown(CPoint&, const CButtonState&) override {
+        ++downs;
+        if (removeOnDown) getParentView()->removeView(this);  // a handler that removes its own view
+        return downResult_;
+    }
+    CMouseEventResult onMouseUp(CPoint&, const CButtonState&) override {
+        ++ups;
+        return kMouseEventHandled;
+    }
+    CMouseEventResult onMouseMoved(CPoint&, const CButtonState&) override {
+        ++moves;
+        return kMouseEventHandled;
+    }
+    CMouseEventResult onMouseEntered(CPoint&, const CButtonState&) override {
+        ++entered;
+        return kMouseEventHandled;
+    }
+    CMouseEventResult onMouseExited(CPoint&, const CButtonState&) override {
+        ++exited;
+        return kMouseEventHandled;
+    }
+    int draws = 0, downs = 0, ups = 0, moves = 0, entered = 0, exited = 0;
+    bool removeOnDown = false;
+
+private:
+    CColor color_;
+    CMouseEventResult downResult_;
+};
+
+constexpr CColor kA{200, 10, 10, 255};
+constexpr CColor kB{10, 200, 10, 255};
+
+struct Window {
+    TestEffect effect;
+    TestEditor editor{&effect};
+    CFrame* frame = nullptr;
+    Window() {
+        editor.open(nullptr);
+        frame = editor.getFrame();
+    }
+};
+
+}  // namespace
+
+TEST(Frame, MouseDownGoesToTheTopmostViewAndFallsThroughWhenNotHandled) {
+    Window w;
+    auto* below = new ProbeView(CRect(0, 0, 50, 50), kA);
+    auto* above = new ProbeView(CRect(20, 20, 80, 80), kB, kMouseEventNotHandled);
+    w.frame->addView(below);
+    w.frame->addView(above);
+    CPoint overlap(30, 30);
+    EXPECT_EQ(w.frame->onMouseDown(overlap, kLButton), kMouseEventHandled);
+    EXPECT_EQ(above->downs, 1);
+    EXPECT_EQ(below->downs, 1);
+    // The view that took the press gets the moves and the release, wherever the pointer goes.
+    CPoint far(150, 90);
+    w.frame->onMouseMoved(far, kLButton);
+    w.frame->onMouseUp(far, kLButton);
+    EXPECT_EQ(below->moves, 1);
+    EXPECT_EQ(below->ups, 1);
+    EXPECT_EQ(above->ups, 0);
+}
+
+TEST(Frame, HoverEntersAndExitsAsThePointerCrossesViewsAndLeavesTheWindow) {
+    Window w;
+    auto* a = new ProbeView(CRect(0, 0, 50, 50), kA);
+    auto* b = new ProbeView(CRect(60, 0, 110, 50), kB);
+    w.frame->addView(a);
+    w.frame->addView(b);
+    CPoint inA(10, 10), inA2(20, 20), inB(70, 10), nowhere(-1, -1);
+    w.frame->onMouseMoved(inA, 0);
+    w.frame->onMouseMoved(inA2, 0);
+    w.frame->onMouseMoved(inB, 0);
+    EXPECT_EQ(a->entered, 1);
+    EXPECT_EQ(a->exited, 1);
+    EXPECT_EQ(a->moves, 2);
+    w.frame->onMouseExited(nowhere, 0);
+    EXPECT_EQ(b->entered, 1);
+    EXPECT_EQ(b->exited, 1);
+}
+
+TEST(Frame, IdleRedrawsOnlyDirtyViewsOverTheBackgroundAndInvisibleOrEmptyViewsNever) {
+    Window w;
+    w.frame->setBackgroundColor(kWhiteCColor);
+    auto* a = new ProbeView(CRect(0, 0, 50, 50), kA);
+    auto* b = new ProbeView(CRect(60, 0, 110, 50), kB);
+    w.frame->addView(a);
+    w.frame->addView(b);
+    w.frame->idle();  // the first pass draws everything
+    EXPECT_EQ(a->draws, 1);
+    EXPECT_EQ(b->draws, 1);
+    CDrawContext* pixels = w.frame->getBackBuffer();
+    EXPECT_EQ(pixels->getPixel(55, 5), toPixel(kWhiteCColor));
+    EXPECT_EQ(pixels->getPixel(70, 5), toPixel(kB));
+    w.frame->idle();
+    EXPECT_EQ(a->draws, 1);
+    b->invalid();
+    w.frame->idle();
+    EXPECT_EQ(a->draws, 1);
+    EXPECT_EQ(b->draws, 2);
+    b->setVisible(false);
+    w.frame->idle();
+    EXPECT_EQ(pixels->getPixel(70, 5), toPixel(kWhiteCColor));  // what it covered shows again
+    a->setViewSize(CRect());
+    w.frame->idle();
+    EXPECT_EQ(pixels->getPixel(5, 5), toPixel(kWhiteCColor));
+    w.frame->setDirty();
+    w.frame->idle();
+    EXPECT_EQ(b->draws, 2);
+    EXPECT_EQ(a->draws, 1);
+}
+
+TEST(Frame, AViewRemovedByItsOwnHandlerIsNotTouchedAgain) {
+    Window w;
+    auto* doomed = new ProbeView(CRect(0, 0, 50, 50), kA);
+    doomed->removeOnDown = true;
+    doomed->remember();  // keep it readable for the test
+    w.frame->addView(doomed);
+    CPoint at(10, 10);
+    w.frame->onMouseDown(at, kLButton);
+    w.frame->onMouseMoved(at, kLButton);
+    w.frame->onMouseUp(at, kLButton);
+    EXPECT_EQ(doomed->moves, 0);
+    EXPECT_EQ(doomed->ups, 0);
+    EXPECT_EQ(doomed->getNbReference(), 1);
+    doomed->forget();
+}
+
+TEST(Frame, KeysGoToTheFocusViewElseToTheViewUnderThePointer) {
+    Window w;
+    auto* field = new CTextEdit(CRect(0, 0, 80, 14), nullptr, 1, "x");
+    w.frame->addView(field);
+    VstKeyCode a{'a', 0, 0};
+    EXPECT_FALSE(w.frame->onKeyDown(a));  // the pointer is nowhere
+    w.frame->setFocusView(field);
+    EXPECT_TRUE(w.frame->onKeyDown(a));
+    EXPECT_EQ(field->getEditText(), "a");
+    w.frame->removeView(field);  // the focus does not outlive the view
+    EXPECT_EQ(w.frame->getFocusView(), nullptr);
+}
+
+TEST(Editor, OpeningAgainWithoutCloseReplacesTheWindowAndCloseIsSafeAnyTimes) {
+    TestEffect effect;
+    TestEditor editor(&effect);
+    editor.close();  // close without open
+    EXPECT_FALSE(editor.isOpen());
+    editor.open(nullptr);
+    CFrame* first = editor.getFrame();
+    first->remember();
+    editor.open(nullptr);
+    EXPECT_NE(editor.getFrame(), first);
+    EXPECT_EQ(first->getNbReference(), 1);  // the editor let go of the first frame
+    EXPECT_EQ(first->getNbViews(), 0);
+    first->forget();
+    editor.close();
+    editor.close();
+    EXPECT_EQ(editor.getFrame(), nullptr);
+    ERect* r = nullptr;
+    EXPECT_TRUE(editor.getRect(&r));
+    EXPECT_EQ(r->right, 200);
+    EXPECT_TRUE(editor.setKnobMode(kLinearMode));
+    EXPECT_EQ(editor.getKnobMode(), kLinearMode);
+}
+
+TEST(Editor, ViewAccessIsGrantedOnlyWhileTheWindowIsOpenAndReady) {
+    TestEffect effect;
+    TestEditor editor(&effect);
+    EXPECT_FALSE(AEffGUIEditor::ViewAccess(editor));
+    editor.open(nullptr);
+    EXPECT_TRUE(AEffGUIEditor::ViewAccess(editor));
+    editor.close();
+    EXPECT_FALSE(AEffGUIEditor::ViewAccess(editor));
+}
+
+TEST(Editor, CloseWaitsForAnotherThreadThatIsTouchingTheViews) {
+    TestEffect effect;
+    TestEditor editor(&effect);
+    editor.open(nullptr);
+    auto* control = new CControl(CRect(0, 0, 10, 10));
+    editor.getFrame()->addView(control);
+    std::atomic<bool> inside{false};
+    std::atomic<bool> closed{false};
+    std::atomic<bool> touchedAfterClose{false};
+    std::thread audio([&] {
+        AEffGUIEditor::ViewAccess views(editor);
+        ASSERT_TRUE(views);
+        inside = true;
+        for (int i = 0; i < 50; ++i) {
+            control->setValue(static_cast<float>(i) / 50.0f);
+            if (closed) touchedAfterClose = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    while (!inside) std::this_thread::yield();
+    editor.close();
+    closed = true;
+    audio.join();
+    EXPECT_FALSE(touchedAfterClose);
+}
+
+TEST(Editor, ParameterChangesFromAnotherThreadDuringIdleAndCloseAreSafe) {
+    TestEffect effect;
+    TestEditor editor(&effect);
+    std::atomic<bool> stop{false};
+    editor.build = [](CFrame* frame) { frame->addView(new CControl(CRect(0, 0, 10, 10))); };
+    std::thread audio([&] {
+        while (!stop) {
+            AEffGUIEditor::ViewAccess views(editor);
+            if (views && editor.getFrame() && editor.getFrame()->getNbViews() > 0)
+                static_cast<CControl*>(editor.getFrame()->getView(0))->setValue(0.5f);
+        }
+    });
+    for (int round = 0; round < 50; ++round) {
+        editor.open(nullptr);
+        editor.idle();
+        editor.close();
+    }
+    stop = true;
+    audio.join();
+}
+
+TEST(Editor, DestroyingTheEditorWithItsWindowOpenClosesTheWindow) {
+    TestEffect effect;
+    auto* editor = new TestEditor(&effect);
+    editor->open(nullptr);
+    CFrame* frame = editor->getFrame();
+    frame->remember();
+    delete editor;
+    EXPECT_EQ(frame->getNbReference(), 1);
+    EXPECT_FALSE(frame->isOpen());
+    frame->forget();
+}

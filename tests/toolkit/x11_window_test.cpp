@@ -1,0 +1,253 @@
+// The editor's X11 child window under a private Xvfb server: clicks and keys sent with XTest reach the
+// controls, pixels reach the screen, and rough hosts (parent destroyed first, open twice, a bad
+// parent window) neither crash nor leak a window. Skipped when no Xvfb can be started.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "toolkit/buttons.h"
+#include "toolkit/text_edit.h"
+#include "toolkit_test_support.h"
+
+using namespace toolkit_test;
+
+namespace {
+
+// One Xvfb for the whole test program, on a display number it picks itself.
+class PrivateServer {
+public:
+    static PrivateServer& get() {
+        static PrivateServer server;
+        return server;
+    }
+    bool running() const { return pid_ > 0; }
+    ~PrivateServer() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+
+private:
+    PrivateServer() {
+        if (access("/usr/bin/Xvfb", X_OK) != 0) return;
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        const pid_t pid = fork();
+        if (pid == 0) {
+            close(fds[0]);
+            const std::string fd = std::to_string(fds[1]);
+            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "640x480x24",
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        if (pid < 0) return;
+        std::string number;
+        pollfd p{fds[0], POLLIN, 0};
+        char ch;
+        while (poll(&p, 1, 10000) > 0 && read(fds[0], &ch, 1) == 1 && ch != '\n') number += ch;
+        close(fds[0]);
+        if (number.empty()) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+            return;
+        }
+        pid_ = pid;
+        setenv("DISPLAY", (":" + number).c_str(), 1);
+    }
+    pid_t pid_ = -1;
+};
+
+int hostErrors = 0;
+int countingHostHandler(Display*, XErrorEvent*) {
+    ++hostErrors;
+    return 0;
+}
+
+// Records the button state of every press it gets.
+class PressProbe : public CView {
+public:
+    using CView::CView;
+    CMouseEventResult onMouseDown(CPoint&, const CButtonState& buttons) override {
+        presses.push_back(buttons);
+        return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+    }
+    std::vector<CButtonState> presses;
+};
+
+class X11Window : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!PrivateServer::get().running()) GTEST_SKIP() << "no Xvfb";
+        host_ = XOpenDisplay(nullptr);
+        ASSERT_NE(host_, nullptr);
+        parent_ = XCreateSimpleWindow(host_, DefaultRootWindow(host_), 0, 0, 300, 200, 0, 0, 0);
+        XMapWindow(host_, parent_);
+        XSync(host_, False);
+    }
+    void TearDown() override {
+        editor_.close();
+        if (host_) {
+            if (parent_) XDestroyWindow(host_, parent_);
+            XCloseDisplay(host_);
+        }
+    }
+    void* parentHandle() const { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(parent_)); }
+    ::Window child() const {
+        return static_cast<::Window>(reinterpret_cast<std::uintptr_t>(editor_.getFrame()->getSystemWindow()));
+    }
+    // Runs the editor's idle until the condition holds (at most about two seconds).
+    template <typename F>
+    bool idleUntil(F condition) {
+        for (int i = 0; i < 200; ++i) {
+            XSync(host_, False);
+            editor_.idle();
+            if (condition()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+    bool viewable() {
+        XWindowAttributes a;
+        return XGetWindowAttributes(host_, child(), &a) && a.map_state == IsViewable;
+    }
+    void clickAt(int x, int y) {
+        XTestFakeMotionEvent(host_, DefaultScreen(host_), x, y, CurrentTime);
+        XTestFakeButtonEvent(host_, 1, True, CurrentTime);
+        XTestFakeButtonEvent(host_, 1, False, CurrentTime);
+        XSync(host_, False);
+    }
+    int childCount() {
+        ::Window root, parent, *children = nullptr;
+        unsigned count = 0;
+        XQueryTree(host_, parent_, &root, &parent, &children, &count);
+        if (children) XFree(children);
+        return static_cast<int>(count);
+    }
+
+    Display* host_ = nullptr;
+    ::Window parent_ = 0;
+    TestEffect effect_;
+    TestEditor editor_{&effect_, CRect(0, 0, 200, 100)};
+};
+
+}  // namespace
+
+TEST_F(X11Window, AClickOnTheScreenTogglesTheButtonUnderItAndThePixelsReachTheWindow) {
+    COnOffButton* button = nullptr;
+    editor_.build = [&button](CFrame* frame) {
+        CBitmap* strip = makeStrip(50, 30, 2);
+        button = new COnOffButton(CRect(10, 10, 60, 40), nullptr, 1, strip);
+        strip->forget();
+        frame->addView(button);
+    };
+    editor_.open(parentHandle());
+    ASSERT_TRUE(editor_.getFrame()->isOpen());
+    ASSERT_TRUE(idleUntil([&] { return viewable(); }));
+    clickAt(30, 25);
+    ASSERT_TRUE(idleUntil([&] { return button->getValue() == 1.0f; }));
+    EXPECT_EQ(imageAt(*editor_.getFrame()->getBackBuffer(), 30, 25), 1);
+    // Our connection's drawing and this one's reading are not ordered: look until it shows.
+    const unsigned long wanted = toPixel(imageColor(1)) & 0xFFFFFF;
+    unsigned long seen = 0;
+    idleUntil([&] {
+        XImage* shot = XGetImage(host_, child(), 30, 25, 1, 1, AllPlanes, ZPixmap);
+        if (!shot) return false;
+        seen = XGetPixel(shot, 0, 0) & 0xFFFFFF;
+        XDestroyImage(shot);
+        return seen == wanted;
+    });
+    EXPECT_EQ(seen, wanted);
+}
+
+TEST_F(X11Window, TwoQuickPressesMakeADoubleClick) {
+    PressProbe* probe = nullptr;
+    editor_.build = [&probe](CFrame* frame) {
+        probe = new PressProbe(CRect(0, 0, 100, 100));
+        frame->addView(probe);
+    };
+    editor_.open(parentHandle());
+    ASSERT_TRUE(idleUntil([&] { return viewable(); }));
+    clickAt(20, 20);
+    clickAt(20, 20);
+    ASSERT_TRUE(idleUntil([&] { return probe->presses.size() == 2; }));
+    EXPECT_EQ(probe->presses[0], kLButton);
+    EXPECT_EQ(probe->presses[1], kLButton | kDoubleClick);
+}
+
+TEST_F(X11Window, AClickedTextFieldTakesTheKeyboard) {
+    CTextEdit* field = nullptr;
+    editor_.build = [&field](CFrame* frame) {
+        field = new CTextEdit(CRect(10, 10, 150, 24), nullptr, 1, "old");
+        frame->addView(field);
+    };
+    editor_.open(parentHandle());
+    ASSERT_TRUE(idleUntil([&] { return viewable(); }));
+    clickAt(50, 15);
+    ASSERT_TRUE(idleUntil([&] { return field->isInPlaceEditing(); }));
+    for (KeySym key : {XK_n, XK_e, XK_w, XK_Return}) {
+        const KeyCode code = XKeysymToKeycode(host_, key);
+        XTestFakeKeyEvent(host_, code, True, CurrentTime);
+        XTestFakeKeyEvent(host_, code, False, CurrentTime);
+    }
+    ASSERT_TRUE(idleUntil([&] { return !field->isInPlaceEditing(); }));
+    EXPECT_EQ(field->getText(), "new");
+}
+
+TEST_F(X11Window, AParentDestroyedFirstLeavesAClosedFrameAndNoFatalError) {
+    editor_.open(parentHandle());
+    ASSERT_TRUE(idleUntil([&] { return viewable(); }));
+    XDestroyWindow(host_, parent_);
+    parent_ = 0;
+    ASSERT_TRUE(idleUntil([&] { return !editor_.getFrame()->isOpen(); }));
+    editor_.getFrame()->setDirty();
+    editor_.idle();  // nothing is drawn into the dead window
+    editor_.close();
+}
+
+TEST_F(X11Window, ClosingRightAfterTheParentDiedIsNotFatalEither) {
+    editor_.open(parentHandle());
+    XSync(host_, False);
+    XDestroyWindow(host_, parent_);
+    parent_ = 0;
+    XSync(host_, False);
+    editor_.close();  // destroys a window the server already destroyed: BadWindow, caught
+}
+
+TEST_F(X11Window, OpeningTwiceWithoutCloseLeavesOneChildWindow) {
+    editor_.open(parentHandle());
+    editor_.open(parentHandle());
+    XSync(host_, False);
+    EXPECT_EQ(editor_.framesMade, 2);
+    EXPECT_EQ(childCount(), 1);
+    editor_.close();
+    XSync(host_, False);
+    EXPECT_EQ(childCount(), 0);
+}
+
+TEST_F(X11Window, ABadParentGivesAFrameWithoutWindowAndHostErrorsStillReachTheHost) {
+    hostErrors = 0;
+    XErrorHandler before = XSetErrorHandler(&countingHostHandler);
+    editor_.open(reinterpret_cast<void*>(static_cast<std::uintptr_t>(0x3FFFFFF)));
+    EXPECT_FALSE(editor_.getFrame()->isOpen());
+    editor_.close();
+    editor_.open(parentHandle());
+    ASSERT_TRUE(editor_.getFrame()->isOpen());
+    XDestroyWindow(host_, 0x3FFFFFE);  // an error on the host's own connection
+    XSync(host_, False);
+    EXPECT_EQ(hostErrors, 1);
+    editor_.close();
+    EXPECT_EQ(XSetErrorHandler(before), &countingHostHandler);  // ours is gone again
+}
