@@ -1,15 +1,427 @@
-// The editor object. The window, the frame and the controls come with the editor's own work.
+// The editor: window construction from the control table, parameter bindings, the idle pass that feeds
+// the meters, and the metering preferences.
 #include "editor/editor.h"
+
+#include "editor/buttons.h"
+#include "editor/control_layout.h"
+#include "editor/info_panel.h"
+#include "editor/meters.h"
+#include "editor/metering_rules.h"
+#include "editor/my_frame.h"
+#include "editor/my_knob.h"
+#include "editor/readouts.h"
+#include "editor/selectors.h"
+#include "editor/value_fields.h"
+#include "engine/plugin.h"
+#include "platform/platform.h"
+#include "presets/stored_settings.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/text_edit.h"
 
 namespace zarpa {
 
-Editor::Editor(AudioEffect* effect) : CPresetSystemEditor(effect) {
-    rect = {0, 0, 462, 524};
+namespace {
+
+constexpr std::int32_t kIdleIntervalMs = 40;
+constexpr std::uint32_t kFlashMs = 500;
+constexpr std::size_t kMeterValueCount = 10;
+
+// The tick of an event that must not read as "none" (0 means no flash is running).
+std::uint32_t nonZeroTick(std::uint32_t tick) { return tick != 0 ? tick : 1; }
+
+CTextEdit* makeValueField(const ControlSpec& spec, CControlListener* listener, CBitmap* background) {
+    const ValueFieldFormat* format = valueFieldFormat(spec.tag);
+    auto* field = new CTextEdit(spec.rect, listener, spec.tag, "", background, 0);
+    field->setFont(kNormalFontSmaller);
+    field->setBackOffset(spec.rect.getTopLeft());
+    const bool dark = isDarkValueField(spec.tag);
+    field->setFontColor(dark ? kDarkFieldFontColor : kLightFieldFontColor);
+    field->setBackColor(dark ? kDarkFieldBackColor : kLightFieldBackColor);
+    if (format) {
+        field->setValueToTextFunction([format](float value) {
+            char text[64];
+            format->toText(value, text, sizeof text);
+            return std::string(text);
+        });
+        field->setTextToValueFunction([format](const char* text, float& value) {
+            value = format->toValue(text);
+            return true;  // text that is not a number reads as 0, never as a refusal
+        });
+    }
+    return field;
+}
+
+}  // namespace
+
+// The bitmaps of one open: each loaded once, handed to the controls (which keep their own references),
+// and released when open is done.
+class Editor::BitmapSet {
+public:
+    ~BitmapSet() {
+        for (auto& entry : loaded_)
+            if (entry.bitmap) entry.bitmap->forget();
+    }
+    CBitmap* get(int id) {
+        for (auto& entry : loaded_)
+            if (entry.id == id) return entry.bitmap;
+        loaded_[count_] = {id, new CBitmap(id)};
+        return loaded_[count_++].bitmap;
+    }
+
+private:
+    struct Entry {
+        int id;
+        CBitmap* bitmap;
+    };
+    Entry loaded_[48] = {};
+    int count_ = 0;
+};
+
+Editor::Editor(Plugin* effect)
+    : CPresetSystemEditor(effect),
+      plugin_(effect),
+      tick_(platform::tickMs),
+      lastIdleTick_(tick_()),
+      flashStartTick_(tick_()) {
+    rect = {0, 0, kEditorHeight, kEditorWidth};
     effect->setEditor(this);
 }
 
-Editor::~Editor() = default;
+Editor::~Editor() { close(); }
 
-void Editor::setParameter(VstInt32, float) {}
+MyFrame* Editor::getMyFrame() const { return static_cast<MyFrame*>(frame); }
+
+void Editor::setTickSource(TickSource source) {
+    tick_ = source ? source : platform::tickMs;
+    lastIdleTick_ = flashStartTick_ = tick_();
+}
+
+bool Editor::onUserInterfaceThread() const {
+    return userInterfaceThread_.load(std::memory_order_relaxed) == std::this_thread::get_id();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Window life
+
+bool Editor::open(void* parentWindow) {
+    AEffGUIEditor::open(parentWindow);  // records the parent; closes a window the host left open
+    userInterfaceThread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    // Every control reads its parameter below; a change from now on marks it again for the next idle.
+    changedParameters_.store(0, std::memory_order_relaxed);
+    latencyChanged_.store(false, std::memory_order_relaxed);
+
+    BitmapSet bitmaps;
+    CBitmap* background = bitmaps.get(kBackgroundBitmap);
+    auto* myFrame = new MyFrame(CRect(0, 0, background->getWidth(), background->getHeight()), parentWindow, this);
+    frame = myFrame;
+    myFrame->setBackground(background);
+    bitmaps.get(kFontBitmap);
+    bitmaps.get(kSecondFontBitmap);
+
+    const int meterMode = meterModeOf(plugin_->getParameter(kMeterType), plugin_->getParameter(kScale));
+    for (std::size_t i = 0; i < controlCount(); ++i) {
+        if (CView* view = createControl(controlTable()[i], bitmaps, meterMode)) myFrame->addView(view);
+    }
+    // The preset bar's controls are added last, above the editor's own, by the preset system.
+    enableViewUpdates();
+    return true;
+}
+
+CView* Editor::createControl(const ControlSpec& spec, BitmapSet& bitmaps, int meterMode) {
+    CBitmap* bitmap = bitmaps.get(spec.bitmap);
+    const auto parameter = [this, &spec] { return plugin_->getParameter(spec.tag); };
+    switch (spec.kind) {
+        case ControlKind::ToggleButton: {
+            auto* button = new CZarpaButton(spec.rect, this, spec.tag, bitmap, spec.savesPreferences, this);
+            if (const int bit = attShowBitOfTag(spec.tag))
+                button->setValue((valueToStep(plugin_->getParameter(kAttShow), 8) & bit) ? 1.0f : 0.0f);
+            else
+                button->setValue(parameter());
+            if (spec.savesPreferences) flashButtons_[flashButtonCount_++] = button;
+            return controlByTag_[spec.tag] = button;
+        }
+        case ControlKind::OversamplingButton: {
+            auto* button = new COversamplingButton(spec.rect, this, spec.tag, bitmap);
+            button->setValue(parameter());
+            return controlByTag_[spec.tag] = button;
+        }
+        case ControlKind::ModeButton:
+            modeButton_ = new CModeButton(spec.rect, this, spec.tag, bitmap, this);
+            modeButton_->setScale(plugin_->getParameter(kScale));
+            modeButton_->setType(plugin_->getParameter(kMeterType));
+            return modeButton_;
+        case ControlKind::AutoBlack:
+            autoBlack_ = new CAutoBlack(spec.rect, this, spec.tag, bitmap);
+            autoBlack_->setQuantize(plugin_->getParameter(kQuantize));
+            autoBlack_->setState(parameter());
+            return autoBlack_;
+        case ControlKind::Bits:
+            bits_ = new CBits(spec.rect, this, spec.tag, bitmap);
+            bits_->setQuantize(plugin_->getParameter(kQuantize));
+            bits_->setBits(parameter());
+            return bits_;
+        case ControlKind::NoiseShape:
+            noiseShape_ = new CNoiseShape(spec.rect, this, spec.tag, bitmap);
+            noiseShape_->setShape(parameter());
+            noiseShape_->setQuantize(plugin_->getParameter(kQuantize));
+            return noiseShape_;
+        case ControlKind::CalibButton:
+            calibButton_ = new CCalibButton(spec.rect, this, spec.tag, bitmap);
+            calibButton_->setValue(parameter());
+            return controlByTag_[spec.tag] = calibButton_;
+        case ControlKind::Knob: {
+            const KnobSetting& setting = knobSetting(spec.tag);
+            auto* knob = new CMyKnob(spec.rect, this, spec.tag, setting.frameHeight, bitmap);
+            knob->setWheelInc(setting.arrowIncrement);
+            knob->setDefaultValue(setting.defaultValue);
+            knob->setValue(parameter());
+            return controlByTag_[spec.tag] = knob;
+        }
+        case ControlKind::SpeedSwitch: {
+            auto* speedSwitch = new CSpeedSwitch(spec.rect, this, spec.tag, bitmap);
+            speedSwitch->setValue(parameter());
+            return controlByTag_[spec.tag] = speedSwitch;
+        }
+        case ControlKind::Info:
+            info_ = new CInfo(spec.rect, bitmap, bitmaps.get(kFontBitmap));
+            info_->setLatency(getProcessLatency());
+            return info_;
+        case ControlKind::ValueField: {
+            CTextEdit* field = makeValueField(spec, this, bitmap);
+            field->setValue(parameter());
+            return fieldByTag_[spec.tag] = field;
+        }
+        case ControlKind::MeterIn:
+            meterIn_ = new CMeterIn(spec.rect, this, bitmap);
+            meterIn_->setMode(meterMode);
+            return meterIn_;
+        case ControlKind::MeterOut:
+            meterOut_ = new CMeterOut(spec.rect, this, bitmap);
+            meterOut_->setMode(meterMode);
+            return meterOut_;
+        case ControlKind::MeterGR:
+            meterGR_ = new CMeterGR(spec.rect, this);
+            meterGR_->setZoom(plugin_->getParameter(kAttZoom));
+            return meterGR_;
+        case ControlKind::MeterLCD: {
+            auto* lcd = new CMeterLCD(spec.rect, this, bitmap, bitmaps.get(kFontBitmap), bitmaps.get(kSecondFontBitmap));
+            lcd->setMode(meterMode);
+            if (!lcdIn_)
+                lcdIn_ = lcd;  // the input readout comes first in the table
+            else
+                lcdOut_ = lcd;
+            return lcd;
+        }
+        case ControlKind::MeterLCDGR:
+            lcdGR_ = new CMeterLCDGR(spec.rect, this, bitmap, bitmaps.get(kFontBitmap));
+            return lcdGR_;
+    }
+    return nullptr;
+}
+
+void Editor::close() {
+    AEffGUIEditor::close();  // the frame, and with it every control, is released here
+    clearControls();
+}
+
+void Editor::clearControls() {
+    for (auto& control : controlByTag_) control = nullptr;
+    for (auto& field : fieldByTag_) field = nullptr;
+    for (auto& button : flashButtons_) button = nullptr;
+    flashButtonCount_ = 0;
+    modeButton_ = nullptr;
+    bits_ = nullptr;
+    noiseShape_ = nullptr;
+    autoBlack_ = nullptr;
+    calibButton_ = nullptr;
+    meterIn_ = nullptr;
+    meterOut_ = nullptr;
+    meterGR_ = nullptr;
+    lcdIn_ = nullptr;
+    lcdOut_ = nullptr;
+    lcdGR_ = nullptr;
+    info_ = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Idle pass
+
+void Editor::idle() {
+    if (!frame) return;
+    userInterfaceThread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    const std::uint32_t now = tick_();
+    if (static_cast<std::int32_t>(now - lastIdleTick_) < kIdleIntervalMs) return;
+
+    applyPendingChanges();
+
+    float meters[kMeterValueCount] = {};
+    plugin_->getMeterValues(meters);
+    if (meterIn_) meterIn_->setLevels(now, meters[0], meters[1], meters[4], meters[5]);
+    if (meterOut_) meterOut_->setLevels(now, meters[2], meters[3], meters[6], meters[7]);
+    if (meterGR_) meterGR_->setGains(now, meters[8], meters[9]);
+    if (lcdIn_) lcdIn_->setPeaks(meters[0], meters[1]);
+    if (lcdOut_) lcdOut_->setPeaks(meters[2], meters[3]);
+    if (lcdGR_) lcdGR_->setGains(meters[8], meters[9]);
+    if (calibButton_) calibButton_->tick(now);
+
+    if (flashStartTick_ != 0 && now - flashStartTick_ > kFlashMs) {
+        setFlash(false);
+        flashStartTick_ = 0;
+    }
+
+    AEffGUIEditor::idle();  // the toolkit redraws the dirty views (the preset bar's idle joins here)
+    lastIdleTick_ = now;
+}
+
+void Editor::applyPendingChanges() {
+    std::uint32_t changed = changedParameters_.exchange(0, std::memory_order_relaxed);
+    for (int index = 0; changed != 0; ++index, changed >>= 1)
+        if (changed & 1u) applyParameter(index, plugin_->getParameter(index));
+    if (latencyChanged_.exchange(false, std::memory_order_relaxed) && info_) info_->setLatency(getProcessLatency());
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Parameters in
+
+void Editor::setParameter(VstInt32 index, float value) {
+    if (index < 0 || index >= kEffectParamCount) return;
+    if (onUserInterfaceThread()) {
+        if (frame) applyParameter(index, value);
+        return;
+    }
+    changedParameters_.fetch_or(1u << index, std::memory_order_relaxed);
+}
+
+void Editor::setProcessLatency(int samples) {
+    processLatency_.store(samples, std::memory_order_relaxed);
+    if (onUserInterfaceThread() && info_)
+        info_->setLatency(samples);
+    else
+        latencyChanged_.store(true, std::memory_order_relaxed);
+}
+
+void Editor::applyParameter(int index, float value) {
+    const auto setControl = [](CControl* control, float v) {
+        if (control) control->setValue(v);
+    };
+    switch (index) {
+        case kOutput: case kDrive: case kTransient: case kRelease: case kLink: case kLeveller:
+            setControl(controlByTag_[index], value);
+            setControl(fieldByTag_[index], value);
+            break;
+        case kTransShape: case kOversample: case kDetectorOrder: case kPower: case kCalibrate: case kMeterOvs:
+        case kAutoOut: case kPostMeter:
+            setControl(controlByTag_[index], value);
+            break;
+        case kScale:
+            if (modeButton_) modeButton_->setScale(value);
+            setMeterMode(meterModeOf(plugin_->getParameter(kMeterType), value));
+            break;
+        case kBits:
+            if (bits_) bits_->setBits(value);
+            break;
+        case kNoiseShape:
+            if (noiseShape_) noiseShape_->setShape(value);
+            break;
+        case kQuantize:
+            setControl(controlByTag_[index], value);
+            if (bits_) bits_->setQuantize(value);
+            if (noiseShape_) noiseShape_->setQuantize(value);
+            if (autoBlack_) autoBlack_->setQuantize(value);
+            break;
+        case kAutoblack:
+            if (autoBlack_) autoBlack_->setState(value);
+            break;
+        case kMeterType:
+            if (modeButton_) modeButton_->setType(value);
+            setMeterMode(meterModeOf(value, plugin_->getParameter(kScale)));
+            break;
+        case kAttZoom:
+            setControl(controlByTag_[index], value);
+            if (meterGR_) meterGR_->setZoom(value);
+            break;
+        case kAttShow: {
+            if (meterGR_) meterGR_->reset();
+            if (lcdGR_) lcdGR_->reset();
+            const int mask = valueToStep(value, 8);
+            for (const int tag : {kAttShowBit1Tag, kAttShowBit2Tag, kAttShowBit4Tag})
+                setControl(controlByTag_[tag], stepToValue((mask & attShowBitOfTag(tag)) ? 1 : 0, 2));
+            break;
+        }
+        default: break;
+    }
+}
+
+void Editor::setMeterMode(int mode) {
+    if (meterIn_) meterIn_->setMode(mode);
+    if (meterOut_) meterOut_->setMode(mode);
+    if (lcdIn_) lcdIn_->setMode(mode);
+    if (lcdOut_) lcdOut_->setMode(mode);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Controls out
+
+void Editor::valueChanged(CControl* control) {
+    if (!control) return;
+    // The preset bar's controls (tags from 1000) are the preset system's.
+    const int tag = control->getTag();
+    const float value = control->getValue();
+    if (tag < 0 || tag > kLastEditorTag) return;
+    switch (tag) {
+        case kOversample: case kCalibrate: case kMeterOvs:
+            resetMeters();
+            automateParameter(tag, value);
+            break;
+        case kScale: case kMeterType: case kAttShow:
+            break;  // the mode button writes its parameters itself; AttShow goes through tags 28 to 30
+        case kDummy1: case kDummy2: case kDummy3: case kVersionMarker: case 26:
+            break;  // no control of the editor drives these
+        case kAttZoom:
+            if (meterGR_) meterGR_->reset();
+            automateParameter(tag, value);
+            break;
+        case kPostMeter:
+            if (meterIn_) meterIn_->reset();
+            if (lcdIn_) lcdIn_->reset();
+            automateParameter(tag, value);
+            break;
+        case kMeterTag:
+            resetMeters();
+            break;
+        case kAttShowBit1Tag: case kAttShowBit2Tag: case kAttShowBit4Tag:
+            automateParameter(kAttShow, attShowWithBit(plugin_->getParameter(kAttShow), attShowBitOfTag(tag),
+                                                       valueToStep(value, 2) == 1));
+            break;
+        default:
+            automateParameter(tag, value);
+            break;
+    }
+}
+
+void Editor::automateParameter(int index, float value) { plugin_->setParameterAutomated(index, value); }
+
+void Editor::resetMeters() {
+    if (meterIn_) meterIn_->reset();
+    if (meterOut_) meterOut_->reset();
+    if (meterGR_) meterGR_->reset();
+    if (lcdIn_) lcdIn_->reset();
+    if (lcdOut_) lcdOut_->reset();
+    if (lcdGR_) lcdGR_->reset();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Metering preferences
+
+void Editor::saveMeteringPreferences() {
+    flashStartTick_ = nonZeroTick(tick_());
+    setFlash(true);  // the flash shows whether or not the store can be written
+    storeMeteringPreferences(*plugin_);
+}
+
+void Editor::setFlash(bool on) {
+    for (int i = 0; i < flashButtonCount_; ++i) flashButtons_[i]->setFlash(on);
+    if (modeButton_) modeButton_->setFlash(on);
+}
 
 }  // namespace zarpa

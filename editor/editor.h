@@ -1,21 +1,106 @@
-// The effect's editor object: lives as long as the effect; its window exists between open and close.
+// The effect's editor object: lives as long as the effect; its window (MyFrame and every control) exists
+// between open and close. It binds the controls to the effect's parameters, feeds the meters from its idle
+// pass, and saves the metering preferences on request.
+//
+// Threading: open, close, idle, valueChanged and the control callbacks run on the host's user-interface
+// thread. setParameter and setProcessLatency may arrive on any thread (automation on the audio thread,
+// a sample-rate change on a host thread). On the user-interface thread a parameter moves its control at
+// once; from any other thread it only marks the parameter as changed (one atomic bit), and the next idle
+// pass moves the control to the effect's current value. So no thread but the user-interface thread ever
+// touches a control, and a late change can never reach a control that close has released.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+#include "editor/editor_services.h"
 #include "presets/preset_system_editor.h"
+#include "toolkit/control.h"
 
 namespace zarpa {
 
-class Editor : public CPresetSystemEditor {
+class Plugin;
+class MyFrame;
+class CModeButton;
+class CBits;
+class CNoiseShape;
+class CAutoBlack;
+class CCalibButton;
+class CZarpaButton;
+class CMeterIn;
+class CMeterOut;
+class CMeterGR;
+class CMeterLCD;
+class CMeterLCDGR;
+class CInfo;
+struct ControlSpec;
+
+class Editor : public CPresetSystemEditor, public CControlListener, public EditorServices {
 public:
-    explicit Editor(AudioEffect* effect);
+    explicit Editor(Plugin* effect);
     ~Editor() override;
 
+    bool open(void* parentWindow) override;
+    void close() override;
+    void idle() override;
     void setParameter(VstInt32 index, float value) override;
-    void setProcessLatency(int samples) { processLatency = samples; }
-    int getProcessLatency() const { return processLatency; }
+    void valueChanged(CControl* control) override;
+
+    void automateParameter(int index, float value) override;
+    void saveMeteringPreferences() override;
+
+    // The processing latency in samples, shown by the info panel (any thread).
+    void setProcessLatency(int samples);
+    int getProcessLatency() const { return processLatency_.load(std::memory_order_relaxed); }
+
+    MyFrame* getMyFrame() const;
+
+    // The millisecond clock of the idle throttle, the flash and the meters (the system tick unless a test
+    // or the snapshot tool drives time itself). The idle and flash times restart from the new clock.
+    using TickSource = std::uint32_t (*)();
+    void setTickSource(TickSource source);
 
 private:
-    int processLatency = 0;
+    class BitmapSet;
+    CView* createControl(const ControlSpec& spec, BitmapSet& bitmaps, int meterMode);
+    void applyParameter(int index, float value);
+    void applyPendingChanges();
+    void setMeterMode(int mode);
+    void resetMeters();
+    void setFlash(bool on);
+    void clearControls();
+    bool onUserInterfaceThread() const;
+
+    Plugin* plugin_;
+    TickSource tick_;
+
+    // The window's controls; all null while the window is closed.
+    CControl* controlByTag_[31] = {};  // the single control that shows a parameter (knob, button, selector)
+    CControl* fieldByTag_[31] = {};    // value fields
+    CModeButton* modeButton_ = nullptr;
+    CBits* bits_ = nullptr;
+    CNoiseShape* noiseShape_ = nullptr;
+    CAutoBlack* autoBlack_ = nullptr;
+    CCalibButton* calibButton_ = nullptr;
+    CMeterIn* meterIn_ = nullptr;
+    CMeterOut* meterOut_ = nullptr;
+    CMeterGR* meterGR_ = nullptr;
+    CMeterLCD* lcdIn_ = nullptr;
+    CMeterLCD* lcdOut_ = nullptr;
+    CMeterLCDGR* lcdGR_ = nullptr;
+    CInfo* info_ = nullptr;
+    CZarpaButton* flashButtons_[6] = {};  // the buttons that save the metering preferences
+    int flashButtonCount_ = 0;
+
+    std::uint32_t lastIdleTick_;
+    std::uint32_t flashStartTick_;
+
+    // Crossing threads.
+    std::atomic<int> processLatency_{0};
+    std::atomic<std::uint32_t> changedParameters_{0};  // bit i: parameter i changed off the UI thread
+    std::atomic<bool> latencyChanged_{false};
+    std::atomic<std::thread::id> userInterfaceThread_{};
 };
 
 }  // namespace zarpa

@@ -1,0 +1,254 @@
+// The editor bound to a real effect: parameters move controls, controls reach the host through
+// setParameterAutomated, the AttShow bits, the meter mode, the idle throttle, the preferences flash,
+// and parameter changes from other threads while the window opens and closes.
+#include <atomic>
+#include <thread>
+
+#include "editor/buttons.h"
+#include "editor/control_layout.h"
+#include "editor/info_panel.h"
+#include "editor/meters.h"
+#include "editor/my_knob.h"
+#include "editor/readouts.h"
+#include "editor/selectors.h"
+#include "engine/metering_preferences.h"
+#include "tests/editor/editor_fixture.h"
+#include "toolkit/text_edit.h"
+
+namespace zarpa::testing {
+namespace {
+
+using Bindings = EditorTest;
+
+TEST_F(Bindings, OpeningShowsEveryControlOfTheTableAtItsPlaceWithTheEffectsValues) {
+    ASSERT_EQ(frame->getNbViews(), static_cast<int>(controlCount()));
+    for (std::size_t i = 0; i < controlCount(); ++i) {
+        const ControlSpec& spec = controlTable()[i];
+        // The info panel keeps its place while closed; every view sits where the table puts it.
+        EXPECT_EQ(frame->getView(static_cast<int>(i))->getViewSize(), spec.rect) << "control " << i;
+    }
+    plugin->setParameter(kDrive, 0.25f);
+    editor().close();
+    ASSERT_TRUE(editor().open(nullptr));
+    frame = editor().getMyFrame();
+    EXPECT_FLOAT_EQ(find<CMyKnob>("CAnimKnob", kDrive)->getValue(), 0.25f);
+    EXPECT_EQ(find<CTextEdit>("CTextEdit", kDrive)->getDisplayText(), "-12.00dB");
+}
+
+TEST_F(Bindings, AParameterMovesItsKnobAndValueFieldWithoutReportingBack) {
+    plugin->setParameter(kRelease, 1.0f);
+    EXPECT_FLOAT_EQ(find<CMyKnob>("CAnimKnob", kRelease)->getValue(), 1.0f);
+    EXPECT_EQ(find<CTextEdit>("CTextEdit", kRelease)->getDisplayText(), "1000.0ms");
+    plugin->setParameter(kQuantize, 0.75f);
+    EXPECT_FLOAT_EQ(find<CControl>("CControl", kQuantize)->getValue(), 0.75f);
+    EXPECT_TRUE(callsWith(audioMasterAutomate).empty());
+}
+
+TEST_F(Bindings, AClickReachesTheHostAsAnAutomatedParameter) {
+    press(260, 410);  // Power
+    const auto automated = callsWith(audioMasterAutomate);
+    ASSERT_EQ(automated.size(), 1u);
+    EXPECT_EQ(automated[0].index, kPower);
+    EXPECT_FLOAT_EQ(automated[0].opt, plugin->getParameter(kPower));
+    EXPECT_EQ(valueToStep(plugin->getParameter(kPower), 2), 0);  // program 0 starts with the limiter on
+}
+
+TEST_F(Bindings, AKnobDragIsOneGestureForTheHost) {
+    drag(CPoint(80, 190), CPoint(80, 150));  // Transient, 40 px up
+    EXPECT_EQ(callsWith(audioMasterBeginEdit).size(), 1u);
+    EXPECT_EQ(callsWith(audioMasterEndEdit).size(), 1u);
+    ASSERT_FALSE(callsWith(audioMasterAutomate).empty());
+    EXPECT_EQ(callsWith(audioMasterAutomate).back().index, kTransient);
+    EXPECT_NEAR(plugin->getParameter(kTransient), 0.2f + 40.0f / 400.0f, 1e-6);
+}
+
+TEST_F(Bindings, TypedTextBecomesTheParameterAndIsShownBack) {
+    press(80, 418);  // Drive field
+    typeText("loud");
+    EXPECT_FLOAT_EQ(plugin->getParameter(kDrive), 0.5f);
+    press(440, 230);  // Leveller field
+    typeText("OFF");
+    EXPECT_FLOAT_EQ(plugin->getParameter(kLeveller), 1.0f);
+    EXPECT_EQ(find<CTextEdit>("CTextEdit", kLeveller)->getDisplayText(), "off");
+    press(440, 230);
+    typeText("-0.00");
+    EXPECT_EQ(find<CTextEdit>("CTextEdit", kLeveller)->getDisplayText(), "off");
+    press(440, 230);
+    typeText("-6");
+    EXPECT_FLOAT_EQ(plugin->getParameter(kLeveller), 0.5f);
+    EXPECT_FLOAT_EQ(find<CMyKnob>("CAnimKnob", kLeveller)->getValue(), 0.5f);
+}
+
+TEST_F(Bindings, GainReductionSourceButtonsSetAndClearSingleAttShowBits) {
+    plugin->setParameter(kAttShow, stepToValue(5, 8));  // bits 1 and 4
+    EXPECT_FLOAT_EQ(find<CControl>("CControl", kAttShowBit1Tag)->getValue(), 0.75f);
+    EXPECT_FLOAT_EQ(find<CControl>("CControl", kAttShowBit2Tag)->getValue(), 0.25f);
+    press(240, 240);  // tag 29 on
+    EXPECT_EQ(valueToStep(plugin->getParameter(kAttShow), 8), 7);
+    press(240, 275);  // tag 28 off
+    EXPECT_EQ(valueToStep(plugin->getParameter(kAttShow), 8), 6);
+    EXPECT_FLOAT_EQ(find<CControl>("CControl", kAttShowBit1Tag)->getValue(), 0.25f);
+}
+
+TEST_F(Bindings, MeterModeFollowsMeterTypeAndScale) {
+    auto* meterIn = find<CMeterIn>("CMeterIn", kMeterTag);
+    auto* lcdOut = find<CMeterLCD>("CMeterLCD", kMeterTag);
+    plugin->setParameter(kMeterType, 0.25f);
+    plugin->setParameter(kScale, 0.9f);
+    EXPECT_EQ(meterIn->getMode(), 0);
+    plugin->setParameter(kMeterType, 0.75f);
+    plugin->setParameter(kScale, 0.5f);
+    EXPECT_EQ(meterIn->getMode(), 2);
+    EXPECT_EQ(lcdOut->getMode(), 2);
+    auto* mode = find<CModeButton>("CModeButton", kScale);
+    EXPECT_EQ(mode->getType(), 1);
+    EXPECT_EQ(mode->getScale(), 1);
+}
+
+TEST_F(Bindings, ModeButtonZonesWriteMeterTypeAndScale) {
+    plugin->setParameter(kMeterType, 0.25f);
+    plugin->setParameter(kScale, stepToValue(0, 3));
+    press(240, 355);  // bottom zone from peak: K-system, the scale unchanged
+    EXPECT_EQ(valueToStep(plugin->getParameter(kMeterType), 2), 1);
+    EXPECT_EQ(valueToStep(plugin->getParameter(kScale), 3), 0);
+    press(240, 355);  // again: the scale advances
+    EXPECT_EQ(valueToStep(plugin->getParameter(kScale), 3), 1);
+    hostCalls().clear();
+    press(240, 305 + 19);  // the middle band, bounds included, sets nothing
+    press(240, 361 - 19);
+    EXPECT_TRUE(callsWith(audioMasterAutomate).empty());
+    press(240, 310);  // top zone: peak
+    EXPECT_EQ(valueToStep(plugin->getParameter(kMeterType), 2), 0);
+    EXPECT_EQ(find<CMeterOut>("CMeterOut", kMeterTag)->getMode(), 0);
+}
+
+TEST_F(Bindings, ClicksOnSettingsThatChangeTheMeasurementResetTheMeters) {
+    auto* lcdIn = find<CMeterLCD>("CMeterLCD", kMeterTag);
+    auto* lcdGR = find<CMeterLCDGR>("CMeterLCDGR", kMeterTag);
+    const auto feed = [&] {
+        lcdIn->setPeaks(0.5f, 0.5f);
+        lcdGR->setGains(0.5f, 0.5f);
+    };
+    feed();
+    press(100, 50);  // Oversample
+    EXPECT_FLOAT_EQ(lcdIn->maximumDb(0), -120.0f);
+    EXPECT_FLOAT_EQ(lcdGR->minimumDb(0), 0.0f);
+    feed();
+    press(125, 380);  // PostMeter: the input side only
+    EXPECT_FLOAT_EQ(lcdIn->maximumDb(0), -120.0f);
+    EXPECT_LT(lcdGR->minimumDb(0), -6.0f);
+    feed();
+    press(260, 420);  // Power: no reset
+    EXPECT_GT(lcdIn->maximumDb(0), -7.0f);
+    press(170, 420);  // a readout: everything resets
+    EXPECT_FLOAT_EQ(lcdIn->maximumDb(0), -120.0f);
+    EXPECT_FLOAT_EQ(lcdGR->minimumDb(1), 0.0f);
+}
+
+TEST_F(Bindings, IdleRunsAtMostOncePer40Milliseconds) {
+    auto* knob = find<CMyKnob>("CAnimKnob", kDrive);
+    idleAfter(40);
+    plugin->setParameter(kDrive, 0.1f);  // the knob is dirty until an idle pass redraws it
+    ASSERT_TRUE(knob->isDirty());
+    idleAfter(39);
+    EXPECT_TRUE(knob->isDirty());  // not even the toolkit's redraw ran
+    idleAfter(1);
+    EXPECT_FALSE(knob->isDirty());
+}
+
+TEST_F(Bindings, ARightClickOnAMeteringButtonSavesThePreferencesAndFlashesFor500Milliseconds) {
+    plugin->setParameter(kScale, stepToValue(2, 3));
+    plugin->setParameter(kMeterType, stepToValue(1, 2));
+    plugin->setParameter(kAttZoom, stepToValue(1, 2));
+    plugin->setParameter(kAttShow, stepToValue(5, 8));
+    plugin->setParameter(kMeterOvs, stepToValue(0, 2));
+    plugin->setParameter(kPostMeter, stepToValue(1, 2));
+    press(285, 275, kRButton);  // AttZoom
+    auto* zoom = find<CZarpaButton>("CControl", kAttZoom);
+    auto* mode = find<CModeButton>("CModeButton", kScale);
+    EXPECT_TRUE(zoom->getFlash());
+    EXPECT_TRUE(mode->getFlash());
+    EXPECT_FLOAT_EQ(zoom->getValue(), 0.75f);  // a right click does not toggle
+
+    const std::int32_t expected[] = {2, 1, 1, 5, 0, 1};
+    auto key = platform::openSettingsKey(kPreferencesKeyPath);
+    ASSERT_TRUE(key);
+    for (std::size_t i = 0; i < std::size(kMeteringPreferences); ++i) {
+        std::int32_t stored = -1;
+        EXPECT_EQ(key->readValue(kMeteringPreferences[i].valueName, &stored, 4), 4);
+        EXPECT_EQ(stored, expected[i]) << kMeteringPreferences[i].valueName;
+    }
+    idleAfter(500);
+    EXPECT_TRUE(find<CZarpaButton>("CControl", kPostMeter)->getFlash());
+    idleAfter(40);
+    EXPECT_FALSE(zoom->getFlash());
+    EXPECT_FALSE(mode->getFlash());
+    EXPECT_FALSE(find<CZarpaButton>("CControl", kAttShowBit2Tag)->getFlash());
+}
+
+TEST_F(Bindings, ALeftClickOnAMeteringButtonNeitherSavesNorFlashes) {
+    press(285, 275);
+    EXPECT_FALSE(find<CZarpaButton>("CControl", kAttZoom)->getFlash());
+    EXPECT_FALSE(platform::openSettingsKey(kPreferencesKeyPath));
+}
+
+TEST_F(Bindings, TheIdlePassFeedsTheMetersFromTheProcessedSignal) {
+    float left[512], right[512], outLeft[512], outRight[512];
+    for (int i = 0; i < 512; ++i) left[i] = right[i] = (i % 64 == 0) ? 0.5f : 0.0f;
+    float* in[2] = {left, right};
+    float* out[2] = {outLeft, outRight};
+    plugin->processReplacing(in, out, 512);
+    idleAfter(40);
+    EXPECT_NEAR(find<CMeterLCD>("CMeterLCD", kMeterTag)->maximumDb(0), -6.02f, 0.05f);
+    EXPECT_GT(find<CMeterIn>("CMeterIn", kMeterTag)->displayedPeakDb(1), -122.0f);
+}
+
+TEST_F(Bindings, TheInfoPanelShowsTheLatencyReportedBeforeAndAfterOpening) {
+    auto* info = dynamic_cast<CInfo*>(frame->getView(22));
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->getLatency(), 159);
+    plugin->setSampleRate(96000.0f);
+    idleAfter(40);
+    EXPECT_EQ(info->getLatency(), 287);
+}
+
+TEST_F(Bindings, WithTheWindowClosedParameterChangesReachNobody) {
+    editor().close();
+    EXPECT_EQ(editor().getMyFrame(), nullptr);
+    plugin->setParameter(kDrive, 0.3f);
+    editor().idle();
+    EXPECT_FLOAT_EQ(plugin->getParameter(kDrive), 0.3f);
+}
+
+TEST_F(Bindings, ChangesFromAnotherThreadReachTheControlsAtTheNextIdle) {
+    auto* knob = find<CMyKnob>("CAnimKnob", kOutput);
+    std::thread([this] { plugin->setParameter(kOutput, 0.125f); }).join();
+    EXPECT_NE(knob->getValue(), 0.125f);  // no other thread touches a control
+    idleAfter(40);
+    EXPECT_FLOAT_EQ(knob->getValue(), 0.125f);
+}
+
+TEST_F(Bindings, AutomationFromTheAudioThreadSurvivesTheWindowOpeningAndClosing) {
+    std::atomic<bool> running{true};
+    std::thread automation([&] {
+        for (int i = 0; running.load(); ++i) {
+            plugin->setParameter(i % kEffectParamCount, static_cast<float>(i % 100) / 100.0f);
+            if (i % 64 == 0) std::this_thread::yield();
+        }
+    });
+    for (int round = 0; round < 12; ++round) {
+        editor().close();
+        ASSERT_TRUE(editor().open(nullptr));
+        idleAfter(40);
+    }
+    running = false;
+    automation.join();
+    frame = editor().getMyFrame();
+    idleAfter(40);
+    // After the last idle every control shows the effect's value.
+    EXPECT_FLOAT_EQ(find<CMyKnob>("CAnimKnob", kLink)->getValue(), plugin->getParameter(kLink));
+    EXPECT_FLOAT_EQ(find<CControl>("CControl", kPower)->getValue(), plugin->getParameter(kPower));
+}
+
+}  // namespace
+}  // namespace zarpa::testing

@@ -1,0 +1,96 @@
+// The headless snapshot of the whole window: size, determinism, and the pixels that show the meters
+// watched the signal and the info panel opened.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "engine/parameters.h"
+#include "resources/resources.h"
+#include "tools/snapshot/editor_snapshot.h"
+#include "tools/snapshot/png_writer.h"
+
+namespace zarpa::snapshot {
+namespace {
+
+std::uint32_t bitmapPixel(int id, int x, int y) {
+    const resources::ResourceBitmap* b = resources::findBitmap(id);
+    const std::uint8_t* p = b->rgb + 3 * (y * b->width + x);
+    return (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
+}
+
+Image renderOrFail(const Options& options) {
+    Image image;
+    std::string error;
+    EXPECT_TRUE(render(options, image, error)) << error;
+    return image;
+}
+
+TEST(Snapshot, IsTheWholeWindowAndTheSameOnEveryRun) {
+    Options options;
+    options.signal = Signal::Noise;
+    options.seconds = 0.4;
+    const Image first = renderOrFail(options);
+    EXPECT_EQ(first.width, 524);
+    EXPECT_EQ(first.height, 462);
+    EXPECT_EQ(first.pixel(2, 2), bitmapPixel(128, 2, 2));  // the panel where no control lies
+    EXPECT_EQ(renderOrFail(options).rgb, first.rgb);
+}
+
+TEST(Snapshot, MetersShowTheSignalThatRanThroughTheEffect) {
+    Options options;
+    options.signal = Signal::Sine;
+    options.levelDb = 0.0;
+    options.parameters = {{kDrive, 0.5f}, {kMeterType, 0.25f}};  // 0 dB drive, peak metering
+    const Image image = renderOrFail(options);
+    // A full-scale sine lights the input bar up to 0 dBFS, y 114 (strips show source row y + 6).
+    EXPECT_EQ(image.pixel(152, 120), bitmapPixel(130, 2, 126));
+    EXPECT_EQ(image.pixel(152, 100), bitmapPixel(155, 2, 106));
+    const Image silent = renderOrFail(Options{});
+    EXPECT_EQ(silent.pixel(152, 120), bitmapPixel(155, 2, 126));
+}
+
+TEST(Snapshot, ARedBoxMarksAnInputPeakAboveFullScale) {
+    Options options;
+    options.signal = Signal::Sine;
+    options.levelDb = 3.0;
+    const Image image = renderOrFail(options);
+    EXPECT_EQ(image.pixel(132, 416), 0xE53505u);  // the input readout's left box
+    EXPECT_EQ(image.pixel(304, 416), 0x4F4F4Fu);  // the output never exceeds full scale
+}
+
+TEST(Snapshot, TheInfoPanelCanBeShownOpen) {
+    Options options;
+    options.infoPanel = true;
+    EXPECT_EQ(renderOrFail(options).pixel(430, 380), 0xD5ECF6u);
+}
+
+TEST(Snapshot, UnknownPresetNamesAreRefusedAndKnownOnesInAnyCaseAccepted) {
+    Options options;
+    Image image;
+    std::string error;
+    options.preset = "no such preset";
+    EXPECT_FALSE(render(options, image, error));
+    EXPECT_NE(error.find("no such preset"), std::string::npos);
+    options.preset = "DEFAULT";
+    EXPECT_TRUE(render(options, image, error)) << error;
+}
+
+TEST(Snapshot, WritesAReadablePng) {
+    const Image image = renderOrFail(Options{});
+    const auto path = std::filesystem::temp_directory_path() / "zarpa-snapshot-test.png";
+    std::string error;
+    ASSERT_TRUE(writePng(path.string(), image, error)) << error;
+    unsigned char signature[8] = {};
+    FILE* file = std::fopen(path.string().c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(std::fread(signature, 1, 8, file), 8u);
+    std::fclose(file);
+    std::filesystem::remove(path);
+    EXPECT_EQ(signature[1], 'P');
+    EXPECT_EQ(signature[2], 'N');
+    EXPECT_FALSE(writePng("/nonexistent-dir/x.png", image, error));
+}
+
+}  // namespace
+}  // namespace zarpa::snapshot
