@@ -112,8 +112,14 @@ bool Editor::open(void* parentWindow) {
 
     BitmapSet bitmaps;
     CBitmap* background = bitmaps.get(kBackgroundBitmap);
-    auto* myFrame = new MyFrame(CRect(0, 0, background->getWidth(), background->getHeight()), parentWindow, this);
+    const CRect size = background->isLoaded() ? CRect(0, 0, background->getWidth(), background->getHeight())
+                                              : CRect(0, 0, kEditorWidth, kEditorHeight);
+    auto* myFrame = new MyFrame(size, parentWindow, this);
     frame = myFrame;
+    if (parentWindow && !myFrame->isOpen()) {
+        close();  // no window could be made in the host's (an invalid parent, no display): say so
+        return false;
+    }
     myFrame->setBackground(background);
     bitmaps.get(kFontBitmap);
     bitmaps.get(kSecondFontBitmap);

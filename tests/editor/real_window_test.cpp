@@ -151,6 +151,17 @@ TEST_F(RealWindow, AClickOnThePowerButtonSwitchesTheEffectAndTellsTheHost) {
     pumpIdle(40);
 }
 
+TEST_F(RealWindow, AnOpenIntoAWindowThatDoesNotExistFailsAndTheNextOpenWorks) {
+    Window gone = XCreateSimpleWindow(server.display(), host, 0, 0, 10, 10, 0, 0, 0);
+    XDestroyWindow(server.display(), gone);
+    XSync(server.display(), False);
+    EXPECT_EQ(instance->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(gone)), 0);
+    instance->dispatch(effEditIdle);
+    EXPECT_EQ(instance->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 1);
+    pumpIdle(40);
+    instance->dispatch(effEditClose);
+}
+
 TEST_F(RealWindow, ParametersFromAnotherThreadWhileTheWindowOpensAndClosesAreSafe) {
     std::atomic<bool> running{true};
     std::thread automation([&] {
