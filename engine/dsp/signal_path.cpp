@@ -19,8 +19,13 @@ inline double sanitize(double x) {
     return x > 0 ? kInputLimit : -kInputLimit;
 }
 
-// Limits to [-1, +1]; passes values inside unchanged up to the formula's rounding.
-inline double clip(double y) { return (std::fabs(y + 1.0) - std::fabs(y - 1.0)) / 2.0; }
+// Limits to [-1, +1]; passes values inside unchanged up to the formula's rounding. For values beyond
+// full scale the formula itself can round one step past ±1 (e.g. (2.7 - 0.7)/2), so the result is
+// bounded once more: the output must never leave full scale.
+inline double clip(double y) {
+    const double c = (std::fabs(y + 1.0) - std::fabs(y - 1.0)) / 2.0;
+    return c > 1.0 ? 1.0 : c < -1.0 ? -1.0 : c;
+}
 
 // The gain-reduction display value under the AttShow mask: (Z·(g/Z))·g_lev for all three bits.
 inline double displayGain(int mask, double z, double g, double leveller) {

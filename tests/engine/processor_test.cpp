@@ -160,6 +160,15 @@ TEST_F(Kernel, PowerOffPassesTheDryInputDelayedAndClipped) {
     EXPECT_EQ(meters[8], 1.0f);  // and no gain reduction
 }
 
+TEST_F(Kernel, SixtyFourBitOutputNeverLeavesFullScale) {
+    // Above full scale the clip formula alone can round a step past ±1 in 64 bits.
+    p.setPower(false);
+    p.reset();
+    const auto out = run(p, stereo<double>(noise(20000, 3.0, 21), noise(20000, 40.0, 22)));
+    EXPECT_EQ(peakOf(out.l), 1.0);
+    EXPECT_EQ(peakOf(out.r), 1.0);
+}
+
 TEST_F(Kernel, RecoversFromNonFiniteInput) {
     p.setDriveGain(4.0);
     p.setOversample(true);
