@@ -18,10 +18,12 @@ struct ResourceBitmap {
 };
 
 // The bitmap with this resource id, or nullptr when the module holds none by that id (for example
-// 157, which the info panel asks for and which deliberately does not exist). Thread-safe, no allocation.
+// 157, which the info panel asks for and which deliberately does not exist). Thread-safe. In the DLL
+// the first call decodes the module's bitmap resources (about 6 MB, once); later calls only look up.
 const ResourceBitmap* findBitmap(int id);
 
-// Every bitmap of the module, in ascending id order (for tests and tools).
+// Every bitmap of the module, in ascending id order (for tests and tools). An index past the end
+// gives an empty bitmap (id 0, no pixels).
 std::size_t bitmapCount();
 const ResourceBitmap& bitmapAt(std::size_t index);
 

@@ -17,8 +17,6 @@ namespace {
 
 using namespace layout;
 
-Image under(const Image& panel, Box rect) { return panel.crop(rect.left, rect.top, rect.width(), rect.height()); }
-
 Box local(Box rect) { return {0, 0, rect.width(), rect.height()}; }
 
 // A key whose frames are given as (light, legend) pairs.
@@ -28,7 +26,7 @@ struct KeyFrame {
 };
 
 Image keyStrip(const Image& panel, const Fonts& fonts, Box rect, const std::vector<KeyFrame>& frames) {
-    return filmStrip(under(panel, rect), int(frames.size()), [&](Image& img, int k) {
+    return filmStrip(panelPiece(panel, rect), int(frames.size()), [&](Image& img, int k) {
         paintKey(img, local(rect), frames[std::size_t(k)].light, fonts, frames[std::size_t(k)].legend);
     });
 }
@@ -143,13 +141,13 @@ void drawButtons(const Image& panel, const Fonts& fonts, BitmapSet& out) {
         for (const char* s : {"LEFT", "RIGHT", "L+R"}) calib.push_back({light, s});
     out[145] = keyStrip(panel, fonts, kCalibrate, calib);
 
-    out[146] = filmStrip(under(panel, kTransShape), 3, [&](Image& img, int k) { paintShapeSwitch(img, fonts, k); });
-    out[141] = filmStrip(under(panel, kMeterMode), 7, [&](Image& img, int k) { paintModeButton(img, fonts, k); });
-    out[149] = filmStrip(under(panel, kPower), 2, [&](Image& img, int k) { paintPower(img, k == 1); });
+    out[146] = filmStrip(panelPiece(panel, kTransShape), 3, [&](Image& img, int k) { paintShapeSwitch(img, fonts, k); });
+    out[141] = filmStrip(panelPiece(panel, kMeterMode), 7, [&](Image& img, int k) { paintModeButton(img, fonts, k); });
+    out[149] = filmStrip(panelPiece(panel, kPower), 2, [&](Image& img, int k) { paintPower(img, k == 1); });
 
     // Shared by AutoOut and PostMeter, which sit on identical panel pieces at the same height.
     const KeyLight small[3] = {KeyLight::Off, KeyLight::Lit, KeyLight::Flash};
-    out[161] = filmStrip(under(panel, kAutoOut), 3, [&](Image& img, int k) { paintSmallKey(img, fonts, small[k]); });
+    out[161] = filmStrip(panelPiece(panel, kAutoOut), 3, [&](Image& img, int k) { paintSmallKey(img, fonts, small[k]); });
 }
 
 }  // namespace artgen

@@ -65,7 +65,7 @@ void drawKnobs(const Image& panel, BitmapSet& out) {
         {151, kOutputKnob, false},   {152, kTransientKnob, false}, {153, kReleaseKnob, false},
     };
     for (const KnobSpec& k : knobs) {
-        const Image under = panel.crop(k.rect.left, k.rect.top, k.rect.width(), k.rect.height());
+        const Image under = panelPiece(panel, k.rect);
         out[k.id] = filmStrip(under, kFrames, [&](Image& img, int f) {
             paintKnobFrame(img, f / double(kFrames - 1), k.bipolar);
         });

@@ -14,8 +14,6 @@ using namespace layout;
 
 enum class State { Rest, Hover, Pressed };
 
-Image under(const Image& panel, Box rect) { return panel.crop(rect.left, rect.top, rect.width(), rect.height()); }
-
 // Icon buttons: a tray with an arrow leaving it (load) or entering it (save).
 void paintTrayIcon(Image& img, State state, bool arrowUp) {
     const Box all{0, 0, img.width(), img.height()};
@@ -67,22 +65,22 @@ void paintRocker(Image& img, const Fonts& fonts, int image) {
 void drawPresetBar(const Image& panel, const Fonts& fonts, BitmapSet& out) {
     // Load and save share their images between the bank, the preset and the memo slots; all of them
     // sit on the same band at the same height.
-    out[990] = stateStrip(under(panel, kLoadBank), [](Image& img, State s) { paintTrayIcon(img, s, true); });
-    out[991] = stateStrip(under(panel, kSaveBank), [](Image& img, State s) { paintTrayIcon(img, s, false); });
-    out[992] = stateStrip(under(panel, kDefaultBank), [&](Image& img, State s) {
+    out[990] = stateStrip(panelPiece(panel, kLoadBank), [](Image& img, State s) { paintTrayIcon(img, s, true); });
+    out[991] = stateStrip(panelPiece(panel, kSaveBank), [](Image& img, State s) { paintTrayIcon(img, s, false); });
+    out[992] = stateStrip(panelPiece(panel, kDefaultBank), [&](Image& img, State s) {
         paintKey(img, {0, 0, img.width(), img.height()}, keyLight(s), fonts, "BANK");
     });
-    out[993] = stateStrip(under(panel, kDefaultPreset), [&](Image& img, State s) {
+    out[993] = stateStrip(panelPiece(panel, kDefaultPreset), [&](Image& img, State s) {
         paintKey(img, {0, 0, img.width(), img.height()}, keyLight(s), fonts, "PRESET");
     });
     // A drop-down button for the program menu's place; the menu itself draws nothing.
-    out[994] = stateStrip(under(panel, kProgramMenu), [&](Image& img, State s) {
+    out[994] = stateStrip(panelPiece(panel, kProgramMenu), [&](Image& img, State s) {
         paintKey(img, {0, 0, img.width(), img.height()}, keyLight(s), fonts, "");
         const double cx = img.width() / 2.0, cy = img.height() / 2.0 - 0.5;
         fillShape(img, {0, 0, img.width(), img.height()}, polygon({{cx - 3, cy - 1.5}, {cx + 3, cy - 1.5}, {cx, cy + 2}}),
                   keyLegendColour(keyLight(s)));
     });
-    out[995] = filmStrip(under(panel, kRocker), 5, [&](Image& img, int k) { paintRocker(img, fonts, k); });
+    out[995] = filmStrip(panelPiece(panel, kRocker), 5, [&](Image& img, int k) { paintRocker(img, fonts, k); });
 }
 
 }  // namespace artgen

@@ -102,11 +102,10 @@ Image composePreview(const BitmapSet& b) {
     blitFrame(w, b.at(161), kAutoOut, 0);
     blitFrame(w, b.at(161), kPostMeter, 1);
 
-    const double inPeaks[2] = {-3.2, -1.1}, inLevels[2] = {-17.5, -15.8};
+    const double inPeaks[2] = {-3.2, -1.1};
     peakMeter(w, b, kInputBars, kInputScale, inPeaks);
     const double outPeaks[2] = {-0.3, -0.3}, outLevels[2] = {-13.0, -12.2};
     kMeter(w, b, kOutputBars, kOutputScale, 132, 420, 60, outLevels, outPeaks);
-    (void)inLevels;
 
     blitFrame(w, b.at(167), kGainMeter, 0);
     for (int i = 0; i < 2; ++i) {

@@ -60,6 +60,8 @@ void paintLabel(Image& img, double x, int baseline, std::string_view text, const
     fonts.bold.draw(img, x, baseline, text, 8, colour, align, 1);
 }
 
+Image panelPiece(const Image& panel, Box rect) { return panel.crop(rect.left, rect.top, rect.width(), rect.height()); }
+
 Image filmStrip(const Image& background, int frames, const std::function<void(Image&, int)>& frame) {
     Image strip(background.width(), background.height() * frames);
     for (int k = 0; k < frames; ++k) {

@@ -69,6 +69,9 @@ Rgb keyLegendColour(KeyLight light);
 void paintLabel(Image& img, double x, int baseline, std::string_view text, const Fonts& fonts,
                 Align align = Align::Centre, Rgb colour = palette::kLabel);
 
+// The piece of the panel a control covers: the background of each of its frames.
+Image panelPiece(const Image& panel, Box rect);
+
 // A bitmap of n frames stacked vertically, each drawn by frame(k) onto a copy of background.
 Image filmStrip(const Image& background, int frames, const std::function<void(Image&, int)>& frame);
 
