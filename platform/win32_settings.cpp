@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include "platform/platform.h"
@@ -80,6 +81,13 @@ private:
     HKEY setKey_ = nullptr;
 };
 
+// Wraps an open key; closes it again when there is no memory for the wrapper (nothing may throw to callers).
+std::unique_ptr<SettingsKey> adopt(HKEY key, REGSAM granted) {
+    std::unique_ptr<SettingsKey> wrapped(new (std::nothrow) RegistryKey(key, granted));
+    if (!wrapped) RegCloseKey(key);
+    return wrapped;
+}
+
 }  // namespace
 
 std::unique_ptr<SettingsKey> openSettingsKey(const char* path) {
@@ -87,7 +95,7 @@ std::unique_ptr<SettingsKey> openSettingsKey(const char* path) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, wideName(path).c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return nullptr;
-    return std::make_unique<RegistryKey>(key, KEY_QUERY_VALUE);
+    return adopt(key, KEY_QUERY_VALUE);
 }
 
 std::unique_ptr<SettingsKey> createSettingsKey(const char* path) {
@@ -96,7 +104,7 @@ std::unique_ptr<SettingsKey> createSettingsKey(const char* path) {
     if (RegCreateKeyExW(HKEY_CURRENT_USER, wideName(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
                         nullptr, &key, nullptr) != ERROR_SUCCESS)
         return nullptr;
-    return std::make_unique<RegistryKey>(key, KEY_WRITE);
+    return adopt(key, KEY_WRITE);
 }
 
 }  // namespace platform
