@@ -12,7 +12,9 @@
 #include "editor/editor.h"
 #include "editor/my_frame.h"
 #include "engine/plugin.h"
-#ifndef _WIN32
+#ifdef _WIN32
+#include "tests/windows/user_root.h"
+#else
 #include "tests/foundation/temp_config.h"
 #endif
 
@@ -100,7 +102,9 @@ protected:
         editor().idle();
     }
 
-#ifndef _WIN32
+#ifdef _WIN32
+    zarpa_test::ScopedUserRoot config;  // an empty HKEY_CURRENT_USER of the test's own
+#else
     TempConfigHome config;
 #endif
     std::unique_ptr<Plugin> plugin;
