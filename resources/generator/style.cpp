@@ -48,10 +48,14 @@ void paintKey(Image& img, Box box, KeyLight light, const Fonts& fonts, std::stri
     fillShape(img, bounds, segment(l + 3, faceTop + 0.6, r - 3, faceTop + 0.6, 0.45), rgb(255, 255, 255), 0.18);
     if (!legend.empty()) {
         const int baseline = (box.top + box.bottom - 1) / 2 + 3;
-        // Legends keep three pixels of face on either side; longer ones use the narrow face.
-        const bool fits = fonts.bold.measure(legend, 8) <= box.width() - 8;
+        // Values shown by selectors (a number, a letter) read larger, like a display; names are small
+        // capitals. Legends keep three pixels of face on either side; longer ones use the narrow face.
+        const bool isValue = legend.size() <= 2 && box.height() >= 17;
+        const int size = isValue ? 10 : 8;
+        const bool fits = fonts.bold.measure(legend, size) <= box.width() - 8;
         const Typeface& face = fits ? fonts.bold : fonts.narrowBold;
-        face.draw(img, (box.left + box.right) / 2.0, baseline, legend, 8, look.legend, Align::Centre);
+        face.draw(img, (box.left + box.right) / 2.0, baseline + (isValue ? 1 : 0), legend, size, look.legend,
+                  Align::Centre);
     }
 }
 
