@@ -16,7 +16,7 @@ namespace {
 std::string majorFormatName(int format) {
     SF_FORMAT_INFO info{};
     info.format = format & SF_FORMAT_TYPEMASK;
-    if (sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof info) == 0 && info.name) {
+    if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof info) == 0 && info.name) {
         std::string name = info.name;
         auto cut = name.find(' ');
         return cut == std::string::npos ? name : name.substr(0, cut);

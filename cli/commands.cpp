@@ -54,7 +54,7 @@ int renderFrom(const Options& o, AudioReader& source, const std::string& inputNa
     const OutputFormat format = chooseOutputFormat(outPath, o.format, o.bits, info);
     checkOutputPath(outPath, o.force, inputs);
     if (!o.saveChunk.empty()) {
-        inputs.push_back(outPath);
+        if (samePath(o.saveChunk, outPath)) throw usageError("--save-chunk and the output name the same file");
         checkOutputPath(o.saveChunk, o.force, inputs);
     }
 

@@ -58,7 +58,8 @@ PendingOutput::PendingOutput(const std::string& target) : target_(target) {
     fs::path dir = t.parent_path();
     std::string name = ".";
     name += t.filename().string();
-    name += ".zarpa-" + std::to_string(processId()) + ".part";
+    static int serial = 0;  // two outputs of one run never share a temporary file
+    name += ".zarpa-" + std::to_string(processId()) + "-" + std::to_string(++serial) + ".part";
     temp_ = (dir / name).string();
     // Creating the file now tells at once whether the place is writable.
     std::FILE* f = std::fopen(temp_.c_str(), "wb");
@@ -76,12 +77,23 @@ void PendingOutput::commit() {
     committed_ = true;
 }
 
+bool samePath(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec)) return true;  // also hard links and other spellings of an existing file
+    auto normal = [](const std::string& p) {
+        std::error_code e;
+        fs::path full = fs::absolute(p, e);
+        return e ? fs::path(p) : fs::weakly_canonical(full, e);
+    };
+    return normal(a) == normal(b);
+}
+
 void checkOutputPath(const std::string& output, bool force, const std::vector<std::string>& inputs) {
     std::error_code ec;
-    if (!fs::exists(output, ec)) return;
     for (const auto& input : inputs)
-        if (!input.empty() && fs::equivalent(output, input, ec))
+        if (!input.empty() && samePath(output, input))
             throw usageError(output + " is also an input; zarpa never overwrites its input");
+    if (!fs::exists(output, ec)) return;
     if (fs::is_directory(output, ec)) throw usageError(output + " is a directory");
     if (!force) throw usageError(output + " exists; add --force to replace it");
 }

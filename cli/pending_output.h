@@ -29,6 +29,9 @@ private:
     bool committed_ = false;
 };
 
+// Whether two names lead to the same file (existing or not).
+bool samePath(const std::string& a, const std::string& b);
+
 // Refuses (usage CliError) an output that exists without `force`, and one that is any of the inputs,
 // even with `force`.
 void checkOutputPath(const std::string& output, bool force, const std::vector<std::string>& inputs);

@@ -62,7 +62,7 @@ std::string renderReportText(const RenderReport& r) {
     for (const auto& a : r.settings)
         s += "  set       " + a.name + " = " + a.display + "  (" + a.requested + " -> " + shortNumber(a.value) + ")\n";
     s += "  audio     " + std::to_string(r.sampleRate) + " Hz, " + channelsText(r.channels) + ", " +
-         fixed(r.output.durationSeconds, 3) + " s; " + r.inputFormat + " -> " + r.outputFormat + "\n";
+         fixed(r.input.durationSeconds, 3) + " s; " + r.inputFormat + " -> " + r.outputFormat + "\n";
     s += "  written   " + conversionText(r) + "\n";
     s += figuresHeader() + figuresRow("input", r.input) + figuresRow("output", r.output);
     char speed[64];

@@ -70,6 +70,7 @@ TEST_F(Errors, AnExistingOutputIsReplacedOnlyWithForceAndTheInputNever) {
     link((dir_ / "in.wav").c_str(), (dir_ / "hardlink.wav").c_str());
     expectRefusal({"render", "in.wav", "hardlink.wav", "--force"}, 1, "is also an input");
     expectRefusal({"render", "in.wav", "out2.wav", "--save-chunk", "in.wav", "--force"}, 1, "is also an input");
+    expectRefusal({"render", "in.wav", "new.wav", "--save-chunk", "./new.wav"}, 1, "name the same file");
 }
 
 TEST_F(Errors, UnwritableOutputsAndBrokenPluginsAreProcessingErrors) {
