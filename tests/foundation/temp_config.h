@@ -1,5 +1,5 @@
 // A private, empty per-user settings store for one test: XDG_CONFIG_HOME points at a fresh temporary
-// directory for the test's lifetime.
+// directory for the test's lifetime (on Windows, HKEY_CURRENT_USER at a fresh scratch key).
 #pragma once
 
 #include <stdlib.h>
@@ -10,9 +10,15 @@
 
 #include "engine/metering_preferences.h"
 #include "platform/platform.h"
+#ifdef _WIN32
+#include "tests/windows/user_root.h"
+#endif
 
 class TempConfigHome {
 public:
+#ifdef _WIN32
+    TempConfigHome() = default;  // the scratch registry root below does it all
+#else
     TempConfigHome() {
         std::string pattern = (std::filesystem::temp_directory_path() / "zarpa-config-XXXXXX").string();
         dir_ = mkdtemp(pattern.data()) ? pattern : std::string();
@@ -27,10 +33,11 @@ public:
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
     }
+#endif
     TempConfigHome(const TempConfigHome&) = delete;
     TempConfigHome& operator=(const TempConfigHome&) = delete;
 
-    const std::string& path() const { return dir_; }
+    const std::string& path() const { return dir_; }  // empty on Windows, where the store is the registry
 
     void writePreference(const char* name, std::int32_t step) {
         auto key = platform::createSettingsKey(zarpa::kPreferencesKeyPath);
@@ -42,6 +49,9 @@ public:
     }
 
 private:
+#ifdef _WIN32
+    zarpa_test::ScopedUserRoot root_;
+#endif
     std::string dir_, old_;
     bool hadOld_ = false;
 };

@@ -148,3 +148,23 @@ TEST_F(SettingsRegistry, EmptyNamesAndPathsAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// The test helper itself: the foundation, editor and DLL tests rely on roots that nest.
+TEST(ScopedUserRoot, ANestedRootStartsEmptyAndHandsTheOuterOneBack) {
+    zarpa_test::ScopedUserRoot outer;
+    ASSERT_TRUE(outer.ok());
+    ASSERT_TRUE(zarpa_test::setDword(kKeyW, L"MemoA", 1));
+    {
+        zarpa_test::ScopedUserRoot inner;
+        ASSERT_TRUE(inner.ok());
+        EXPECT_FALSE(zarpa_test::keyExists(kKeyW));
+        ASSERT_TRUE(zarpa_test::setDword(kKeyW, L"MemoA", 2));
+    }
+    const auto value = zarpa_test::queryRaw(kKeyW, L"MemoA");
+    ASSERT_TRUE(value.found);
+    EXPECT_EQ(value.bytes, (std::vector<unsigned char>{1, 0, 0, 0}));
+}
+
+}  // namespace

@@ -11,9 +11,11 @@ namespace zarpa_test {
 
 // Points HKEY_CURRENT_USER of this process (the DLL under test included) at a fresh, empty scratch key and
 // removes it again afterwards, so tests never see each other's values or the prefix's own settings.
+// Roots nest: an inner one lives inside the outer one, which is in force again when the inner one ends.
+// One thread creates and destroys them, innermost first.
 class ScopedUserRoot {
 public:
-    ScopedUserRoot() {
+    ScopedUserRoot() : outer_(innermost()) {
         static unsigned counter = 0;
         name_ = L"Software\\ZarpaTestRoots\\" + std::to_wstring(GetCurrentProcessId()) + L"." +
                 std::to_wstring(++counter);
@@ -22,9 +24,11 @@ public:
                             nullptr, &scratch_, nullptr) != ERROR_SUCCESS)
             scratch_ = nullptr;
         ok_ = scratch_ && RegOverridePredefKey(HKEY_CURRENT_USER, scratch_) == ERROR_SUCCESS;
+        innermost() = this;
     }
     ~ScopedUserRoot() {
-        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        innermost() = outer_;
+        RegOverridePredefKey(HKEY_CURRENT_USER, outer_ ? outer_->scratch_ : nullptr);
         if (scratch_) RegCloseKey(scratch_);
         RegDeleteTreeW(HKEY_CURRENT_USER, name_.c_str());
     }
@@ -34,6 +38,12 @@ public:
     bool ok() const { return ok_; }
 
 private:
+    static ScopedUserRoot*& innermost() {
+        static ScopedUserRoot* root = nullptr;
+        return root;
+    }
+
+    ScopedUserRoot* outer_;
     std::wstring name_;
     HKEY scratch_ = nullptr;
     bool ok_ = false;
