@@ -1,6 +1,7 @@
 // Program store, program selection and the 3104-byte state chunk.
 #include "presets/preset_system_effect.h"
 
+#include <atomic>
 #include <cstring>
 #include <initializer_list>
 #include <new>
@@ -41,12 +42,15 @@ CPresetSystemEffect::~CPresetSystemEffect() {
     chunkBuffer = nullptr;
 }
 
+// The value may be written by several threads at once (host automation, editor): one atomic store.
 void CPresetSystemEffect::setParameter(VstInt32 index, float value) {
-    if (programStore && index >= 0 && index < kNumParams) programStore[currentProgram].values[index] = value;
+    if (programStore && index >= 0 && index < kNumParams)
+        std::atomic_ref<float>(programStore[currentProgram].values[index]).store(value, std::memory_order_relaxed);
 }
 
 float CPresetSystemEffect::getParameter(VstInt32 index) {
-    if (programStore && index >= 0 && index < kNumParams) return programStore[currentProgram].values[index];
+    if (programStore && index >= 0 && index < kNumParams)
+        return std::atomic_ref<float>(programStore[currentProgram].values[index]).load(std::memory_order_relaxed);
     return -1.0f;
 }
 
