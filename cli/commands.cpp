@@ -101,40 +101,6 @@ int renderFrom(const Options& o, AudioReader& source, const std::string& inputNa
     return kExitOk;
 }
 
-std::string flagNames(int flags) {
-    const std::pair<int, const char*> names[] = {{effFlagsHasEditor, "HasEditor"},
-                                                 {effFlagsCanReplacing, "CanReplacing"},
-                                                 {effFlagsProgramChunks, "ProgramChunks"},
-                                                 {effFlagsIsSynth, "IsSynth"},
-                                                 {effFlagsNoSoundInStop, "NoSoundInStop"},
-                                                 {effFlagsCanDoubleReplacing, "CanDoubleReplacing"}};
-    std::string text;
-    for (const auto& [bit, name] : names)
-        if (flags & bit) text += (text.empty() ? "" : " ") + std::string(name);
-    return text;
-}
-
-std::string fourCC(std::int32_t id) {
-    std::string s;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        char c = static_cast<char>((static_cast<std::uint32_t>(id) >> shift) & 0xFF);
-        s += (c >= 32 && c < 127) ? c : '?';
-    }
-    return s;
-}
-
-std::string hex(std::uint32_t v) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%08X", v);
-    return buf;
-}
-
-std::string categoryName(VstIntPtr category) {
-    static const char* names[] = {"unknown", "effect",   "synth",      "analysis",        "mastering", "spacializer",
-                                  "room fx", "surround fx", "restoration", "offline process", "shell",     "generator"};
-    return category >= 0 && category < 12 ? names[category] : "category " + std::to_string(category);
-}
-
 }  // namespace
 
 int runRender(const Options& o) {
@@ -177,86 +143,6 @@ int runAnalyze(const Options& o) {
     }
     if (o.json) print("[\n" + json + (json.empty() ? "]\n" : "\n]\n"));
     return status;
-}
-
-int runPresets(const Options& o) {
-    PluginSession session({o.pluginPath});
-    const auto names = session.programNames();
-    std::string text;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        char index[24];
-        std::snprintf(index, sizeof index, "%2zu", i);
-        if (o.json) text += std::string(i ? ",\n" : "") + "  {\"index\": " + std::to_string(i) + ", \"name\": " + jsonString(names[i]) + "}";
-        else text += std::string(index) + "  " + names[i] + "\n";
-    }
-    print(o.json ? "[\n" + text + "\n]\n" : text);
-    return kExitOk;
-}
-
-int runParams(const Options& o) {
-    if (!o.saveChunk.empty()) checkOutputPath(o.saveChunk, o.force, settingFiles(o));
-    PluginSession session({o.pluginPath});
-    applySettings(session, o.settings);
-    ParameterCatalog& catalog = session.catalog();
-    vsthost::Instance& fx = session.instance();
-    std::string text = o.json ? "" : "program \"" + session.currentProgramName() + "\"\n";
-    for (int i = 0; i < catalog.count(); ++i) {
-        const std::string display = fx.paramDisplay(i), label = fx.paramLabel(i);
-        const float value = fx.getParameter(i);
-        if (o.json) {
-            text += std::string(i ? ",\n" : "") + "  {\"index\": " + std::to_string(i) + ", \"name\": " +
-                    jsonString(catalog.name(i)) + ", \"value\": " + jsonNumber(value, 7) + ", \"display\": " +
-                    jsonString(display) + ", \"label\": " + jsonString(label) + ", \"accepts\": " +
-                    jsonString(catalog.accepted(i)) + "}";
-        } else {
-            char line[160];
-            std::snprintf(line, sizeof line, "%2d  %-14s %-10s %-4s %.6g\n", i, catalog.name(i).c_str(), display.c_str(),
-                          label.c_str(), value);
-            text += std::string(line) + "      takes " + catalog.accepted(i) + "\n";
-        }
-    }
-    print(o.json ? "[\n" + text + "\n]\n" : text);
-    if (!o.saveChunk.empty()) writeFileAtomically(o.saveChunk, session.chunk().bytes());
-    return kExitOk;
-}
-
-int runInfo(const Options& o) {
-    PluginSession session({o.pluginPath});
-    vsthost::Instance& fx = session.instance();
-    const AEffect& e = session.record();
-    const VstIntPtr category = fx.dispatch(effGetPlugCategory);
-    const VstIntPtr vstVersion = fx.dispatch(effGetVstVersion);
-    const std::string name = fx.effectName(), vendor = fx.vendorString(), product = fx.productString();
-    const int flags = e.flags, latency = e.initialDelay;
-    std::string latencies, latenciesJson;
-    for (int rate : {44100, 48000, 88200, 96000, 176400, 192000}) {
-        fx.setSampleRate(static_cast<float>(rate));
-        latencies += (latencies.empty() ? "" : ", ") + std::to_string(session.latency()) + " at " + std::to_string(rate);
-        latenciesJson += std::string(latenciesJson.empty() ? "" : ", ") + "\"" + std::to_string(rate) +
-                         "\": " + std::to_string(session.latency());
-    }
-    if (o.json) {
-        print("{\n  \"plugin_path\": " + jsonString(session.pluginPath()) + ",\n  \"effect_name\": " + jsonString(name) +
-              ",\n  \"vendor\": " + jsonString(vendor) + ",\n  \"product\": " + jsonString(product) +
-              ",\n  \"magic\": " + jsonString(fourCC(e.magic)) + ",\n  \"unique_id\": " + jsonString(fourCC(e.uniqueID)) +
-              ",\n  \"version\": " + std::to_string(e.version) + ",\n  \"num_programs\": " + std::to_string(e.numPrograms) +
-              ",\n  \"num_params\": " + std::to_string(e.numParams) + ",\n  \"num_inputs\": " +
-              std::to_string(e.numInputs) + ",\n  \"num_outputs\": " + std::to_string(e.numOutputs) +
-              ",\n  \"flags\": " + std::to_string(flags) + ",\n  \"initial_delay\": " + std::to_string(latency) +
-              ",\n  \"category\": " + std::to_string(category) + ",\n  \"vst_version\": " + std::to_string(vstVersion) +
-              ",\n  \"latency_by_rate\": {" + latenciesJson + "}\n}\n");
-        return kExitOk;
-    }
-    print("plug-in       " + session.pluginPath() + "\n" +
-          "effect        " + name + " (" + product + ") by " + vendor + "\n" +
-          "magic         " + fourCC(e.magic) + "  unique ID " + fourCC(e.uniqueID) + " (" + hex(e.uniqueID) + ")  version " + std::to_string(e.version) + "\n" +
-          "programs      " + std::to_string(e.numPrograms) + "   parameters " + std::to_string(e.numParams) + "\n" +
-          "inputs        " + std::to_string(e.numInputs) + "   outputs " + std::to_string(e.numOutputs) + "\n" +
-          "flags         " + hex(flags) + " " + flagNames(flags) + "\n" +
-          "initialDelay  " + std::to_string(latency) + " samples\n" +
-          "category      " + std::to_string(category) + " (" + categoryName(category) + ")   VST version " + std::to_string(vstVersion) + "\n" +
-          "latency       " + latencies + " Hz\n");
-    return kExitOk;
 }
 
 int runCommand(const Options& o) {

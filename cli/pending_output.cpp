@@ -83,7 +83,9 @@ bool samePath(const std::string& a, const std::string& b) {
     auto normal = [](const std::string& p) {
         std::error_code e;
         fs::path full = fs::absolute(p, e);
-        return e ? fs::path(p) : fs::weakly_canonical(full, e);
+        if (e) return fs::path(p).lexically_normal();
+        fs::path canonical = fs::weakly_canonical(full, e);
+        return e ? full.lexically_normal() : canonical;
     };
     return normal(a) == normal(b);
 }
