@@ -194,7 +194,8 @@ render options:
 general options:
   --json               print the report as JSON
   --quiet              no progress bar and no readable report
-  --plugin PATH        the plug-in library (default: $ZARPA_PLUGIN, else the one built next to zarpa)
+  --plugin PATH        the plug-in library (default: $ZARPA_PLUGIN, else the one built with zarpa,
+                       else OKAZarpa.so or OKAZarpa.dll in zarpa's own folder)
 
 exit codes: 0 success, 1 usage error, 2 processing error (files, formats, the plug-in).
 )";

@@ -1,6 +1,14 @@
 // Loading the plug-in, moving programs in and out through state chunks, and processing.
 #include "cli/plugin_session.h"
 
+#include <filesystem>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "cli/cli_error.h"
 #include "cli/text_util.h"
 
@@ -24,6 +32,37 @@ private:
     vsthost::Instance& instance_;
 };
 
+namespace fs = std::filesystem;
+
+#if defined(_WIN32)
+constexpr const char* kPluginFileName = "OKAZarpa.dll";
+#else
+constexpr const char* kPluginFileName = "OKAZarpa.so";
+#endif
+
+fs::path executableDirectory() {
+#if defined(_WIN32)
+    char buffer[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? fs::path(buffer).parent_path() : fs::path();
+#else
+    char buffer[4096] = {};
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    return n > 0 ? fs::path(std::string(buffer, static_cast<std::size_t>(n))).parent_path() : fs::path();
+#endif
+}
+
+// The plug-in to load: the one asked for (made absolute, so the loader does not search its library
+// path for a bare name), else $ZARPA_PLUGIN or the one built in this tree, else one installed next to zarpa.
+std::string choosePluginPath(const std::string& requested) {
+    std::error_code ec;
+    if (!requested.empty()) return fs::exists(requested, ec) ? fs::absolute(requested, ec).string() : requested;
+    const std::string built = vsthost::defaultPluginPath();
+    if (!built.empty() && fs::exists(built, ec)) return built;
+    const fs::path beside = executableDirectory() / kPluginFileName;
+    return fs::exists(beside, ec) ? beside.string() : built;
+}
+
 std::unique_ptr<vsthost::Instance> openInstance(const vsthost::Library& library, const std::string& path,
                                                 vsthost::HostBehaviour behaviour) {
     auto instance = std::make_unique<vsthost::Instance>(library, behaviour);
@@ -35,7 +74,7 @@ std::unique_ptr<vsthost::Instance> openInstance(const vsthost::Library& library,
 }  // namespace
 
 PluginSession::PluginSession(const HostSetup& setup)
-    : path_(setup.pluginPath.empty() ? vsthost::defaultPluginPath() : setup.pluginPath) {
+    : path_(choosePluginPath(setup.pluginPath)) {
     if (path_.empty()) throw processingError("no plug-in to load; give --plugin PATH or set ZARPA_PLUGIN");
     library_ = std::make_unique<vsthost::Library>(path_);
     if (!library_->ok()) throw processingError("cannot load the plug-in: " + library_->error());
