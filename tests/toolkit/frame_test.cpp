@@ -255,3 +255,32 @@ TEST(Editor, DestroyingTheEditorWithItsWindowOpenClosesTheWindow) {
     EXPECT_FALSE(frame->isOpen());
     frame->forget();
 }
+
+TEST(Editor, TheHostsEditorOpcodesReachTheToolkitThroughTheDispatcher) {
+    TestEffect effect;
+    auto* editor = new TestEditor(&effect);
+    effect.setEditor(editor);  // the effect owns it from here
+    CTextEdit* field = nullptr;
+    editor->build = [&field](CFrame* frame) {
+        field = new CTextEdit(CRect(0, 0, 80, 14), nullptr, 1, "");
+        frame->addView(field);
+    };
+    ERect* r = nullptr;
+    EXPECT_EQ(effect.dispatcher(effEditGetRect, 0, 0, &r, 0.0f), 1);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->bottom, 100);
+    EXPECT_EQ(effect.dispatcher(effEditOpen, 0, 0, nullptr, 0.0f), 1);
+    ASSERT_NE(editor->getFrame(), nullptr);
+    EXPECT_EQ(effect.dispatcher(effSetEditKnobMode, 0, kLinearMode, nullptr, 0.0f), 1);
+    EXPECT_EQ(editor->getFrame()->getKnobMode(), kLinearMode);
+    EXPECT_EQ(effect.dispatcher(effEditKeyDown, 'a', 0, nullptr, 0.0f), 0);  // nobody wants it: the host's
+    editor->getFrame()->setFocusView(field);
+    EXPECT_EQ(effect.dispatcher(effEditKeyDown, 'a', 0, nullptr, 0.0f), 1);
+    EXPECT_EQ(effect.dispatcher(effEditKeyDown, 0, VKEY_RETURN, nullptr, 0.0f), 1);
+    EXPECT_EQ(field->getText(), "a");
+    effect.dispatcher(effEditIdle, 0, 0, nullptr, 0.0f);
+    EXPECT_FALSE(field->isDirty());
+    effect.dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
+    EXPECT_EQ(editor->getFrame(), nullptr);
+    effect.dispatcher(effEditIdle, 0, 0, nullptr, 0.0f);  // idle after close does nothing
+}

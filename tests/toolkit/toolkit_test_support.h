@@ -35,9 +35,9 @@ inline int countCalls(VstInt32 opcode) {
     return n;
 }
 
-class TestEffect : public AudioEffect {
+class TestEffect : public AudioEffectX {
 public:
-    TestEffect() : AudioEffect(&recordingHost, 1, 4) { hostCalls().clear(); }
+    TestEffect() : AudioEffectX(&recordingHost, 1, 4) { hostCalls().clear(); }
     void processReplacing(float**, float**, VstInt32) override {}
 };
 

@@ -48,7 +48,7 @@ private:
         if (pid == 0) {
             close(fds[0]);
             const std::string fd = std::to_string(fds[1]);
-            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "640x480x24",
+            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0", "640x480x24",
                   static_cast<char*>(nullptr));
             _exit(127);
         }
