@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "engine/plugin.h"
@@ -16,12 +17,17 @@ namespace zarpa::fuzz {
 // Points the Linux settings store at a fresh private directory (on tmpfs when there is one, so the store's
 // flushes cost nothing) and returns its path. Called once, before any effect exists.
 inline const std::string& privateConfigHome() {
-    static const std::string dir = [] {
+    // Never destroyed, so the exit handler that removes the directory can still read its name.
+    static const std::string& dir = *[] {
         const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        std::string pattern = std::string(base) + "/zarpa-fuzz-XXXXXX";
-        if (!mkdtemp(pattern.data())) std::abort();
-        setenv("XDG_CONFIG_HOME", pattern.c_str(), 1);
-        return pattern;
+        auto* path = new std::string(std::string(base) + "/zarpa-fuzz-XXXXXX");
+        if (!mkdtemp(path->data())) std::abort();
+        setenv("XDG_CONFIG_HOME", path->c_str(), 1);
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(privateConfigHome(), ignored);
+        });
+        return path;
     }();
     return dir;
 }
