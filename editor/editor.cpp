@@ -128,8 +128,9 @@ bool Editor::open(void* parentWindow) {
     for (std::size_t i = 0; i < controlCount(); ++i) {
         if (CView* view = createControl(controlTable()[i], bitmaps, meterMode)) myFrame->addView(view);
     }
-    // The preset bar's controls are added last, above the editor's own, by the preset system.
     enableViewUpdates();
+    // The preset bar's controls are added last, above the editor's own, by the preset system.
+    CPresetSystemEditor::open(parentWindow);
     return true;
 }
 
@@ -226,6 +227,7 @@ CView* Editor::createControl(const ControlSpec& spec, BitmapSet& bitmaps, int me
 }
 
 void Editor::close() {
+    CPresetSystemEditor::close();  // the preset bar's timer and controls first
     AEffGUIEditor::close();  // the frame, and with it every control, is released here
     clearControls();
 }
@@ -275,7 +277,7 @@ void Editor::idle() {
         flashStartTick_ = 0;
     }
 
-    AEffGUIEditor::idle();  // the toolkit redraws the dirty views (the preset bar's idle joins here)
+    CPresetSystemEditor::idle();  // the preset bar follows the program store; the toolkit redraws
     lastIdleTick_ = now;
 }
 
@@ -370,7 +372,8 @@ void Editor::setMeterMode(int mode) {
 
 void Editor::valueChanged(CControl* control) {
     if (!control) return;
-    // The preset bar's controls (tags from 1000) are the preset system's.
+    // The preset bar's controls (tags from 1000) are the preset system's: it hears every change first.
+    CPresetSystemEditor::valueChanged(control);
     const int tag = control->getTag();
     const float value = control->getValue();
     if (tag < 0 || tag > kLastEditorTag) return;

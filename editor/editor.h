@@ -36,7 +36,7 @@ class CMeterLCDGR;
 class CInfo;
 struct ControlSpec;
 
-class Editor : public CPresetSystemEditor, public CControlListener, public EditorServices {
+class Editor : public CPresetSystemEditor, public EditorServices {  // the control listener comes with the preset system
 public:
     explicit Editor(Plugin* effect);
     ~Editor() override;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "presets/preset_bar.h"
 #include "presets/stored_settings.h"
 
 namespace zarpa {
@@ -41,7 +42,8 @@ ProgramRecord* CPresetSystemEditor::currentProgramRecord() {
 // ---- records ----
 
 void CPresetSystemEditor::programNameChanged(const char* name) {
-    if (!presetBar || !name) return;
+    ViewAccess views(*this);  // the host may rename from its own thread while the window closes
+    if (!views || !presetBar || !name) return;
     presetBar->setNameFieldText(name);
     if (CPresetSystemEffect* fx = presetEffect()) presetBar->setMenuEntryTitle(fx->getCurrentProgramIndex(), name);
 }

@@ -7,20 +7,37 @@
 // thread that creates the effect, before any window exists. No lock is taken (as for the program store).
 #pragma once
 
+#include <memory>
+
 #include "presets/file_selector.h"
 #include "presets/preset_bar_view.h"
 #include "presets/preset_records.h"
 #include "presets/preset_system_effect.h"
 #include "presets/record_files.h"
 #include "toolkit/aeffguieditor.h"
+#include "toolkit/control.h"
 
 namespace zarpa {
 
-class CPresetSystemEditor : public AEffGUIEditor {
+class PresetBar;
+class FrameFileSelector;
+
+class CPresetSystemEditor : public AEffGUIEditor, public CControlListener {
 public:
     explicit CPresetSystemEditor(AudioEffect* effect);
     // Stores the three remembered paths for the next instance.
     ~CPresetSystemEditor() override;
+
+    // The preset bar (presets/preset_bar_editor.cpp). open builds it on the frame the derived editor has
+    // made (false, building nothing, without a frame or an effect) and starts the 50 ms idle timer; the
+    // derived open calls it last. close stops the timer and drops the bar; the derived close calls it
+    // first. idle brings the menu and the name field in line with the program store, then runs the frame.
+    bool open(void* parentWindow) override;
+    void close() override;
+    void idle() override;
+    // The bar's actions by tag (1000 to 1018); other tags are ignored.
+    void valueChanged(CControl* control) override;
+    PresetBar* getPresetBar() const { return bar_.get(); }
 
     // The effect renamed the current program (name already cut to 24 characters).
     virtual void programNameChanged(const char* name);
@@ -69,6 +86,11 @@ protected:
 
     FileSelector* fileSelector = nullptr;
     PresetBarView* presetBar = nullptr;
+
+    // The open window's preset bar, its file dialog and its idle timer (0: none).
+    std::unique_ptr<PresetBar> bar_;
+    std::unique_ptr<FrameFileSelector> frameDialogs_;
+    int idleTimer_ = 0;
 
 private:
     struct RecordFileType;

@@ -1,0 +1,94 @@
+// The preset bar of the editor window: its 13 controls built from one table, and the view of the program
+// store (menu entries, current entry, name field) that the record operations and the idle pass update.
+#pragma once
+
+#include <cstddef>
+
+#include "presets/file_selector.h"
+#include "presets/preset_bar_view.h"
+#include "presets/program_record.h"
+#include "toolkit/geometry.h"
+
+class CFrame;
+class CControl;
+class CControlListener;
+class CTextEdit;
+class COptionMenu;
+
+namespace zarpa {
+
+enum PresetBarTag : int {
+    kNameFieldTag = 1000,
+    kRockerTag = 1001,
+    kLoadBankTag = 1002,
+    kSaveBankTag = 1003,
+    kLoadPresetTag = 1004,
+    kSavePresetTag = 1005,
+    kProgramMenuTag = 1012,
+    kDefaultBankTag = 1013,
+    kDefaultPresetTag = 1014,
+    kMemoAStoreTag = 1015,
+    kMemoBStoreTag = 1016,
+    kMemoARecallTag = 1017,
+    kMemoBRecallTag = 1018,
+};
+
+enum class PresetBarKind { NameField, ProgramMenu, Rocker, FileButton, KickButton, DoubleClickButton };
+
+struct PresetBarSpec {
+    int tag;
+    PresetBarKind kind;
+    CRect rect;  // editor pixels
+    int bitmap;  // resource id
+    int images;  // sub-images stacked in the bitmap (0: drawn from the window background)
+};
+
+// In the order the controls are added to the frame.
+constexpr std::size_t kPresetBarControlCount = 13;
+const PresetBarSpec* presetBarTable();
+const PresetBarSpec* presetBarSpec(int tag);  // null for a tag that is not the bar's
+
+constexpr int kProgramMenuStyle = 7680;  // the no-text and no-draw bits among others: the panel shows through
+constexpr int kProgramMenuItemsPerColumn = 12;
+
+// Built by the editor's open, destroyed by its close before the frame releases the controls.
+// Threading: user-interface thread, except the PresetBarView calls, which may come from a host thread
+// while the editor grants view access (the name field's text and the entry titles are safe to set there).
+class PresetBar : public PresetBarView {
+public:
+    // Creates the controls and adds them to the frame (which then owns them). names and current describe
+    // the program store; names may be null (no store: empty entries).
+    PresetBar(CFrame& frame, CControlListener* listener, const ProgramRecord* programs, int current);
+
+    CTextEdit* nameField() const { return nameField_; }
+    COptionMenu* programMenu() const { return menu_; }
+    CControl* control(int tag) const;
+
+    void setMenuEntryTitle(int index, const char* title) override;
+    void setMenuCurrentEntry(int index) override;
+    void setNameFieldText(const char* text) override;
+    void redrawAll() override;
+
+    // Brings the menu and the name field in line with the program store (after a recalled chunk or a
+    // program renamed by the host); a name being typed is left alone. User-interface thread.
+    void showPrograms(const ProgramRecord* programs, int current);
+
+private:
+    CFrame& frame_;
+    CTextEdit* nameField_ = nullptr;
+    COptionMenu* menu_ = nullptr;
+    CControl* controls_[kPresetBarControlCount] = {};
+};
+
+// The file dialog of the open window: the toolkit's selector on the editor frame (the native dialog in
+// the DLL, the desktop's helper program on Linux; no helper means no dialog, so nothing changes).
+class FrameFileSelector : public FileSelector {
+public:
+    explicit FrameFileSelector(CFrame& frame) : frame_(frame) {}
+    std::vector<std::string> choose(const FileDialogRequest& request) override;
+
+private:
+    CFrame& frame_;
+};
+
+}  // namespace zarpa

@@ -1,0 +1,73 @@
+// Shared set-up of the preset bar tests: the editor fixture, plus a scripted file dialog on the frame that
+// records every request and answers with the paths the test gives, and a scratch directory for files.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "presets/preset_bar.h"
+#include "presets/preset_bar_controls.h"
+#include "presets/stored_settings.h"
+#include "tests/editor/editor_fixture.h"
+#include "toolkit/file_selector.h"
+#include "toolkit/option_menu.h"
+#include "toolkit/text_edit.h"
+
+namespace zarpa::testing {
+
+class ScriptedDialog : public FileDialogBackend {
+public:
+    bool run(const ::FileDialogRequest& request, std::vector<std::string>& selected) override {
+        requests.push_back(request);
+        if (answers.empty()) return false;  // cancelled
+        selected = answers.front();
+        answers.erase(answers.begin());
+        return !selected.empty();
+    }
+    std::vector<::FileDialogRequest> requests;
+    std::vector<std::vector<std::string>> answers;
+};
+
+class PresetBarTest : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        frame->setFileDialogBackend(&dialog);
+        scratch = std::filesystem::temp_directory_path() /
+                  ("zarpa-presetbar-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+        std::filesystem::create_directories(scratch);
+    }
+    void TearDown() override {
+        EditorTest::TearDown();
+        std::error_code ec;
+        std::filesystem::remove_all(scratch, ec);
+    }
+
+    PresetBar& bar() { return *editor().getPresetBar(); }
+    CControl& control(int tag) { return *bar().control(tag); }
+    CPoint centreOf(int tag) {
+        const CRect& r = control(tag).getViewSize();
+        return CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+    void clickOn(int tag, CButtonState buttons = kLButton, CCoord dx = 0) {
+        CPoint at = centreOf(tag);
+        at.x += dx;
+        frame->onMouseDown(at, buttons);
+        frame->onMouseUp(at, 0);
+    }
+    int current() { return plugin->getCurrentProgramIndex(); }
+    std::string hostProgramName() {
+        char name[64] = {};
+        plugin->getAeffect()->dispatcher(plugin->getAeffect(), effGetProgramName, 0, 0, name, 0.0f);
+        return name;
+    }
+    std::string menuTitle(int k) { return bar().programMenu()->getEntry(k)->getTitle(); }
+    std::string path(const char* file) { return (scratch / file).string(); }
+
+    ScriptedDialog dialog;
+    std::filesystem::path scratch;
+};
+
+}  // namespace zarpa::testing

@@ -1,0 +1,132 @@
+// The preset bar in a real X11 window: a private Xvfb, a host window of our own, the built plug-in opened
+// into it through its entry point, clicks on the rocker sent with xdotool and effEditIdle as the only
+// event pump; the host reads the program name back through effGetProgramName. Skipped without Xvfb or
+// xdotool.
+#include <gtest/gtest.h>
+
+// Our headers before Xlib's, whose macros would clash with their names.
+#include "hostlib/vst_host.h"
+
+#include <X11/Xlib.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+namespace {
+
+// Xvfb on a display number it picks itself; stopped by its pid.
+struct Xvfb {
+    Xvfb() {
+        if (access("/usr/bin/Xvfb", X_OK) != 0 || access("/usr/bin/xdotool", X_OK) != 0) return;
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        pid = fork();
+        if (pid == 0) {
+            close(fds[0]);
+            const std::string fd = std::to_string(fds[1]);
+            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "640x480x24",
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        pollfd p{fds[0], POLLIN, 0};
+        char ch;
+        while (pid > 0 && poll(&p, 1, 10000) > 0 && read(fds[0], &ch, 1) == 1 && ch != '\n') number += ch;
+        close(fds[0]);
+        if (!number.empty()) display = XOpenDisplay((":" + number).c_str());
+    }
+    ~Xvfb() {
+        if (display) XCloseDisplay(display);
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+    pid_t pid = -1;
+    std::string number;
+    Display* display = nullptr;
+};
+
+class PresetBarWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!server.display) GTEST_SKIP() << "no Xvfb or xdotool";
+        setenv("DISPLAY", (":" + server.number).c_str(), 1);
+        Display* d = server.display;
+        host = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 524, 462, 0, 0, 0);
+        XSelectInput(d, host, StructureNotifyMask);
+        XMapWindow(d, host);
+        for (XEvent e;;) {
+            XNextEvent(d, &e);
+            if (e.type == MapNotify) break;
+        }
+        library = std::make_unique<vsthost::Library>(vsthost::defaultPluginPath());
+        ASSERT_TRUE(library->ok()) << library->error();
+        instance = std::make_unique<vsthost::Instance>(*library);
+        ASSERT_TRUE(instance->ok());
+    }
+    void TearDown() override {
+        instance.reset();
+        if (host) XDestroyWindow(server.display, host);
+        if (server.display) XSync(server.display, False);
+    }
+    void pumpIdle(int ms) {
+        for (int t = 0; t < ms; t += 20) {
+            instance->dispatch(effEditIdle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    void click(int x, int y) {
+        const std::string command = "DISPLAY=:" + server.number + " /usr/bin/xdotool mousemove " + std::to_string(x) +
+                                    " " + std::to_string(y) + " click 1";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        pumpIdle(120);
+    }
+    std::string programName(VstInt32 opcode = effGetProgramName, int index = 0) {
+        char name[64] = {};
+        if (opcode == effGetProgramNameIndexed)
+            instance->dispatch(opcode, index, 0, name);
+        else
+            instance->dispatch(opcode, 0, 0, name);
+        return name;
+    }
+
+    static Xvfb server;
+    Window host = 0;
+    std::unique_ptr<vsthost::Library> library;
+    std::unique_ptr<vsthost::Instance> instance;
+};
+
+Xvfb PresetBarWindow::server;
+
+TEST_F(PresetBarWindow, RockerClicksStepProgramsAndTheHostSeesTheName) {
+    ASSERT_EQ(instance->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 1);
+    pumpIdle(200);
+    EXPECT_EQ(programName(), programName(effGetProgramNameIndexed, 0));
+
+    click(362, 453);  // the rocker's right half (340, 447, 370, 460)
+    EXPECT_EQ(programName(), programName(effGetProgramNameIndexed, 1));
+    click(362, 453);
+    EXPECT_EQ(programName(), programName(effGetProgramNameIndexed, 2));
+    click(346, 453);  // left half
+    EXPECT_EQ(programName(), programName(effGetProgramNameIndexed, 1));
+
+    // A name given by the host while the window is open stays with the program as the user moves on.
+    char name[] = "From the host";
+    instance->dispatch(effSetProgramName, 0, 0, name);
+    pumpIdle(60);
+    click(362, 453);
+    click(346, 453);
+    EXPECT_EQ(programName(), "From the host");
+
+    instance->dispatch(effEditClose);
+    pumpIdle(40);
+}
+
+}  // namespace
