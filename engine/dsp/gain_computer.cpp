@@ -16,22 +16,12 @@ void mix(const double* p, const double* f, int n, double s, double* gain, double
     }
 }
 
-// The followers of both channels over a chunk; F per sample out.
-ZARPA_VECTOR_CLONES
-void follow(ReleaseFollowers& left, ReleaseFollowers& right, const double* dl, const double* dr, int n,
-            const FollowerCoefficients& coefficients, bool twoStages, double* peakL, double* peakR) {
-    for (int i = 0; i < n; ++i) {
-        peakL[i] = left.step(dl[i], coefficients, twoStages);
-        peakR[i] = right.step(dr[i], coefficients, twoStages);
-    }
-}
-
 }  // namespace
 
 void GainComputer::process(const DetectorChunk& in, int n, double s, const FollowerCoefficients& coefficients,
                            bool twoStages, GainChunk& out) {
-    follow(followersL_, followersR_, in.lookAheadL.data(), in.lookAheadR.data(), n, coefficients, twoStages,
-           peakL_.data(), peakR_.data());
+    followersL_.process(in.lookAheadL.data(), n, coefficients, twoStages, peakL_.data());
+    followersR_.process(in.lookAheadR.data(), n, coefficients, twoStages, peakR_.data());
     envelope_.process(in.detectorL.data(), in.detectorR.data(), n, envelopeL_.data(), envelopeR_.data());
     mix(envelopeL_.data(), peakL_.data(), n, s, out.gainL.data(), out.followerL.data());
     mix(envelopeR_.data(), peakR_.data(), n, s, out.gainR.data(), out.followerR.data());

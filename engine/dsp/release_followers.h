@@ -2,18 +2,16 @@
 // time, in one or two smoothing stages; their maximum (at least 1) drives the slow gain reduction.
 #pragma once
 
+#include <array>
+
 namespace zarpa::dsp {
 
 inline constexpr int kFollowers = 8;
 
-// The eight followers as one vector value: the compiler maps it onto whatever vector width the target
-// has; each lane is computed exactly as the scalar formula.
-typedef double Followers8 __attribute__((vector_size(kFollowers * sizeof(double))));
-
 // Follower 0 is the slowest (32 ms attack, release R), follower 7 the fastest (1 ms, 2 ms).
 struct FollowerCoefficients {
-    Followers8 attack{};
-    Followers8 release{};
+    alignas(32) std::array<double, kFollowers> attack{};
+    alignas(32) std::array<double, kFollowers> release{};
 
     void setAttack(double fs);                     // t_k = 32 - k·4.428571428571429 ms
     void setRelease(double releaseMs, double fs);  // ρ_k = R - (k·(R - 2))/7 ms
@@ -23,26 +21,16 @@ struct FollowerCoefficients {
 class ReleaseFollowers {
 public:
     void reset() {
-        first_ = Followers8{};
-        second_ = Followers8{};
+        first_.fill(0.0);
+        second_.fill(0.0);
     }
 
-    // d: the linked look-ahead peak. Returns F = max(1, every follower's output).
-    double step(double d, const FollowerCoefficients& c, bool twoStages) {
-        const Followers8 target = d - Followers8{};  // d in every lane
-        first_ = first_ + (target - first_) * (target >= first_ ? c.attack : c.release);
-        if (twoStages)
-            second_ = second_ + (first_ - second_) * (first_ > second_ ? c.attack : c.release);
-        else
-            second_ = first_;
-        double peak = 1.0;
-        for (int k = 0; k < kFollowers; ++k) peak = second_[k] > peak ? second_[k] : peak;
-        return peak;
-    }
+    // d: n linked look-ahead peaks. Writes F = max(1, every follower's output) for each.
+    void process(const double* d, int n, const FollowerCoefficients& c, bool twoStages, double* peak);
 
 private:
-    Followers8 first_{};
-    Followers8 second_{};
+    alignas(32) std::array<double, kFollowers> first_{};   // first smoothing stage
+    alignas(32) std::array<double, kFollowers> second_{};  // second stage ("II"), else a copy of the first
 };
 
 }  // namespace zarpa::dsp

@@ -1,19 +1,17 @@
-// Maximum over the last W values, updated in O(log W) by a binary tree with early stops.
+// Maximum over the last W values in constant time per value: the stream is cut into blocks of W; the
+// window ending at a value is the running maximum of its own block so far joined with a suffix
+// maximum of the previous block (van Herk / Gil-Werman).
 #pragma once
 
-#include <limits>
 #include <vector>
 
 namespace zarpa::dsp {
 
-// Leaves are tree_[W .. 2W-1]; node i has children 2i and 2i+1 and sibling i^1; tree_[1] is the maximum.
-// tree_[0] holds a sentinel larger than any value so that both walks stop at the root. It is +infinity,
-// not a large finite number: a finite sentinel that a loud value exceeds lets the removal walk step
-// from the root to index 0 and loop there for ever.
 // Audio thread only; setWindow and reset run under the instance lock.
 class SlidingMax {
 public:
-    explicit SlidingMax(int capacity) : tree_(2 * static_cast<std::size_t>(capacity)), capacity_(capacity) {}
+    explicit SlidingMax(int capacity)
+        : block_(static_cast<std::size_t>(capacity)), suffix_(static_cast<std::size_t>(capacity)), capacity_(capacity) {}
 
     void setWindow(int window) {
         window_ = window < 1 ? 1 : window > capacity_ ? capacity_ : window;
@@ -21,42 +19,36 @@ public:
     }
     int window() const { return window_; }
 
-    // All values 0 (an empty window reads 0), write position 0.
+    // Every value 0 (an empty window reads 0).
     void reset();
 
-    // Inserts v as the newest value (replacing the one W steps old) and returns the window maximum.
+    // Inserts v as the newest value (the one W steps old leaves) and returns the window maximum.
     double push(double v) {
-        insert(window_ + position_, v);
-        if (++position_ == window_) position_ = 0;
-        return tree_[1];
+        const int p = position_;
+        block_[static_cast<std::size_t>(p)] = v;
+        running_ = p == 0 || v > running_ ? v : running_;
+        double result = running_;
+        if (p + 1 < window_) {
+            // The window also holds the previous block from position p + 1 to its end.
+            const double older = suffix_[static_cast<std::size_t>(p + 1)];
+            result = older > result ? older : result;
+            position_ = p + 1;
+        } else {
+            closeBlock();
+        }
+        return result;
     }
 
 private:
-    static constexpr double kSentinel = std::numeric_limits<double>::infinity();
+    // The block is complete: its suffix maxima serve the next W windows.
+    void closeBlock();
 
-    void insert(int i, double v) {
-        double* t = tree_.data();
-        const double old = t[i];
-        t[i] = v;
-        if (v > old) {
-            // A larger value climbs while it beats the sibling; above that the maximum is unchanged.
-            while (v > t[i ^ 1]) {
-                i >>= 1;
-                t[i] = v;
-            }
-        } else if (old > t[i ^ 1]) {
-            // The removed value may have been the maximum of its ancestors: recompute them while it could be.
-            do {
-                i >>= 1;
-                t[i] = t[2 * i] > t[2 * i + 1] ? t[2 * i] : t[2 * i + 1];
-            } while (old > t[i ^ 1]);
-        }
-    }
-
-    std::vector<double> tree_;
+    std::vector<double> block_;   // the values of the current block
+    std::vector<double> suffix_;  // suffix_[i]: maximum of the previous block from i to its end
     int capacity_;
     int window_ = 1;
-    int position_ = 0;
+    int position_ = 0;            // of the next value within the block
+    double running_ = 0.0;        // maximum of the current block so far
 };
 
 }  // namespace zarpa::dsp

@@ -24,11 +24,12 @@
 using namespace zarpa::dsp;
 
 TEST(SlidingMax, EqualsTheBruteForceMaximumForEveryWindowLength) {
-    // Values span far beyond the old finite sentinel (1e10) to catch a walk that runs past the root.
+    // Values span many decades, with runs of equal values and of silence.
     std::vector<double> values = enginetest::noise(6000, 1.0, 7);
     for (std::size_t i = 0; i < values.size(); ++i) {
         values[i] = std::fabs(values[i]);
         if (i % 97 == 0) values[i] *= 1e15;
+        if (i % 500 < 40) values[i] = i % 1000 < 500 ? 0.0 : 0.25;
     }
     for (int window : {1, 2, 3, 8, 100, 256, 512}) {
         SlidingMax tree(512);
@@ -255,21 +256,51 @@ TEST(PeakDetector, LookAheadPeakHoldsExactlyLSamplesAndFollowsTheLink) {
     EXPECT_NEAR(half.lookAheadR[first], 0.5, 1e-15);
 }
 
+namespace {
+
+std::vector<double> follow(const std::vector<double>& d, bool twoStages, const FollowerCoefficients& c) {
+    ReleaseFollowers followers;
+    std::vector<double> f(d.size());
+    for (std::size_t i = 0; i < d.size(); i += 64)
+        followers.process(&d[i], static_cast<int>(std::min<std::size_t>(64, d.size() - i)), c, twoStages, &f[i]);
+    return f;
+}
+
+}  // namespace
+
+TEST(ReleaseFollowers, MatchTheScalarFollowerFormulasExactly) {
+    FollowerCoefficients c;
+    c.setAttack(48000.0);
+    c.setRelease(37.0, 48000.0);
+    auto d = enginetest::noise(3000, 2.0, 17);
+    for (double& v : d) v = std::fabs(v) + 0.00001;
+    for (bool twoStages : {false, true}) {
+        double f1[8] = {}, f2[8] = {};
+        const auto f = follow(d, twoStages, c);
+        for (std::size_t i = 0; i < d.size(); ++i) {
+            double expected = 1.0;
+            for (int k = 0; k < 8; ++k) {
+                f1[k] = f1[k] + (d[i] - f1[k]) * (d[i] >= f1[k] ? c.attack[k] : c.release[k]);
+                f2[k] = twoStages ? f2[k] + (f1[k] - f2[k]) * (f1[k] > f2[k] ? c.attack[k] : c.release[k]) : f1[k];
+                expected = std::max(expected, f2[k]);
+            }
+            ASSERT_EQ(f[i], expected) << i << (twoStages ? " two stages" : " one stage");
+        }
+    }
+}
+
 TEST(ReleaseFollowers, TwoStagesReachAStepLaterThanOne) {
     FollowerCoefficients c;
     c.setAttack(44100.0);
     c.setRelease(200.0, 44100.0);
-    ReleaseFollowers one, two;
-    int reachedOne = -1, reachedTwo = -1;
-    for (int n = 0; n < 20000; ++n) {
-        if (reachedOne < 0 && one.step(2.0, c, false) > 1.9) reachedOne = n;
-        if (reachedTwo < 0 && two.step(2.0, c, true) > 1.9) reachedTwo = n;
-    }
-    ASSERT_GT(reachedOne, 0);
-    EXPECT_GT(reachedTwo, reachedOne);
+    const std::vector<double> step(20000, 2.0);
+    const auto one = follow(step, false, c), two = follow(step, true, c);
+    const auto reached = [](const std::vector<double>& f) { return std::find_if(f.begin(), f.end(), [](double v) { return v > 1.9; }) - f.begin(); };
+    EXPECT_GT(reached(one), 0);
+    EXPECT_GT(reached(two), reached(one));
+    EXPECT_LT(reached(two), 20000);
     // Below full scale the followers never reduce the gain.
-    ReleaseFollowers quiet;
-    EXPECT_EQ(quiet.step(0.9, c, true), 1.0);
+    EXPECT_EQ(follow(std::vector<double>(100, 0.9), true, c).back(), 1.0);
 }
 
 TEST(NoiseShapeTaps, EachShapeHasItsOwnSetAtTheSixRatesAndNoneElsewhere) {
