@@ -16,18 +16,32 @@ void drawImage(CControl& control, CBitmap* bitmap, CDrawContext* context, const 
 
 }  // namespace
 
+// ---- CPSHoverButton ----
+
+void CPSHoverButton::draw(CDrawContext* context) {
+    drawImage(*this, pBackground, context, offset, imageIndex(), heightOfOneImage);
+}
+
+CMouseEventResult CPSHoverButton::onMouseEntered(CPoint&, const CButtonState&) {
+    hover = true;
+    invalid();
+    return kMouseEventHandled;
+}
+
+CMouseEventResult CPSHoverButton::onMouseExited(CPoint&, const CButtonState&) {
+    hover = false;
+    invalid();
+    return kMouseEventHandled;
+}
+
 // ---- CPSKickButton ----
 
 CPSKickButton::CPSKickButton(const CRect& size, CControlListener* listener, std::int32_t tag,
                              CCoord heightOfOneImage, CBitmap* background, const CPoint& offset,
                              bool needsDoubleClick)
-    : CKickButton(size, listener, tag, heightOfOneImage, background, offset), doubleClickNeeded(needsDoubleClick) {}
+    : CPSHoverButton(size, listener, tag, heightOfOneImage, background, offset), doubleClickNeeded(needsDoubleClick) {}
 
 int CPSKickButton::imageIndex() const { return pressed ? 2 : hover ? 1 : 0; }
-
-void CPSKickButton::draw(CDrawContext* context) {
-    drawImage(*this, pBackground, context, offset, imageIndex(), heightOfOneImage);
-}
 
 CMouseEventResult CPSKickButton::onMouseDown(CPoint&, const CButtonState& buttons) {
     if (!(buttons & kLButton) || (doubleClickNeeded && !(buttons & kDoubleClick)))
@@ -50,29 +64,14 @@ CMouseEventResult CPSKickButton::onMouseUp(CPoint&, const CButtonState&) {
 
 CMouseEventResult CPSKickButton::onMouseMoved(CPoint&, const CButtonState&) { return kMouseEventHandled; }
 
-CMouseEventResult CPSKickButton::onMouseEntered(CPoint&, const CButtonState&) {
-    hover = true;
-    invalid();
-    return kMouseEventHandled;
-}
-
-CMouseEventResult CPSKickButton::onMouseExited(CPoint&, const CButtonState&) {
-    hover = false;
-    invalid();
-    return kMouseEventHandled;
-}
 
 // ---- CSaveLoadButton ----
 
 CSaveLoadButton::CSaveLoadButton(const CRect& size, CControlListener* listener, std::int32_t tag,
                                  CCoord heightOfOneImage, CBitmap* background, const CPoint& offset)
-    : CKickButton(size, listener, tag, heightOfOneImage, background, offset) {}
+    : CPSHoverButton(size, listener, tag, heightOfOneImage, background, offset) {}
 
 int CSaveLoadButton::imageIndex() const { return getValue() != 0.0f ? 2 : hover ? 1 : 0; }
-
-void CSaveLoadButton::draw(CDrawContext* context) {
-    drawImage(*this, pBackground, context, offset, imageIndex(), heightOfOneImage);
-}
 
 CMouseEventResult CSaveLoadButton::onMouseDown(CPoint&, const CButtonState& buttons) {
     if (!(buttons & (kLButton | kRButton)) || !getListener()) return kMouseEventNotHandled;
@@ -86,17 +85,6 @@ CMouseEventResult CSaveLoadButton::onMouseDown(CPoint&, const CButtonState& butt
     return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
 }
 
-CMouseEventResult CSaveLoadButton::onMouseEntered(CPoint&, const CButtonState&) {
-    hover = true;
-    invalid();
-    return kMouseEventHandled;
-}
-
-CMouseEventResult CSaveLoadButton::onMouseExited(CPoint&, const CButtonState&) {
-    hover = false;
-    invalid();
-    return kMouseEventHandled;
-}
 
 // ---- CPSRockerSwitch ----
 

@@ -6,34 +6,46 @@
 
 namespace zarpa {
 
+// What the preset bar's two kick buttons share: a hover flag set on enter and cleared on exit, and
+// drawing the sub-image the derived class picks.
+class CPSHoverButton : public CKickButton {
+public:
+    using CKickButton::CKickButton;
+
+    bool isHovered() const { return hover; }
+    virtual int imageIndex() const = 0;
+
+    void draw(CDrawContext* context) override;
+    CMouseEventResult onMouseEntered(CPoint& where, const CButtonState& buttons) override;
+    CMouseEventResult onMouseExited(CPoint& where, const CButtonState& buttons) override;
+
+protected:
+    bool hover = false;
+};
+
 // A momentary button with three images: 0 at rest, 1 under the pointer, 2 held down. A button that needs
 // a double click ignores single clicks; a control-double click gives the value 0.5 (the clear request)
 // instead of 1.0. The listener hears the press only; the release returns the value to 0 silently.
-class CPSKickButton : public CKickButton {
+class CPSKickButton : public CPSHoverButton {
 public:
     CPSKickButton(const CRect& size, CControlListener* listener, std::int32_t tag, CCoord heightOfOneImage,
                   CBitmap* background, const CPoint& offset, bool needsDoubleClick);
 
-    bool isHovered() const { return hover; }
     bool isPressed() const { return pressed; }
     bool needsDoubleClick() const { return doubleClickNeeded; }
     // The image drawn now (0 rest, 1 hover, 2 pressed).
-    int imageIndex() const;
+    int imageIndex() const override;
 
-    void draw(CDrawContext* context) override;
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
     // Dragging does nothing: the press has already been acted on, and sliding off the button must not
     // send a second value (for the default buttons a 0 would clear the stored record).
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
-    CMouseEventResult onMouseEntered(CPoint& where, const CButtonState& buttons) override;
-    CMouseEventResult onMouseExited(CPoint& where, const CButtonState& buttons) override;
     bool isTypeOf(const char* type) const override {
         return std::strcmp(type, "CPSKickButton") == 0 || CKickButton::isTypeOf(type);
     }
 
 private:
-    bool hover = false;
     bool doubleClickNeeded;
     bool pressed = false;
 };
@@ -41,24 +53,17 @@ private:
 // A load or save button: a left click gives the value 1.0, a plain right click (no other button or key)
 // 0.5, which the load buttons take as "endian-reversed". The file operation runs inside the listener
 // call; the value is back at 0 when the click returns. Images: 0 rest, 1 hover, 2 while working.
-class CSaveLoadButton : public CKickButton {
+class CSaveLoadButton : public CPSHoverButton {
 public:
     CSaveLoadButton(const CRect& size, CControlListener* listener, std::int32_t tag, CCoord heightOfOneImage,
                     CBitmap* background, const CPoint& offset);
 
-    bool isHovered() const { return hover; }
-    int imageIndex() const;
+    int imageIndex() const override;
 
-    void draw(CDrawContext* context) override;
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
-    CMouseEventResult onMouseEntered(CPoint& where, const CButtonState& buttons) override;
-    CMouseEventResult onMouseExited(CPoint& where, const CButtonState& buttons) override;
     bool isTypeOf(const char* type) const override {
         return std::strcmp(type, "CSaveLoadButton") == 0 || CKickButton::isTypeOf(type);
     }
-
-private:
-    bool hover = false;
 };
 
 // Previous/next: a press on the left half gives -1, on the right half +1, and the listener hears it once;

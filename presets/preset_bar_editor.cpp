@@ -61,14 +61,6 @@ void CPresetSystemEditor::valueChanged(CControl* control) {
     CTextEdit* nameField = bar_ ? bar_->nameField() : nullptr;
     COptionMenu* menu = bar_ ? bar_->programMenu() : nullptr;
 
-    // Makes program c current and shows name for it; the name also becomes the program's name.
-    const auto applyProgram = [&](int c, const char* name) {
-        if (menu) menu->setCurrent(c);
-        if (nameField) nameField->setText(name);
-        fx->selectProgram(c);
-        fx->setCurrentProgramName(name);
-    };
-
     switch (control->getTag()) {
         case kNameFieldTag: {
             if (!nameField) return;
@@ -90,7 +82,10 @@ void CPresetSystemEditor::valueChanged(CControl* control) {
                 break;
             if (!fx->programs()) break;
             const ProgramName name = programName(fx->programs()[c]);
-            applyProgram(c, name.text);
+            if (menu) menu->setCurrent(c);
+            if (nameField) nameField->setText(name.text);
+            fx->selectProgram(c);
+            fx->setCurrentProgramName(name.text);
             break;
         }
         case kProgramMenuTag: {
