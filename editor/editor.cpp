@@ -2,6 +2,8 @@
 // the meters, and the metering preferences.
 #include "editor/editor.h"
 
+#include <vector>
+
 #include "editor/buttons.h"
 #include "editor/control_layout.h"
 #include "editor/info_panel.h"
@@ -57,15 +59,17 @@ CTextEdit* makeValueField(const ControlSpec& spec, CControlListener* listener, C
 // and released when open is done.
 class Editor::BitmapSet {
 public:
+    BitmapSet() = default;
+    BitmapSet(const BitmapSet&) = delete;
+    BitmapSet& operator=(const BitmapSet&) = delete;
     ~BitmapSet() {
-        for (auto& entry : loaded_)
-            if (entry.bitmap) entry.bitmap->forget();
+        for (const Entry& entry : loaded_) entry.bitmap->forget();
     }
     CBitmap* get(int id) {
-        for (auto& entry : loaded_)
+        for (const Entry& entry : loaded_)
             if (entry.id == id) return entry.bitmap;
-        loaded_[count_] = {id, new CBitmap(id)};
-        return loaded_[count_++].bitmap;
+        loaded_.push_back({id, new CBitmap(id)});
+        return loaded_.back().bitmap;
     }
 
 private:
@@ -73,8 +77,7 @@ private:
         int id;
         CBitmap* bitmap;
     };
-    Entry loaded_[48] = {};
-    int count_ = 0;
+    std::vector<Entry> loaded_;
 };
 
 Editor::Editor(Plugin* effect)
