@@ -24,15 +24,21 @@ void buildTransientKernel(int n, double* kernel) {
 
 namespace {
 
-// e[i] = Σ_{j=0}^{N-1} κ[j]·w[i-N+1-j] over a history whose entry `history` is the chunk's first value;
-// the loop over i is the vector loop.
+// e[i] = Σ_{j=0}^{N-1} κ[j]·w[i-N+1-j], w pointing at the chunk's first value; a group of consecutive
+// sums is kept side by side in registers, each in its sequential order. w must be readable up to index
+// n + kGroup - 1 (the last group may run past n; those sums are discarded).
 ZARPA_VECTOR_CLONES
 void convolve(const double* kernel, int taps, const double* w, int n, double* e) {
-    for (int i = 0; i < n; ++i) e[i] = 0.0;
-    for (int j = 0; j < taps; ++j) {
-        const double k = kernel[j];
-        const double* x = w - (taps - 1) - j;
-        for (int i = 0; i < n; ++i) e[i] += k * x[i];
+    constexpr int kGroup = DirectConvolution::kGroup;
+    for (int start = 0; start < n; start += kGroup) {
+        double sum[kGroup] = {};
+        for (int j = 0; j < taps; ++j) {
+            const double k = kernel[j];
+            const double* x = w + start - (taps - 1) - j;
+            for (int i = 0; i < kGroup; ++i) sum[i] += k * x[i];
+        }
+        const int count = n - start < kGroup ? n - start : kGroup;
+        for (int i = 0; i < count; ++i) e[start + i] = sum[i];
     }
 }
 

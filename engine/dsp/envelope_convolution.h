@@ -18,6 +18,7 @@ void buildTransientKernel(int n, double* kernel);
 class DirectConvolution {
 public:
     static constexpr int kMaxChunk = 64;
+    static constexpr int kGroup = 16;  // sums computed side by side
 
     void configure(const double* kernel, int n);
     void reset();
@@ -28,8 +29,8 @@ private:
     static constexpr int kHistory = 2 * kMaxWindow - 2;  // the oldest value a sum reads is 2N-2 back
 
     std::array<double, kMaxWindow> kernel_{};
-    // Per channel: the previous 2N-2 values, then the chunk.
-    std::array<double, kHistory + kMaxChunk> left_{}, right_{};
+    // Per channel: the previous 2N-2 values, the chunk, and room for the last group to read past it.
+    std::array<double, kHistory + kMaxChunk + kGroup> left_{}, right_{};
     int n_ = 1;
 };
 

@@ -23,15 +23,21 @@ constexpr double kHalfTaps[32] = {
 };
 
 // s[i] = Σ_{k=0}^{31} 2·h_k·(x[i+63-k] + x[i+k]) for the newest sample x[i+63], k ascending in every
-// lane: the loop over i is the vector loop, so each sum keeps its sequential order.
+// lane: a group of consecutive samples is summed side by side in registers, so each sum keeps its
+// sequential order. x must be readable up to index n + 63 + kGroup - 1 (the last group may run past n).
 ZARPA_VECTOR_CLONES
 void halfSamples(const double* x, int n, double* out) {
-    for (int i = 0; i < n; ++i) out[i] = 0.0;
-    for (int k = 0; k < 32; ++k) {
-        const double c = 2.0 * kHalfTaps[k];
-        const double* newer = x + 63 - k;
-        const double* older = x + k;
-        for (int i = 0; i < n; ++i) out[i] += c * (newer[i] + older[i]);
+    constexpr int kGroup = HalfSampleInterpolator::kGroup;
+    for (int start = 0; start < n; start += kGroup) {
+        double sum[kGroup] = {};
+        for (int k = 0; k < 32; ++k) {
+            const double c = 2.0 * kHalfTaps[k];
+            const double* newer = x + start + 63 - k;
+            const double* older = x + start + k;
+            for (int i = 0; i < kGroup; ++i) sum[i] += c * (newer[i] + older[i]);
+        }
+        const int count = n - start < kGroup ? n - start : kGroup;
+        for (int i = 0; i < count; ++i) out[start + i] = sum[i];
     }
 }
 

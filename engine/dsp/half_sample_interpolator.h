@@ -13,6 +13,7 @@ public:
     static constexpr int kLength = 64;
     static constexpr int kCentre = 31;     // the delay of centre(): the half-sample point lies just before it
     static constexpr int kMaxChunk = 64;   // samples per process() call
+    static constexpr int kGroup = 16;      // samples summed side by side
 
     void reset();
 
@@ -24,9 +25,10 @@ public:
 private:
     static constexpr int kHistory = kLength - 1;
 
-    // Per channel: the 63 previous samples, then the chunk being processed.
-    std::array<double, kHistory + kMaxChunk> left_{};
-    std::array<double, kHistory + kMaxChunk> right_{};
+    // Per channel: the 63 previous samples, then the chunk being processed, then room for the last
+    // group of sums to read past the chunk (those sums are discarded).
+    std::array<double, kHistory + kMaxChunk + kGroup> left_{};
+    std::array<double, kHistory + kMaxChunk + kGroup> right_{};
 };
 
 }  // namespace zarpa::dsp
