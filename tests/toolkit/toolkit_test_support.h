@@ -8,6 +8,7 @@
 #include "host/audioeffect.h"
 #include "toolkit/aeffguieditor.h"
 #include "toolkit/bitmap.h"
+#include "toolkit/buttons.h"
 #include "toolkit/control.h"
 #include "toolkit/frame.h"
 
@@ -97,9 +98,13 @@ inline int imageAt(const CDrawContext& context, CCoord x, CCoord y, int images =
     return -1;
 }
 
-inline void click(CView& view, CPoint where, CButtonState buttons = kLButton) {
-    view.onMouseDown(where, buttons);
-    view.onMouseUp(where, buttons);
+// Adds an on/off button showing a two-image test strip.
+inline COnOffButton* addStripButton(CFrame* frame, const CRect& rect) {
+    CBitmap* strip = makeStrip(rect.getWidth(), rect.getHeight(), 2);
+    auto* button = new COnOffButton(rect, nullptr, 1, strip);
+    strip->forget();
+    frame->addView(button);
+    return button;
 }
 
 }  // namespace toolkit_test

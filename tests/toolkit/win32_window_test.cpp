@@ -57,12 +57,7 @@ protected:
 
 TEST_F(Win32Window, AClickMessageTogglesTheButtonUnderItAndItsNewImageIsPainted) {
     COnOffButton* button = nullptr;
-    editor_.build = [&button](CFrame* frame) {
-        CBitmap* strip = makeStrip(50, 30, 2);
-        button = new COnOffButton(CRect(10, 10, 60, 40), nullptr, 1, strip);
-        strip->forget();
-        frame->addView(button);
-    };
+    editor_.build = [&button](CFrame* frame) { button = addStripButton(frame, CRect(10, 10, 60, 40)); };
     editor_.open(parent_);
     ASSERT_TRUE(editor_.getFrame()->isOpen());
     EXPECT_EQ(GetParent(child()), parent_);

@@ -147,12 +147,7 @@ protected:
 
 TEST_F(X11Window, AClickOnTheScreenTogglesTheButtonUnderItAndThePixelsReachTheWindow) {
     COnOffButton* button = nullptr;
-    editor_.build = [&button](CFrame* frame) {
-        CBitmap* strip = makeStrip(50, 30, 2);
-        button = new COnOffButton(CRect(10, 10, 60, 40), nullptr, 1, strip);
-        strip->forget();
-        frame->addView(button);
-    };
+    editor_.build = [&button](CFrame* frame) { button = addStripButton(frame, CRect(10, 10, 60, 40)); };
     editor_.open(parentHandle());
     ASSERT_TRUE(editor_.getFrame()->isOpen());
     ASSERT_TRUE(idleUntil([&] { return viewable(); }));
