@@ -59,7 +59,7 @@ Bytes readWholeFile(const std::string& path, std::size_t maxBytes) {
     Bytes data(maxBytes + 1);
     std::size_t n = std::fread(data.data(), 1, data.size(), f.get());
     if (std::ferror(f.get())) throw processingError(path + ": read failed");
-    if (n > maxBytes) throw processingError(path + ": too large (more than " + std::to_string(maxBytes) + " bytes)");
+    if (n > maxBytes) throw processingError(path + ": far too large for a preset, bank or state chunk file");
     data.resize(n);
     return data;
 }
