@@ -60,6 +60,7 @@ public:
     bool ok() const { return effect_ != nullptr; }
     AEffect* effect() const { return effect_; }
     HostBehaviour& behaviour() { return behaviour_; }
+    // The host callbacks received so far (the first 4096; clearCalls() starts over).
     const std::vector<HostCall>& calls() const { return calls_; }
     void clearCalls() { calls_.clear(); }
 
