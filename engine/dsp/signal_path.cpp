@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "engine/dsp/simd.h"
+
 namespace zarpa::dsp {
 
 namespace {
@@ -27,12 +29,15 @@ inline double clip(double y) {
     return c > 1.0 ? 1.0 : c < -1.0 ? -1.0 : c;
 }
 
-// The gain-reduction display value under the AttShow mask: (Z·(g/Z))·g_lev for all three bits.
-inline double displayGain(int mask, double z, double g, double leveller) {
-    const double followers = (mask & 1) ? z : 1.0;
-    const double envelope = (mask & 2) ? g / z : 1.0;
-    const double level = (mask & 4) ? leveller : 1.0;
-    return followers * envelope * level;
+// The gain-reduction display values under the AttShow mask: (Z·(g/Z))·g_lev with all three bits.
+ZARPA_VECTOR_CLONES
+void displayGains(int mask, const double* z, const double* g, const double* level, int n, double* out) {
+    for (int i = 0; i < n; ++i) {
+        const double followers = (mask & 1) ? z[i] : 1.0;
+        const double envelope = (mask & 2) ? g[i] / z[i] : 1.0;
+        const double leveller = (mask & 4) ? level[i] : 1.0;
+        out[i] = followers * envelope * leveller;
+    }
 }
 
 }  // namespace
@@ -117,8 +122,10 @@ void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n,
     // Peak detector.
     detector_.process(c.drivenL.data(), c.drivenR.data(), n, s.oversample, s.link, detected_);
 
-    // Gain computer.
+    // Gain computer, and the gain-reduction display values.
     gain_.process(detected_, n, s.transientMix, followerCoefficients_, s.twoStageFollowers, gains_);
+    displayGains(s.attShow, gains_.followerL.data(), gains_.gainL.data(), c.level.data(), n, c.displayL.data());
+    displayGains(s.attShow, gains_.followerR.data(), gains_.gainR.data(), c.level.data(), n, c.displayR.data());
 
     for (int i = 0; i < n; ++i) {
         // Look-ahead delay: v is u delayed by L + 31 samples.
@@ -129,8 +136,7 @@ void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n,
         Stereo display{1.0, 1.0};
         if (s.power) {
             y = {gains_.gainL[i] * v.l * c.output[i], gains_.gainR[i] * v.r * c.output[i]};
-            display = {displayGain(s.attShow, gains_.followerL[i], gains_.gainL[i], c.level[i]),
-                       displayGain(s.attShow, gains_.followerR[i], gains_.gainR[i], c.level[i])};
+            display = {c.displayL[i], c.displayR[i]};
         }
         c.yL[i] = y.l;
         c.yR[i] = y.r;

@@ -75,6 +75,7 @@ private:
         std::array<double, kChunk> drivenL, drivenR;  // u
         std::array<double, kChunk> dryL, dryR;        // the input delayed by the latency
         std::array<double, kChunk> level;             // leveller gain
+        std::array<double, kChunk> displayL, displayR;  // gain-reduction display values
         std::array<double, kChunk> output;            // smoothed output gain
         std::array<double, kChunk> yL, yR;            // output before requantizer and clip
     };
