@@ -61,7 +61,10 @@ Instance::Instance(const Library& library, HostBehaviour behaviour) : behaviour_
     effect_ = library.entry()(&Instance::callback);
     constructing = nullptr;
     if (effect_ && effect_->magic != kEffectMagic) effect_ = nullptr;
-    if (effect_) effect_->user = this;
+    if (effect_) {
+        effect_->user = this;
+        effect_->dispatcher(effect_, effOpen, 0, 0, nullptr, 0.0f);  // hosts open every instance first
+    }
 }
 
 Instance::~Instance() { close(); }
