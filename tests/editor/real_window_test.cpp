@@ -8,6 +8,7 @@
 #include "engine/parameters.h"
 #include "hostlib/vst_host.h"
 #include "resources/resources.h"
+#include "tests/support/virtual_display.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -24,45 +25,22 @@
 
 namespace {
 
-// An Xvfb of this test program's own, on the display number it picks (-displayfd); stopped by its pid.
-class VirtualDisplay {
+// The private server and the test host's own connection to it.
+class HostDisplay {
 public:
-    VirtualDisplay() {
-        if (access("/usr/bin/Xvfb", X_OK) != 0) return;
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "800x600x24",
-                  static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        pollfd p{fds[0], POLLIN, 0};
-        char ch;
-        while (pid_ > 0 && poll(&p, 1, 10000) > 0 && read(fds[0], &ch, 1) == 1 && ch != '\n') number_ += ch;
-        close(fds[0]);
-        if (!number_.empty()) display_ = XOpenDisplay((":" + number_).c_str());
-    }
-    ~VirtualDisplay() {
+    HostDisplay() : display_(server_.running() ? XOpenDisplay(server_.name().c_str()) : nullptr) {}
+    ~HostDisplay() {
         if (display_) XCloseDisplay(display_);
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
     }
-    VirtualDisplay(const VirtualDisplay&) = delete;
-    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+    HostDisplay(const HostDisplay&) = delete;
+    HostDisplay& operator=(const HostDisplay&) = delete;
 
     Display* display() const { return display_; }
-    std::string name() const { return ":" + number_; }
+    std::string name() const { return server_.name(); }
 
 private:
-    pid_t pid_ = -1;
-    std::string number_;
-    Display* display_ = nullptr;
+    VirtualDisplay server_;
+    Display* display_;
 };
 
 bool haveXdotool() { return access("/usr/bin/xdotool", X_OK) == 0; }
@@ -113,13 +91,13 @@ protected:
         return pixel;
     }
 
-    static VirtualDisplay server;
+    static HostDisplay server;
     Window host = 0;
     std::unique_ptr<vsthost::Library> library;
     std::unique_ptr<vsthost::Instance> instance;
 };
 
-VirtualDisplay RealWindow::server;
+HostDisplay RealWindow::server;
 
 TEST_F(RealWindow, AClickOnThePowerButtonSwitchesTheEffectAndTellsTheHost) {
     ERect* rect = nullptr;

@@ -6,6 +6,7 @@
 
 // Our headers before Xlib's, whose macros would clash with their names.
 #include "hostlib/vst_host.h"
+#include "tests/support/virtual_display.h"
 
 #include <X11/Xlib.h>
 #include <poll.h>
@@ -20,37 +21,18 @@
 
 namespace {
 
-// Xvfb on a display number it picks itself; stopped by its pid.
+// The private server, the test host's own connection to it, and whether xdotool can click there.
 struct Xvfb {
-    Xvfb() {
-        if (access("/usr/bin/Xvfb", X_OK) != 0 || access("/usr/bin/xdotool", X_OK) != 0) return;
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid = fork();
-        if (pid == 0) {
-            close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "640x480x24",
-                  static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        pollfd p{fds[0], POLLIN, 0};
-        char ch;
-        while (pid > 0 && poll(&p, 1, 10000) > 0 && read(fds[0], &ch, 1) == 1 && ch != '\n') number += ch;
-        close(fds[0]);
-        if (!number.empty()) display = XOpenDisplay((":" + number).c_str());
-    }
+    Xvfb()
+        : display(server.running() && access("/usr/bin/xdotool", X_OK) == 0 ? XOpenDisplay(server.name().c_str())
+                                                                             : nullptr),
+          number(server.name().empty() ? std::string() : server.name().substr(1)) {}
     ~Xvfb() {
         if (display) XCloseDisplay(display);
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
     }
-    pid_t pid = -1;
+    VirtualDisplay server{"640x480x24"};
+    Display* display;
     std::string number;
-    Display* display = nullptr;
 };
 
 class PresetBarWindow : public ::testing::Test {

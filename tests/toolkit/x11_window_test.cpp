@@ -18,56 +18,27 @@
 
 #include "toolkit/buttons.h"
 #include "toolkit/text_edit.h"
+#include "tests/support/virtual_display.h"
 #include "toolkit_test_support.h"
 
 using namespace toolkit_test;
 
 namespace {
 
-// One Xvfb for the whole test program, on a display number it picks itself.
+// One Xvfb for the whole test program; DISPLAY points at it.
 class PrivateServer {
 public:
     static PrivateServer& get() {
         static PrivateServer server;
         return server;
     }
-    bool running() const { return pid_ > 0; }
-    ~PrivateServer() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
+    bool running() const { return server_.running(); }
 
 private:
     PrivateServer() {
-        if (access("/usr/bin/Xvfb", X_OK) != 0) return;
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        const pid_t pid = fork();
-        if (pid == 0) {
-            close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0", "640x480x24",
-                  static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        if (pid < 0) return;
-        std::string number;
-        pollfd p{fds[0], POLLIN, 0};
-        char ch;
-        while (poll(&p, 1, 10000) > 0 && read(fds[0], &ch, 1) == 1 && ch != '\n') number += ch;
-        close(fds[0]);
-        if (number.empty()) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-            return;
-        }
-        pid_ = pid;
-        setenv("DISPLAY", (":" + number).c_str(), 1);
+        if (server_.running()) setenv("DISPLAY", server_.name().c_str(), 1);
     }
-    pid_t pid_ = -1;
+    VirtualDisplay server_{"640x480x24"};
 };
 
 int hostErrors = 0;
