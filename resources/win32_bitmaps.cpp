@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/platform.h"
 #include "resources/bitmap_table.h"
 
 namespace resources::detail {
@@ -52,6 +51,13 @@ bool decode(const std::uint8_t* data, std::size_t size, int id, DecodedBitmaps& 
     return true;
 }
 
+HMODULE thisModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&thisModule), &module);
+    return module;
+}
+
 BOOL CALLBACK collectId(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR ids) {
     if (IS_INTRESOURCE(name)) reinterpret_cast<std::vector<int>*>(ids)->push_back(int(reinterpret_cast<ULONG_PTR>(name)));
     return TRUE;
@@ -59,7 +65,7 @@ BOOL CALLBACK collectId(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR ids) {
 
 DecodedBitmaps decodeModuleBitmaps() {
     DecodedBitmaps out;
-    const auto module = static_cast<HMODULE>(platform::moduleHandle());
+    const HMODULE module = thisModule();
     std::vector<int> ids;
     EnumResourceNamesW(module, MAKEINTRESOURCEW(2) /* RT_BITMAP */, collectId, reinterpret_cast<LONG_PTR>(&ids));
     std::sort(ids.begin(), ids.end());
