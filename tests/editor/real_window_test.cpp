@@ -8,6 +8,7 @@
 #include "engine/parameters.h"
 #include "hostlib/vst_host.h"
 #include "resources/resources.h"
+#include "tests/support/host_window.h"
 #include "tests/support/virtual_display.h"
 
 #include <X11/Xlib.h>
@@ -52,13 +53,7 @@ protected:
         if (!haveXdotool()) GTEST_SKIP() << "no xdotool";
         setenv("DISPLAY", server.name().c_str(), 1);  // the plug-in opens its own connection
         Display* d = server.display();
-        host = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 524, 462, 0, 0, 0);
-        XSelectInput(d, host, StructureNotifyMask);
-        XMapWindow(d, host);
-        for (XEvent e;;) {
-            XNextEvent(d, &e);
-            if (e.type == MapNotify) break;
-        }
+        host = createMappedHostWindow(d);
         library = std::make_unique<vsthost::Library>(vsthost::defaultPluginPath());
         ASSERT_TRUE(library->ok()) << library->error();
         instance = std::make_unique<vsthost::Instance>(*library);

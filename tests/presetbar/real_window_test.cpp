@@ -6,6 +6,7 @@
 
 // Our headers before Xlib's, whose macros would clash with their names.
 #include "hostlib/vst_host.h"
+#include "tests/support/host_window.h"
 #include "tests/support/virtual_display.h"
 
 #include <X11/Xlib.h>
@@ -41,13 +42,7 @@ protected:
         if (!server.display) GTEST_SKIP() << "no Xvfb or xdotool";
         setenv("DISPLAY", (":" + server.number).c_str(), 1);
         Display* d = server.display;
-        host = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 524, 462, 0, 0, 0);
-        XSelectInput(d, host, StructureNotifyMask);
-        XMapWindow(d, host);
-        for (XEvent e;;) {
-            XNextEvent(d, &e);
-            if (e.type == MapNotify) break;
-        }
+        host = createMappedHostWindow(d);
         library = std::make_unique<vsthost::Library>(vsthost::defaultPluginPath());
         ASSERT_TRUE(library->ok()) << library->error();
         instance = std::make_unique<vsthost::Instance>(*library);
