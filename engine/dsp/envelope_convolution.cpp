@@ -25,20 +25,28 @@ void buildTransientKernel(int n, double* kernel) {
 namespace {
 
 // e[i] = Σ_{j=0}^{N-1} κ[j]·w[i-N+1-j], w pointing at the chunk's first value; a group of consecutive
-// sums is kept side by side in registers, each in its sequential order. w must be readable up to index
-// n + kGroup - 1 (the last group may run past n; those sums are discarded).
+// sums is kept side by side in vector registers, each in its sequential order. w must be readable up
+// to index n + kGroup - 1 (the last group may run past n; those sums are discarded).
 ZARPA_VECTOR_CLONES
 void convolve(const double* kernel, int taps, const double* w, int n, double* e) {
+    using simd::Lanes;
     constexpr int kGroup = DirectConvolution::kGroup;
+    constexpr int kVectors = kGroup / simd::kLanes;
     for (int start = 0; start < n; start += kGroup) {
-        double sum[kGroup] = {};
+        Lanes sum[kVectors] = {};
         for (int j = 0; j < taps; ++j) {
-            const double k = kernel[j];
+            const Lanes k = Lanes{} + kernel[j];
             const double* x = w + start - (taps - 1) - j;
-            for (int i = 0; i < kGroup; ++i) sum[i] += k * x[i];
+            for (int v = 0; v < kVectors; ++v) {
+                Lanes a;
+                simd::load(a, x + v * simd::kLanes);
+                sum[v] += k * a;
+            }
         }
+        double group[kGroup];
+        for (int v = 0; v < kVectors; ++v) simd::store(group + v * simd::kLanes, sum[v]);
         const int count = n - start < kGroup ? n - start : kGroup;
-        for (int i = 0; i < count; ++i) e[start + i] = sum[i];
+        for (int i = 0; i < count; ++i) e[start + i] = group[i];
     }
 }
 

@@ -18,7 +18,7 @@ void buildTransientKernel(int n, double* kernel);
 class DirectConvolution {
 public:
     static constexpr int kMaxChunk = 64;
-    static constexpr int kGroup = 16;  // sums computed side by side
+    static constexpr int kGroup = 32;  // sums computed side by side
 
     void configure(const double* kernel, int n);
     void reset();

@@ -23,21 +23,31 @@ constexpr double kHalfTaps[32] = {
 };
 
 // s[i] = Σ_{k=0}^{31} 2·h_k·(x[i+63-k] + x[i+k]) for the newest sample x[i+63], k ascending in every
-// lane: a group of consecutive samples is summed side by side in registers, so each sum keeps its
-// sequential order. x must be readable up to index n + 63 + kGroup - 1 (the last group may run past n).
+// lane: a group of consecutive samples is summed side by side in vector registers, so each sum keeps
+// its sequential order. x must be readable up to index n + 63 + kGroup - 1 (the last group may run past
+// n; those sums are discarded).
 ZARPA_VECTOR_CLONES
 void halfSamples(const double* x, int n, double* out) {
+    using simd::Lanes;
     constexpr int kGroup = HalfSampleInterpolator::kGroup;
+    constexpr int kVectors = kGroup / simd::kLanes;
     for (int start = 0; start < n; start += kGroup) {
-        double sum[kGroup] = {};
+        Lanes sum[kVectors] = {};
         for (int k = 0; k < 32; ++k) {
-            const double c = 2.0 * kHalfTaps[k];
+            const Lanes c = Lanes{} + 2.0 * kHalfTaps[k];
             const double* newer = x + start + 63 - k;
             const double* older = x + start + k;
-            for (int i = 0; i < kGroup; ++i) sum[i] += c * (newer[i] + older[i]);
+            for (int v = 0; v < kVectors; ++v) {
+                Lanes a, b;
+                simd::load(a, newer + v * simd::kLanes);
+                simd::load(b, older + v * simd::kLanes);
+                sum[v] += c * (a + b);
+            }
         }
+        double group[kGroup];
+        for (int v = 0; v < kVectors; ++v) simd::store(group + v * simd::kLanes, sum[v]);
         const int count = n - start < kGroup ? n - start : kGroup;
-        for (int i = 0; i < count; ++i) out[start + i] = sum[i];
+        for (int i = 0; i < count; ++i) out[start + i] = group[i];
     }
 }
 

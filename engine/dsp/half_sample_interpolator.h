@@ -13,7 +13,7 @@ public:
     static constexpr int kLength = 64;
     static constexpr int kCentre = 31;     // the delay of centre(): the half-sample point lies just before it
     static constexpr int kMaxChunk = 64;   // samples per process() call
-    static constexpr int kGroup = 16;      // samples summed side by side
+    static constexpr int kGroup = 32;      // samples summed side by side
 
     void reset();
 

@@ -1,7 +1,10 @@
-// Lets the few loops that vectorize across time run with the widest vector unit of the machine.
-// Each lane still evaluates its own sample in the written order (no fused multiply-add: the build
-// keeps floating-point contraction off), so every variant gives bit-identical results.
+// Lets the few loops that vectorize across time run with the widest vector unit of the machine, and
+// gives them one explicit vector type. Each lane still evaluates its own sample in the written order
+// (no fused multiply-add: the build keeps floating-point contraction off), so every variant gives
+// bit-identical results.
 #pragma once
+
+#include <cstring>
 
 // Sanitizer builds keep the plain version: the clones' resolvers run during relocation, before a
 // sanitizer runtime is ready.
@@ -11,3 +14,16 @@
 #else
 #define ZARPA_VECTOR_CLONES
 #endif
+
+namespace zarpa::dsp::simd {
+
+// Four doubles side by side; the compiler maps it onto whatever vector registers the clone has.
+typedef double Lanes __attribute__((vector_size(32)));
+typedef long long LaneMask __attribute__((vector_size(32)));  // a > b gives all ones where it holds
+inline constexpr int kLanes = 4;
+
+// By reference, never by value: vectors then never meet the calling convention, whatever the clone.
+inline void load(Lanes& v, const double* p) { std::memcpy(&v, p, sizeof v); }
+inline void store(double* p, const Lanes& v) { std::memcpy(p, &v, sizeof v); }
+
+}  // namespace zarpa::dsp::simd
