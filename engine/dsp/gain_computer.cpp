@@ -20,8 +20,8 @@ void mix(const double* p, const double* f, int n, double s, double* gain, double
 
 void GainComputer::process(const DetectorChunk& in, int n, double s, const FollowerCoefficients& coefficients,
                            bool twoStages, GainChunk& out) {
-    followersL_.process(in.lookAheadL.data(), n, coefficients, twoStages, peakL_.data());
-    followersR_.process(in.lookAheadR.data(), n, coefficients, twoStages, peakR_.data());
+    ReleaseFollowers::processPair(followersL_, followersR_, in.lookAheadL.data(), in.lookAheadR.data(), n,
+                                  coefficients, twoStages, peakL_.data(), peakR_.data());
     envelope_.process(in.detectorL.data(), in.detectorR.data(), n, envelopeL_.data(), envelopeR_.data());
     mix(envelopeL_.data(), peakL_.data(), n, s, out.gainL.data(), out.followerL.data());
     mix(envelopeR_.data(), peakR_.data(), n, s, out.gainR.data(), out.followerR.data());

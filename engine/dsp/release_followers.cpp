@@ -1,8 +1,6 @@
 // The followers' coefficient rules and their chunk step, four followers to a vector value.
 #include "engine/dsp/release_followers.h"
 
-#include <cstring>
-
 #include "engine/dsp/one_pole.h"
 #include "engine/dsp/simd.h"
 
@@ -19,59 +17,93 @@ void FollowerCoefficients::setRelease(double releaseMs, double fs) {
 
 namespace {
 
-// Four followers as one vector value; each lane is computed exactly as the scalar formula.
-typedef double Lanes __attribute__((vector_size(32)));
-typedef long long LaneMask __attribute__((vector_size(32)));  // a > b gives all ones where it holds
+using simd::Lanes;
+using simd::LaneMask;
+
+// The eight followers of one channel as two vectors of four; each lane is computed exactly as the
+// scalar formula. Lives in registers for a whole chunk.
+struct FollowerLanes {
+    Lanes firstLo, firstHi, secondLo, secondHi;
+};
 
 // y + (x - y)·k with k the attack coefficient in the lanes where `rising` is set, else the release one.
-#define ZARPA_APPROACH(y, x, rising, attack, release) \
-    ((y) + ((x) - (y)) * reinterpret_cast<Lanes>(((attack) & (rising)) | ((release) & ~(rising))))
-
-// Everything stays in this one function (vector values never cross a call), four followers a lane group.
-ZARPA_VECTOR_CLONES
-void follow(double* firstState, double* secondState, const double* d, int n, const double* attack,
-            const double* release, bool twoStages, double* peak) {
-    LaneMask attackLo, attackHi, releaseLo, releaseHi;
-    Lanes firstLo, firstHi, secondLo, secondHi;
-    std::memcpy(&attackLo, attack, 32);
-    std::memcpy(&attackHi, attack + 4, 32);
-    std::memcpy(&releaseLo, release, 32);
-    std::memcpy(&releaseHi, release + 4, 32);
-    std::memcpy(&firstLo, firstState, 32);
-    std::memcpy(&firstHi, firstState + 4, 32);
-    std::memcpy(&secondLo, secondState, 32);
-    std::memcpy(&secondHi, secondState + 4, 32);
-    for (int i = 0; i < n; ++i) {
-        const Lanes target = Lanes{} + d[i];  // d in every lane
-        const LaneMask risingLo = target >= firstLo, risingHi = target >= firstHi;
-        firstLo = ZARPA_APPROACH(firstLo, target, risingLo, attackLo, releaseLo);
-        firstHi = ZARPA_APPROACH(firstHi, target, risingHi, attackHi, releaseHi);
-        if (twoStages) {
-            const LaneMask aboveLo = firstLo > secondLo, aboveHi = firstHi > secondHi;
-            secondLo = ZARPA_APPROACH(secondLo, firstLo, aboveLo, attackLo, releaseLo);
-            secondHi = ZARPA_APPROACH(secondHi, firstHi, aboveHi, attackHi, releaseHi);
-        } else {
-            secondLo = firstLo;
-            secondHi = firstHi;
-        }
-        const Lanes m = secondLo > secondHi ? secondLo : secondHi;
-        const double a = m[0] > m[1] ? m[0] : m[1];
-        const double b = m[2] > m[3] ? m[2] : m[3];
-        const double f = a > b ? a : b;
-        peak[i] = f > 1.0 ? f : 1.0;
-    }
-    std::memcpy(firstState, &firstLo, 32);
-    std::memcpy(firstState + 4, &firstHi, 32);
-    std::memcpy(secondState, &secondLo, 32);
-    std::memcpy(secondState + 4, &secondHi, 32);
+[[gnu::always_inline]] inline void approach(Lanes& y, const Lanes& x, const LaneMask& rising, const Lanes& attack,
+                                            const Lanes& release) {
+    y = y + (x - y) * (rising ? attack : release);
 }
 
-#undef ZARPA_APPROACH
+// One sample d through both stages; returns F = max(1, every follower's output).
+[[gnu::always_inline]] inline double followStep(FollowerLanes& f, double d, const Lanes& attackLo,
+                                                const Lanes& attackHi, const Lanes& releaseLo,
+                                                const Lanes& releaseHi, bool twoStages) {
+    const Lanes target = Lanes{} + d;  // d in every lane
+    approach(f.firstLo, target, target >= f.firstLo, attackLo, releaseLo);
+    approach(f.firstHi, target, target >= f.firstHi, attackHi, releaseHi);
+    if (twoStages) {
+        approach(f.secondLo, f.firstLo, f.firstLo > f.secondLo, attackLo, releaseLo);
+        approach(f.secondHi, f.firstHi, f.firstHi > f.secondHi, attackHi, releaseHi);
+    } else {
+        f.secondLo = f.firstLo;
+        f.secondHi = f.firstHi;
+    }
+    const Lanes m = f.secondLo > f.secondHi ? f.secondLo : f.secondHi;
+    const double a = m[0] > m[1] ? m[0] : m[1];
+    const double b = m[2] > m[3] ? m[2] : m[3];
+    const double peak = a > b ? a : b;
+    return peak > 1.0 ? peak : 1.0;
+}
+
+void loadLanes(FollowerLanes& f, const double* first, const double* second) {
+    simd::load(f.firstLo, first);
+    simd::load(f.firstHi, first + 4);
+    simd::load(f.secondLo, second);
+    simd::load(f.secondHi, second + 4);
+}
+
+void storeLanes(const FollowerLanes& f, double* first, double* second) {
+    simd::store(first, f.firstLo);
+    simd::store(first + 4, f.firstHi);
+    simd::store(second, f.secondLo);
+    simd::store(second + 4, f.secondHi);
+}
+
+// Up to two channels in one pass, so that their independent updates overlap. Everything stays in this
+// one function (vector values never cross a call). right may be null (one channel).
+ZARPA_VECTOR_CLONES
+void follow(double* firstL, double* secondL, double* firstR, double* secondR, const double* dL, const double* dR,
+            int n, const double* attack, const double* release, bool twoStages, double* peakL, double* peakR) {
+    Lanes attackLo, attackHi, releaseLo, releaseHi;
+    simd::load(attackLo, attack);
+    simd::load(attackHi, attack + 4);
+    simd::load(releaseLo, release);
+    simd::load(releaseHi, release + 4);
+    FollowerLanes left, right;
+    loadLanes(left, firstL, secondL);
+    if (firstR) {
+        loadLanes(right, firstR, secondR);
+        for (int i = 0; i < n; ++i) {
+            peakL[i] = followStep(left, dL[i], attackLo, attackHi, releaseLo, releaseHi, twoStages);
+            peakR[i] = followStep(right, dR[i], attackLo, attackHi, releaseLo, releaseHi, twoStages);
+        }
+        storeLanes(right, firstR, secondR);
+    } else {
+        for (int i = 0; i < n; ++i) peakL[i] = followStep(left, dL[i], attackLo, attackHi, releaseLo, releaseHi, twoStages);
+    }
+    storeLanes(left, firstL, secondL);
+}
 
 }  // namespace
 
 void ReleaseFollowers::process(const double* d, int n, const FollowerCoefficients& c, bool twoStages, double* peak) {
-    follow(first_.data(), second_.data(), d, n, c.attack.data(), c.release.data(), twoStages, peak);
+    follow(first_.data(), second_.data(), nullptr, nullptr, d, nullptr, n, c.attack.data(), c.release.data(),
+           twoStages, peak, nullptr);
+}
+
+void ReleaseFollowers::processPair(ReleaseFollowers& left, ReleaseFollowers& right, const double* dL,
+                                   const double* dR, int n, const FollowerCoefficients& c, bool twoStages,
+                                   double* peakL, double* peakR) {
+    follow(left.first_.data(), left.second_.data(), right.first_.data(), right.second_.data(), dL, dR, n,
+           c.attack.data(), c.release.data(), twoStages, peakL, peakR);
 }
 
 }  // namespace zarpa::dsp

@@ -27,6 +27,9 @@ public:
 
     // d: n linked look-ahead peaks. Writes F = max(1, every follower's output) for each.
     void process(const double* d, int n, const FollowerCoefficients& c, bool twoStages, double* peak);
+    // Both channels of a pair at once (their updates overlap in time); the same results as two calls.
+    static void processPair(ReleaseFollowers& left, ReleaseFollowers& right, const double* dL, const double* dR,
+                            int n, const FollowerCoefficients& c, bool twoStages, double* peakL, double* peakR);
 
 private:
     alignas(32) std::array<double, kFollowers> first_{};   // first smoothing stage
