@@ -31,11 +31,35 @@ public:
     // h: 2^(bits-1). The dither draws come from generator, left channel first.
     Stereo step(Stereo y, double h, bool autoblack, DitherGenerator& generator);
 
-private:
-    // One channel: v = y + shaping, dithered and truncated onto the grid of 1/h.
-    static double quantize(double v, double h, DitherGenerator& generator);
+    // n samples per channel: y in, the requantized values out (out may be y). The same arithmetic as n
+    // calls of step().
+    void process(const double* yL, const double* yR, int n, double h, bool autoblack, DitherGenerator& generator,
+                 double* outL, double* outR);
 
+    // The running state of a stretch of samples, held in locals (registers) by the loops that step it.
+    struct Running {
+        double autoblackGain;
+        int position;  // the most recent error
+        DitherGenerator generator;
+    };
+
+    // The non-zero taps in ascending order: a zero tap adds only a signed zero to the shaping sum, which
+    // cannot change any quantized value or error, so skipping it keeps every result bit-identical.
+    struct ActiveTaps {
+        std::array<double, kNoiseShapeTaps> tap{};
+        std::array<int, kNoiseShapeTaps> delay{};  // k - 1 for tap a_k: 0 is the newest error
+        int count = 0;
+    };
+
+    // One sample with kCount active taps (or kAnyCount: taps.count). errors: the ring, stored twice.
+    static constexpr int kAnyCount = -1;
+    template <int kCount>
+    static Stereo stepWith(Running& r, Stereo y, double h, bool autoblack, double autoblackCoefficient,
+                           const ActiveTaps& taps, Stereo* errors);
+
+private:
     NoiseShapeTaps taps_{};
+    ActiveTaps active_{};
     // Errors stored twice (at i and i + 12) so the newest 12 are contiguous, newest last.
     std::array<Stereo, 2 * kNoiseShapeTaps> errors_{};
     int position_ = 0;  // the most recent error

@@ -149,14 +149,15 @@ void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n,
     // Output meters.
     meters_.output(c.yL.data(), c.yR.data(), n, s.meterOversample);
 
-    for (int i = 0; i < n; ++i) {
-        // Requantizer.
-        Stereo y{c.yL[i], c.yR[i]};
-        if (s.quantize) y = requantizer_.step(y, s.quantizerScale, s.autoblack, dither_);
+    // Requantizer.
+    if (s.quantize)
+        requantizer_.process(c.yL.data(), c.yR.data(), n, s.quantizerScale, s.autoblack, dither_, c.yL.data(),
+                             c.yR.data());
 
+    for (int i = 0; i < n; ++i) {
         // Clip and store, right first: with one output buffer for both, the left result stays.
-        outR[i] = static_cast<T>(clip(y.r));
-        outL[i] = static_cast<T>(clip(y.l));
+        outR[i] = static_cast<T>(clip(c.yR[i]));
+        outL[i] = static_cast<T>(clip(c.yL[i]));
     }
 }
 
