@@ -17,6 +17,9 @@ public:
         value_ = flushDenormal(onePoleStep(value_, target, k_));
         return value_;
     }
+    // True when a step towards target would leave the value as it is: the step is a function of the
+    // value alone, so every further step leaves it too.
+    bool settled(double target) const { return flushDenormal(onePoleStep(value_, target, k_)) == value_; }
 
 private:
     double value_ = 1.0;

@@ -28,18 +28,20 @@ public:
     void restartHolds();  // peaks to 0 and gains to 1: the editor has shown them
     void restartGains() { levels_.gain = {1.0, 1.0}; }
 
-    // i: the input as the input meters see it (delayed dry input times the input-meter gain).
-    void input(Stereo i) {
-        accumulate(i.l, levels_.inputPeak[0], levels_.inputMeanSquare[0]);
-        accumulate(i.r, levels_.inputPeak[1], levels_.inputMeanSquare[1]);
-    }
-    void gainReduction(Stereo g) {
-        if (g.l < levels_.gain[0]) levels_.gain[0] = g.l;
-        if (g.r < levels_.gain[1]) levels_.gain[1] = g.r;
-    }
-    // n (1..64) output samples before requantization and clip. With oversampling the meters also
-    // catch the peaks between samples and lag the output by 31 samples.
-    void output(const double* yL, const double* yR, int n, bool oversampled);
+    // One chunk of n (1..64) samples: the delayed dry input times inputGain for the input meters, the
+    // gain-reduction display values, and the output y before requantization and clip. With oversampling
+    // the output meters also catch the peaks between samples and lag the output by 31 samples.
+    struct ChunkInput {
+        const double* dryL;
+        const double* dryR;
+        double inputGain;
+        const double* displayL;
+        const double* displayR;
+        const double* yL;
+        const double* yR;
+        bool oversampled;
+    };
+    void accumulate(const ChunkInput& in, int n);
 
     // Calibration noise: the channel's input and output meters both show the noise value y.
     void noiseChannel(int channel, double y);
@@ -52,10 +54,16 @@ private:
     // Peaks compare the magnitude rounded to 32-bit precision.
     static double peakValue(double x) { return static_cast<float>(x < 0 ? -x : x); }
 
-    void accumulate(double x, double& peak, double& meanSquare) const {
+    static void accumulate(double x, double& peak, double& meanSquare, double k) {
         const double magnitude = peakValue(x);
         if (magnitude > peak) peak = magnitude;
-        meanSquare += (x * x - meanSquare) * meanSquareCoefficient_;
+        meanSquare += (x * x - meanSquare) * k;
+    }
+    static void holdPeak(double x, double& peak) {
+        if (peakValue(x) > peak) peak = peakValue(x);
+    }
+    static void holdMinimum(double g, double& gain) {
+        if (g < gain) gain = g;
     }
 
     MeterLevels levels_;

@@ -99,25 +99,11 @@ template <typename T>
 void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n, const BlockSettings& s,
                             double outputTarget, double inputMeterGain) {
     Chunk& c = chunk_;
-    for (int i = 0; i < n; ++i) {
-        const Stereo x{sanitize(static_cast<double>(inL[i])), sanitize(static_cast<double>(inR[i]))};
-
-        // Gain glides.
-        const double drive = drive_.step(s.driveTarget);
-        c.output[i] = output_.step(outputTarget);
-
-        // Dry delay: the raw input, aligned with the output, for bypass and the input meters.
-        const Stereo dry = dry_.exchange(x);
-        c.dryL[i] = dry.l;
-        c.dryR[i] = dry.r;
-
-        // Leveller, then the driven signal u.
-        const Stereo driven{x.l * drive, x.r * drive};
-        const double level = leveller_.step(driven, s.levellerThreshold, s.levellerOff);
-        c.level[i] = level;
-        c.drivenL[i] = level * driven.l;
-        c.drivenR[i] = level * driven.r;
-    }
+    // Settled glides (a step no longer moves them) stay where they are: no need to step them per sample.
+    if (drive_.settled(s.driveTarget) && output_.settled(outputTarget))
+        driveChunk<false>(inL, inR, n, s, outputTarget);
+    else
+        driveChunk<true>(inL, inR, n, s, outputTarget);
 
     // Peak detector.
     detector_.process(c.drivenL.data(), c.drivenR.data(), n, s.oversample, s.link, detected_);
@@ -132,22 +118,21 @@ void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n,
         const Stereo v = lookAhead_.exchange({detected_.delayedL[i], detected_.delayedR[i]});
 
         // Power: the limited signal, or the dry input with the same delay.
-        Stereo y{c.dryL[i], c.dryR[i]};
-        Stereo display{1.0, 1.0};
         if (s.power) {
-            y = {gains_.gainL[i] * v.l * c.output[i], gains_.gainR[i] * v.r * c.output[i]};
-            display = {c.displayL[i], c.displayR[i]};
+            c.yL[i] = gains_.gainL[i] * v.l * c.output[i];
+            c.yR[i] = gains_.gainR[i] * v.r * c.output[i];
+        } else {
+            c.yL[i] = c.dryL[i];
+            c.yR[i] = c.dryR[i];
+            c.displayL[i] = 1.0;
+            c.displayR[i] = 1.0;
         }
-        c.yL[i] = y.l;
-        c.yR[i] = y.r;
-
-        // Input and gain-reduction meters.
-        meters_.input({c.dryL[i] * inputMeterGain, c.dryR[i] * inputMeterGain});
-        meters_.gainReduction(display);
     }
 
-    // Output meters.
-    meters_.output(c.yL.data(), c.yR.data(), n, s.meterOversample);
+    // Input, gain-reduction and output meters.
+    meters_.accumulate({c.dryL.data(), c.dryR.data(), inputMeterGain, c.displayL.data(), c.displayR.data(),
+                        c.yL.data(), c.yR.data(), s.meterOversample},
+                       n);
 
     // Requantizer.
     if (s.quantize)
@@ -159,6 +144,36 @@ void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n,
         outR[i] = static_cast<T>(clip(c.yR[i]));
         outL[i] = static_cast<T>(clip(c.yL[i]));
     }
+}
+
+template <bool kGliding, typename T>
+void SignalPath::driveChunk(const T* inL, const T* inR, int n, const BlockSettings& s, double outputTarget) {
+    Chunk& c = chunk_;
+    // The gains and the leveller in locals for the chunk, so their recurrences stay in registers.
+    GainGlide drive = drive_, output = output_;
+    Leveller leveller = leveller_;
+    for (int i = 0; i < n; ++i) {
+        const Stereo x{sanitize(static_cast<double>(inL[i])), sanitize(static_cast<double>(inR[i]))};
+
+        // Gain glides.
+        const double g = kGliding ? drive.step(s.driveTarget) : drive.value();
+        c.output[i] = kGliding ? output.step(outputTarget) : output.value();
+
+        // Dry delay: the raw input, aligned with the output, for bypass and the input meters.
+        const Stereo dry = dry_.exchange(x);
+        c.dryL[i] = dry.l;
+        c.dryR[i] = dry.r;
+
+        // Leveller, then the driven signal u.
+        const Stereo driven{x.l * g, x.r * g};
+        const double level = leveller.step(driven, s.levellerThreshold, s.levellerOff);
+        c.level[i] = level;
+        c.drivenL[i] = level * driven.l;
+        c.drivenR[i] = level * driven.r;
+    }
+    drive_ = drive;
+    output_ = output;
+    leveller_ = leveller;
 }
 
 template <typename T>

@@ -69,6 +69,9 @@ private:
     template <typename T>
     void limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n, const BlockSettings& s,
                     double outputTarget, double inputMeterGain);
+    // Its first stage: gain glides, dry delay, leveller and the driven signal u into the chunk.
+    template <bool kGliding, typename T>
+    void driveChunk(const T* inL, const T* inR, int n, const BlockSettings& s, double outputTarget);
 
     // Per-chunk values between the stages.
     struct Chunk {
