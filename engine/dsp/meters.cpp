@@ -20,37 +20,15 @@ void MeterAccumulator::restartHolds() {
     restartGains();
 }
 
-void MeterAccumulator::accumulate(const ChunkInput& in, int n) {
-    const double* outL = in.yL;
-    const double* outR = in.yR;
-    if (in.oversampled) {
-        oversampler_.process(in.yL, in.yR, n, centreL_.data(), centreR_.data(), halfL_.data(), halfR_.data());
-        outL = centreL_.data();
-        outR = centreR_.data();
-    }
-    // The levels live in locals for the chunk: their four mean squares then update side by side.
-    MeterLevels m = levels_;
-    const double k = meanSquareCoefficient_;
-    const double g = in.inputGain;
-    for (int i = 0; i < n; ++i) {
-        accumulate(in.dryL[i] * g, m.inputPeak[0], m.inputMeanSquare[0], k);
-        accumulate(in.dryR[i] * g, m.inputPeak[1], m.inputMeanSquare[1], k);
-        holdMinimum(in.displayL[i], m.gain[0]);
-        holdMinimum(in.displayR[i], m.gain[1]);
-        accumulate(outL[i], m.outputPeak[0], m.outputMeanSquare[0], k);
-        accumulate(outR[i], m.outputPeak[1], m.outputMeanSquare[1], k);
-        if (in.oversampled) {
-            holdPeak(halfL_[i], m.outputPeak[0]);
-            holdPeak(halfR_[i], m.outputPeak[1]);
-        }
-    }
-    levels_ = m;
+MeterAccumulator::Oversampled MeterAccumulator::oversample(const double* yL, const double* yR, int n) {
+    oversampler_.process(yL, yR, n, centreL_.data(), centreR_.data(), halfL_.data(), halfR_.data());
+    return {centreL_.data(), centreR_.data(), halfL_.data(), halfR_.data()};
 }
 
 void MeterAccumulator::noiseChannel(int channel, double y) {
-    accumulate(y, levels_.outputPeak[channel], levels_.outputMeanSquare[channel], meanSquareCoefficient_);
-    levels_.inputPeak[channel] = levels_.outputPeak[channel];
-    levels_.inputMeanSquare[channel] = levels_.outputMeanSquare[channel];
+    Running r = running();
+    r.noise(channel, y);
+    store(r);
 }
 
 void MeterAccumulator::silentChannel(int channel) {

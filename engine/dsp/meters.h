@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 
 #include "engine/dsp/half_sample_interpolator.h"
@@ -28,20 +29,67 @@ public:
     void restartHolds();  // peaks to 0 and gains to 1: the editor has shown them
     void restartGains() { levels_.gain = {1.0, 1.0}; }
 
-    // One chunk of n (1..64) samples: the delayed dry input times inputGain for the input meters, the
-    // gain-reduction display values, and the output y before requantization and clip. With oversampling
-    // the output meters also catch the peaks between samples and lag the output by 31 samples.
-    struct ChunkInput {
-        const double* dryL;
-        const double* dryR;
-        double inputGain;
-        const double* displayL;
-        const double* displayR;
-        const double* yL;
-        const double* yR;
-        bool oversampled;
+    // The levels held in locals while the kernel runs a chunk: running() copies them out, the kernel
+    // steps them inside its own per-sample loops (so their recurrences overlap with other work), and
+    // store() puts them back.
+    class Running {
+    public:
+        Running(const MeterLevels& levels, double k) : levels_(levels), k_(k) {}
+
+        // i: the input as the input meters see it (delayed dry input times the input-meter gain).
+        void input(Stereo i) {
+            accumulate(i.l, levels_.inputPeak[0], levels_.inputMeanSquare[0]);
+            accumulate(i.r, levels_.inputPeak[1], levels_.inputMeanSquare[1]);
+        }
+        void gainReduction(Stereo g) {
+            if (g.l < levels_.gain[0]) levels_.gain[0] = g.l;
+            if (g.r < levels_.gain[1]) levels_.gain[1] = g.r;
+        }
+        // y: the output before requantization and clip (with oversampling, the sample 31 back).
+        void output(Stereo y) {
+            accumulate(y.l, levels_.outputPeak[0], levels_.outputMeanSquare[0]);
+            accumulate(y.r, levels_.outputPeak[1], levels_.outputMeanSquare[1]);
+        }
+        // With oversampling: the half-sample points before the samples given to output().
+        void outputBetween(Stereo half) {
+            holdPeak(half.l, levels_.outputPeak[0]);
+            holdPeak(half.r, levels_.outputPeak[1]);
+        }
+        void noise(int channel, double y) {
+            accumulate(y, levels_.outputPeak[channel], levels_.outputMeanSquare[channel]);
+            levels_.inputPeak[channel] = levels_.outputPeak[channel];
+            levels_.inputMeanSquare[channel] = levels_.outputMeanSquare[channel];
+        }
+
+        const MeterLevels& levels() const { return levels_; }
+
+    private:
+        // Peaks compare the magnitude rounded to 32-bit precision.
+        static double peakValue(double x) { return static_cast<float>(std::fabs(x)); }
+        static void holdPeak(double x, double& peak) {
+            const double magnitude = peakValue(x);
+            if (magnitude > peak) peak = magnitude;
+        }
+        void accumulate(double x, double& peak, double& meanSquare) const {
+            holdPeak(x, peak);
+            meanSquare += (x * x - meanSquare) * k_;
+        }
+
+        MeterLevels levels_;
+        double k_;
     };
-    void accumulate(const ChunkInput& in, int n);
+    Running running() const { return {levels_, meanSquareCoefficient_}; }
+    void store(const Running& r) { levels_ = r.levels(); }
+
+    // The output meters' oversampling: appends n (1..64) output samples per channel and returns the
+    // samples 31 back (centre) and the half-sample points before them, for output() and outputBetween().
+    struct Oversampled {
+        const double* centreL;
+        const double* centreR;
+        const double* halfL;
+        const double* halfR;
+    };
+    Oversampled oversample(const double* yL, const double* yR, int n);
 
     // Calibration noise: the channel's input and output meters both show the noise value y.
     void noiseChannel(int channel, double y);
@@ -51,21 +99,6 @@ public:
     const MeterLevels& levels() const { return levels_; }
 
 private:
-    // Peaks compare the magnitude rounded to 32-bit precision.
-    static double peakValue(double x) { return static_cast<float>(x < 0 ? -x : x); }
-
-    static void accumulate(double x, double& peak, double& meanSquare, double k) {
-        const double magnitude = peakValue(x);
-        if (magnitude > peak) peak = magnitude;
-        meanSquare += (x * x - meanSquare) * k;
-    }
-    static void holdPeak(double x, double& peak) {
-        if (peakValue(x) > peak) peak = peakValue(x);
-    }
-    static void holdMinimum(double g, double& gain) {
-        if (g < gain) gain = g;
-    }
-
     MeterLevels levels_;
     HalfSampleInterpolator oversampler_;
     std::array<double, HalfSampleInterpolator::kMaxChunk> centreL_{}, centreR_{}, halfL_{}, halfR_{};

@@ -101,9 +101,9 @@ void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n,
     Chunk& c = chunk_;
     // Settled glides (a step no longer moves them) stay where they are: no need to step them per sample.
     if (drive_.settled(s.driveTarget) && output_.settled(outputTarget))
-        driveChunk<false>(inL, inR, n, s, outputTarget);
+        driveChunk<false>(inL, inR, n, s, outputTarget, inputMeterGain);
     else
-        driveChunk<true>(inL, inR, n, s, outputTarget);
+        driveChunk<true>(inL, inR, n, s, outputTarget, inputMeterGain);
 
     // Peak detector.
     detector_.process(c.drivenL.data(), c.drivenR.data(), n, s.oversample, s.link, detected_);
@@ -113,26 +113,33 @@ void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n,
     displayGains(s.attShow, gains_.followerL.data(), gains_.gainL.data(), c.level.data(), n, c.displayL.data());
     displayGains(s.attShow, gains_.followerR.data(), gains_.gainR.data(), c.level.data(), n, c.displayR.data());
 
+    MeterAccumulator::Running meters = meters_.running();
     for (int i = 0; i < n; ++i) {
         // Look-ahead delay: v is u delayed by L + 31 samples.
         const Stereo v = lookAhead_.exchange({detected_.delayedL[i], detected_.delayedR[i]});
 
         // Power: the limited signal, or the dry input with the same delay.
+        Stereo y{c.dryL[i], c.dryR[i]};
+        Stereo display{1.0, 1.0};
         if (s.power) {
-            c.yL[i] = gains_.gainL[i] * v.l * c.output[i];
-            c.yR[i] = gains_.gainR[i] * v.r * c.output[i];
-        } else {
-            c.yL[i] = c.dryL[i];
-            c.yR[i] = c.dryR[i];
-            c.displayL[i] = 1.0;
-            c.displayR[i] = 1.0;
+            y = {gains_.gainL[i] * v.l * c.output[i], gains_.gainR[i] * v.r * c.output[i]};
+            display = {c.displayL[i], c.displayR[i]};
+        }
+        c.yL[i] = y.l;
+        c.yR[i] = y.r;
+
+        // Gain-reduction and output meters.
+        meters.gainReduction(display);
+        if (!s.meterOversample) meters.output(y);
+    }
+    if (s.meterOversample) {
+        const MeterAccumulator::Oversampled o = meters_.oversample(c.yL.data(), c.yR.data(), n);
+        for (int i = 0; i < n; ++i) {
+            meters.output({o.centreL[i], o.centreR[i]});
+            meters.outputBetween({o.halfL[i], o.halfR[i]});
         }
     }
-
-    // Input, gain-reduction and output meters.
-    meters_.accumulate({c.dryL.data(), c.dryR.data(), inputMeterGain, c.displayL.data(), c.displayR.data(),
-                        c.yL.data(), c.yR.data(), s.meterOversample},
-                       n);
+    meters_.store(meters);
 
     // Requantizer.
     if (s.quantize)
@@ -147,11 +154,13 @@ void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n,
 }
 
 template <bool kGliding, typename T>
-void SignalPath::driveChunk(const T* inL, const T* inR, int n, const BlockSettings& s, double outputTarget) {
+void SignalPath::driveChunk(const T* inL, const T* inR, int n, const BlockSettings& s, double outputTarget,
+                            double inputMeterGain) {
     Chunk& c = chunk_;
     // The gains and the leveller in locals for the chunk, so their recurrences stay in registers.
     GainGlide drive = drive_, output = output_;
     Leveller leveller = leveller_;
+    MeterAccumulator::Running meters = meters_.running();
     for (int i = 0; i < n; ++i) {
         const Stereo x{sanitize(static_cast<double>(inL[i])), sanitize(static_cast<double>(inR[i]))};
 
@@ -163,6 +172,7 @@ void SignalPath::driveChunk(const T* inL, const T* inR, int n, const BlockSettin
         const Stereo dry = dry_.exchange(x);
         c.dryL[i] = dry.l;
         c.dryR[i] = dry.r;
+        meters.input({dry.l * inputMeterGain, dry.r * inputMeterGain});
 
         // Leveller, then the driven signal u.
         const Stereo driven{x.l * g, x.r * g};
@@ -174,6 +184,7 @@ void SignalPath::driveChunk(const T* inL, const T* inR, int n, const BlockSettin
     drive_ = drive;
     output_ = output;
     leveller_ = leveller;
+    meters_.store(meters);
 }
 
 template <typename T>

@@ -69,9 +69,10 @@ private:
     template <typename T>
     void limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n, const BlockSettings& s,
                     double outputTarget, double inputMeterGain);
-    // Its first stage: gain glides, dry delay, leveller and the driven signal u into the chunk.
+    // Its first stage: gain glides, dry delay and input meters, leveller, and the driven signal u.
     template <bool kGliding, typename T>
-    void driveChunk(const T* inL, const T* inR, int n, const BlockSettings& s, double outputTarget);
+    void driveChunk(const T* inL, const T* inR, int n, const BlockSettings& s, double outputTarget,
+                    double inputMeterGain);
 
     // Per-chunk values between the stages.
     struct Chunk {
