@@ -16,17 +16,13 @@ inline double candidate(double sample, double half) { return std::fabs(sample) >
 
 }  // namespace
 
-PeakDetector::PeakDetector() : lookAheadL_(kMaxLookAhead), lookAheadR_(kMaxLookAhead) { setLookAhead(128); }
+PeakDetector::PeakDetector() : lookAhead_(kMaxLookAhead) { setLookAhead(128); }
 
-void PeakDetector::setLookAhead(int samples) {
-    lookAheadL_.setWindow(samples);
-    lookAheadR_.setWindow(samples);
-}
+void PeakDetector::setLookAhead(int samples) { lookAhead_.setWindow(samples); }
 
 void PeakDetector::reset() {
     interpolator_.reset();
-    lookAheadL_.reset();
-    lookAheadR_.reset();
+    lookAhead_.reset();
 }
 
 void PeakDetector::process(const double* uL, const double* uR, int n, bool oversample, double link,
@@ -44,8 +40,9 @@ void PeakDetector::process(const double* uL, const double* uR, int n, bool overs
         const double cr = std::max(std::fabs(peakR), kPeakFloor);
         out.detectorL[i] = cl;
         out.detectorR[i] = cr;
-        const double dl = lookAheadL_.push(cl);
-        const double dr = lookAheadR_.push(cr);
+        const simd::Pair d = lookAhead_.push(simd::Pair{cl, cr});
+        const double dl = d[0];
+        const double dr = d[1];
         const double m = std::max(dl, dr);
         out.lookAheadL[i] = dl * (1.0 - link) + m * link;
         out.lookAheadR[i] = dr * (1.0 - link) + m * link;

@@ -36,8 +36,7 @@ public:
 private:
     HalfSampleInterpolator interpolator_;
     std::array<double, DetectorChunk::kMax> halfL_{}, halfR_{};
-    SlidingMax lookAheadL_;
-    SlidingMax lookAheadR_;
+    StereoSlidingMax lookAhead_;
 };
 
 }  // namespace zarpa::dsp

@@ -22,6 +22,9 @@ typedef double Lanes __attribute__((vector_size(32)));
 typedef long long LaneMask __attribute__((vector_size(32)));  // a > b gives all ones where it holds
 inline constexpr int kLanes = 4;
 
+// The two channels of a stereo pair side by side (the base instruction set has this width everywhere).
+typedef double Pair __attribute__((vector_size(16)));
+
 // By reference, never by value: vectors then never meet the calling convention, whatever the clone.
 inline void load(Lanes& v, const double* p) { std::memcpy(&v, p, sizeof v); }
 inline void store(double* p, const Lanes& v) { std::memcpy(p, &v, sizeof v); }

@@ -5,22 +5,26 @@
 
 namespace zarpa::dsp {
 
-void SlidingMax::reset() {
-    std::fill(block_.begin(), block_.end(), 0.0);
-    std::fill(suffix_.begin(), suffix_.end(), 0.0);
+template <typename V>
+void BasicSlidingMax<V>::reset() {
+    std::fill(block_.begin(), block_.end(), V{});
+    std::fill(suffix_.begin(), suffix_.end(), V{});
     position_ = 0;
-    running_ = 0.0;
+    running_ = V{};
 }
 
-void SlidingMax::closeBlock() {
-    double m = block_[static_cast<std::size_t>(window_ - 1)];
+template <typename V>
+void BasicSlidingMax<V>::closeBlock() {
+    V m = block_[static_cast<std::size_t>(window_ - 1)];
     suffix_[static_cast<std::size_t>(window_ - 1)] = m;
     for (int i = window_ - 2; i >= 0; --i) {
-        const double v = block_[static_cast<std::size_t>(i)];
-        m = v > m ? v : m;
+        m = larger(block_[static_cast<std::size_t>(i)], m);
         suffix_[static_cast<std::size_t>(i)] = m;
     }
     position_ = 0;
 }
+
+template class BasicSlidingMax<double>;
+template class BasicSlidingMax<simd::Pair>;
 
 }  // namespace zarpa::dsp

@@ -1,16 +1,20 @@
 // Maximum over the last W values in constant time per value: the stream is cut into blocks of W; the
 // window ending at a value is the running maximum of its own block so far joined with a suffix
-// maximum of the previous block (van Herk / Gil-Werman).
+// maximum of the previous block (van Herk / Gil-Werman). The values may be plain doubles or a stereo
+// pair of doubles (simd::Pair), whose two channels then run through one set of instructions.
 #pragma once
 
 #include <vector>
 
+#include "engine/dsp/simd.h"
+
 namespace zarpa::dsp {
 
 // Audio thread only; setWindow and reset run under the instance lock.
-class SlidingMax {
+template <typename V>
+class BasicSlidingMax {
 public:
-    explicit SlidingMax(int capacity)
+    explicit BasicSlidingMax(int capacity)
         : block_(static_cast<std::size_t>(capacity)), suffix_(static_cast<std::size_t>(capacity)), capacity_(capacity) {}
 
     void setWindow(int window) {
@@ -23,15 +27,14 @@ public:
     void reset();
 
     // Inserts v as the newest value (the one W steps old leaves) and returns the window maximum.
-    double push(double v) {
+    V push(V v) {
         const int p = position_;
         block_[static_cast<std::size_t>(p)] = v;
-        running_ = p == 0 || v > running_ ? v : running_;
-        double result = running_;
+        running_ = p == 0 ? v : larger(v, running_);
+        V result = running_;
         if (p + 1 < window_) {
             // The window also holds the previous block from position p + 1 to its end.
-            const double older = suffix_[static_cast<std::size_t>(p + 1)];
-            result = older > result ? older : result;
+            result = larger(suffix_[static_cast<std::size_t>(p + 1)], result);
             position_ = p + 1;
         } else {
             closeBlock();
@@ -40,15 +43,21 @@ public:
     }
 
 private:
+    // a where it is greater than b, else b (per channel for a pair).
+    static V larger(V a, V b) { return a > b ? a : b; }
+
     // The block is complete: its suffix maxima serve the next W windows.
     void closeBlock();
 
-    std::vector<double> block_;   // the values of the current block
-    std::vector<double> suffix_;  // suffix_[i]: maximum of the previous block from i to its end
+    std::vector<V> block_;   // the values of the current block
+    std::vector<V> suffix_;  // suffix_[i]: maximum of the previous block from i to its end
     int capacity_;
     int window_ = 1;
-    int position_ = 0;            // of the next value within the block
-    double running_ = 0.0;        // maximum of the current block so far
+    int position_ = 0;       // of the next value within the block
+    V running_{};            // maximum of the current block so far
 };
+
+using SlidingMax = BasicSlidingMax<double>;
+using StereoSlidingMax = BasicSlidingMax<simd::Pair>;  // two channels with one shared position
 
 }  // namespace zarpa::dsp

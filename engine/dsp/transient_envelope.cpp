@@ -3,14 +3,13 @@
 
 namespace zarpa::dsp {
 
-TransientEnvelope::TransientEnvelope() : windowL_(kMaxWindow), windowR_(kMaxWindow), delay_(kMaxLookAhead) {
+TransientEnvelope::TransientEnvelope() : window_(kMaxWindow), delay_(kMaxLookAhead) {
     configure(8, 114);
 }
 
 void TransientEnvelope::configure(int window, int envelopeDelay) {
-    windowL_.setWindow(window);
-    windowR_.setWindow(window);
-    const int n = windowL_.window();
+    window_.setWindow(window);
+    const int n = window_.window();
     buildTransientKernel(n, kernel_.data());
     useFft_ = n > kLongestDirectWindow;
     if (useFft_)
@@ -22,8 +21,7 @@ void TransientEnvelope::configure(int window, int envelopeDelay) {
 }
 
 void TransientEnvelope::reset() {
-    windowL_.reset();
-    windowR_.reset();
+    window_.reset();
     direct_.reset();
     fft_.reset();
     delay_.reset();
@@ -31,8 +29,9 @@ void TransientEnvelope::reset() {
 
 void TransientEnvelope::process(const double* cL, const double* cR, int n, double* pL, double* pR) {
     for (int i = 0; i < n; ++i) {
-        windowMaxL_[i] = windowL_.push(cL[i]);
-        windowMaxR_[i] = windowR_.push(cR[i]);
+        const simd::Pair w = window_.push(simd::Pair{cL[i], cR[i]});
+        windowMaxL_[i] = w[0];
+        windowMaxR_[i] = w[1];
     }
     if (useFft_) {
         for (int i = 0; i < n; ++i) {

@@ -26,8 +26,7 @@ public:
     void process(const double* cL, const double* cR, int n, double* pL, double* pR);
 
 private:
-    SlidingMax windowL_;
-    SlidingMax windowR_;
+    StereoSlidingMax window_;
     DirectConvolution direct_;
     FftConvolution fft_;
     StereoDelay delay_;
