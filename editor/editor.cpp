@@ -107,6 +107,7 @@ bool Editor::onUserInterfaceThread() const {
 // Window life
 
 bool Editor::open(void* parentWindow) {
+    UiTurn turn(*this, UiTurn::kWait);  // our own window timer must not idle a half-built window
     AEffGUIEditor::open(parentWindow);  // records the parent; closes a window the host left open
     userInterfaceThread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
     // Every control reads its parameter below; a change from now on marks it again for the next idle.
@@ -230,6 +231,7 @@ CView* Editor::createControl(const ControlSpec& spec, BitmapSet& bitmaps, int me
 }
 
 void Editor::close() {
+    UiTurn turn(*this, UiTurn::kWaitAbandoningModal);
     CPresetSystemEditor::close();  // the preset bar's timer and controls first
     AEffGUIEditor::close();  // the frame, and with it every control, is released here
     clearControls();
@@ -258,7 +260,8 @@ void Editor::clearControls() {
 // Idle pass
 
 void Editor::idle() {
-    if (!frame) return;
+    UiTurn turn(*this, UiTurn::kTry);
+    if (!turn || !frame) return;  // without the turn, the other thread is running this idle
     userInterfaceThread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
     const std::uint32_t now = tick_();
     if (static_cast<std::int32_t>(now - lastIdleTick_) < kIdleIntervalMs) return;
@@ -297,18 +300,25 @@ void Editor::applyPendingChanges() {
 void Editor::setParameter(VstInt32 index, float value) {
     if (index < 0 || index >= kEffectParamCount) return;
     if (onUserInterfaceThread()) {
-        if (frame) applyParameter(index, value);
-        return;
+        UiTurn turn(*this, UiTurn::kTry);  // not while our own timer thread runs the window
+        if (turn) {
+            if (frame) applyParameter(index, value);
+            return;
+        }
     }
     changedParameters_.fetch_or(1u << index, std::memory_order_relaxed);
 }
 
 void Editor::setProcessLatency(int samples) {
     processLatency_.store(samples, std::memory_order_relaxed);
-    if (onUserInterfaceThread() && info_)
-        info_->setLatency(samples);
-    else
-        latencyChanged_.store(true, std::memory_order_relaxed);
+    if (onUserInterfaceThread()) {
+        UiTurn turn(*this, UiTurn::kTry);
+        if (turn && info_) {
+            info_->setLatency(samples);
+            return;
+        }
+    }
+    latencyChanged_.store(true, std::memory_order_relaxed);
 }
 
 void Editor::applyParameter(int index, float value) {

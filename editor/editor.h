@@ -2,12 +2,14 @@
 // between open and close. It binds the controls to the effect's parameters, feeds the meters from its idle
 // pass, and saves the metering preferences on request.
 //
-// Threading: open, close, idle, valueChanged and the control callbacks run on the host's user-interface
-// thread. setParameter and setProcessLatency may arrive on any thread (automation on the audio thread,
-// a sample-rate change on a host thread). On the user-interface thread a parameter moves its control at
-// once; from any other thread it only marks the parameter as changed (one atomic bit), and the next idle
-// pass moves the control to the effect's current value. So no thread but the user-interface thread ever
-// touches a control, and a late change can never reach a control that close has released.
+// Threading: open, close, idle, valueChanged and the control callbacks run in the editor's
+// user-interface turn: on the host's user-interface thread, or on Linux on the window's own timer thread
+// (AEffGUIEditor::UiTurn). setParameter and setProcessLatency may arrive on any thread (automation on the
+// audio thread, a sample-rate change on a host thread). On the thread that last ran idle, and while no
+// other thread has the turn, a parameter moves its control at once; otherwise it only marks the parameter
+// as changed (one atomic bit), and the next idle pass moves the control to the effect's current value. So
+// only the thread holding the turn ever touches a control, and a late change can never reach a control
+// that close has released.
 #pragma once
 
 #include <atomic>

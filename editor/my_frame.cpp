@@ -47,6 +47,16 @@ bool MyFrame::onWheel(const CPoint& where, float distance, const CButtonState& b
     return CFrame::onWheel(where, distance, buttons);
 }
 
+bool MyFrame::onKeyDown(VstKeyCode& key) {
+    if (CView* modal = modalView_) return modal->onKeyDown(key);
+    return CFrame::onKeyDown(key);
+}
+
+bool MyFrame::onKeyUp(VstKeyCode& key) {
+    if (CView* modal = modalView_) return modal->onKeyUp(key);
+    return CFrame::onKeyUp(key);
+}
+
 void MyFrame::idle() {
     if (modalView_) setDirty(true);
     CFrame::idle();

@@ -1,6 +1,6 @@
 // The editor's frame: the toolkit frame plus one modal view. While the modal view is set it receives
-// every mouse event and wheel instead of the views under the pointer, the whole window is redrawn at
-// every idle update, and it is drawn last, over everything (the info panel).
+// every mouse event, wheel and key instead of the views under the pointer or the focus, the whole window
+// is redrawn at every idle update, and it is drawn last, over everything (the info panel).
 //
 // Threading: user-interface thread only, like every frame operation except setDirty.
 #pragma once
@@ -25,6 +25,9 @@ public:
     CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
     bool onWheel(const CPoint& where, float distance, const CButtonState& buttons) override;
+    // A key the modal view does not use goes back to the host, never to a control hidden beneath it.
+    bool onKeyDown(VstKeyCode& key) override;
+    bool onKeyUp(VstKeyCode& key) override;
     void idle() override;
 
 protected:

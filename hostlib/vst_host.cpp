@@ -85,7 +85,10 @@ VstIntPtr Instance::callback(AEffect* effect, VstInt32 opcode, VstInt32 index, V
 VstIntPtr Instance::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     // Keep the first calls only: a long render or benchmark must not grow the record without limit.
     constexpr std::size_t kMaxRecordedCalls = 4096;
-    if (calls_.size() < kMaxRecordedCalls) calls_.push_back({opcode, index, value, opt});
+    {
+        std::lock_guard<std::mutex> guard(callsMutex_);
+        if (calls_.size() < kMaxRecordedCalls) calls_.push_back({opcode, index, value, opt});
+    }
     switch (opcode) {
         case audioMasterVersion: return behaviour_.version;
         case audioMasterCurrentId: return 0;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -60,9 +61,16 @@ public:
     bool ok() const { return effect_ != nullptr; }
     AEffect* effect() const { return effect_; }
     HostBehaviour& behaviour() { return behaviour_; }
-    // The host callbacks received so far (the first 4096; clearCalls() starts over).
-    const std::vector<HostCall>& calls() const { return calls_; }
-    void clearCalls() { calls_.clear(); }
+    // The host callbacks received so far (the first 4096; clearCalls() starts over). Plug-ins call the
+    // host from any thread (the audio thread, an editor's own timer thread), so the record is guarded.
+    std::vector<HostCall> calls() const {
+        std::lock_guard<std::mutex> guard(callsMutex_);
+        return calls_;
+    }
+    void clearCalls() {
+        std::lock_guard<std::mutex> guard(callsMutex_);
+        calls_.clear();
+    }
 
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                        float opt = 0.0f);
@@ -95,6 +103,7 @@ private:
 
     AEffect* effect_ = nullptr;
     HostBehaviour behaviour_;
+    mutable std::mutex callsMutex_;
     std::vector<HostCall> calls_;
 };
 

@@ -19,6 +19,7 @@ constexpr std::uint32_t kPresetBarIdleMs = 50;
 }  // namespace
 
 bool CPresetSystemEditor::open(void*) {
+    UiTurn turn(*this, UiTurn::kWait);
     CPresetSystemEffect* fx = presetEffect();
     if (!frame || !fx) return false;
     if (bar_) close();  // opened again over a bar that was never closed
@@ -38,6 +39,7 @@ bool CPresetSystemEditor::open(void*) {
 }
 
 void CPresetSystemEditor::close() {
+    UiTurn turn(*this, UiTurn::kWaitAbandoningModal);
     disableViewUpdates();
     if (frame && idleTimer_) frame->stopTimer(idleTimer_);
     idleTimer_ = 0;
@@ -48,7 +50,8 @@ void CPresetSystemEditor::close() {
 }
 
 void CPresetSystemEditor::idle() {
-    if (!frame) return;
+    UiTurn turn(*this, UiTurn::kTry);
+    if (!turn || !frame) return;
     CPresetSystemEffect* fx = presetEffect();
     if (bar_ && fx && fx->programs()) bar_->showPrograms(fx->programs(), fx->getCurrentProgramIndex());
     AEffGUIEditor::idle();

@@ -3,8 +3,9 @@
 // editor object lives as long as the effect, so all of this works with no window open; only the choice of
 // a file needs a dialog, which the window hands in while it is open.
 //
-// Threading: everything runs on the editor's user-interface thread, except loadDefaults, which runs on the
-// thread that creates the effect, before any window exists. No lock is taken (as for the program store).
+// Threading: everything runs in the editor's user-interface turn (the host's GUI thread, or on Linux the
+// window's own timer thread; see AEffGUIEditor::UiTurn), except loadDefaults, which runs on the thread that
+// creates the effect, before any window exists.
 #pragma once
 
 #include <memory>

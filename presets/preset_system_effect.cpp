@@ -54,8 +54,15 @@ float CPresetSystemEffect::getParameter(VstInt32 index) {
     return -1.0f;
 }
 
+std::unique_lock<toolkit::UiLock> CPresetSystemEffect::editorTurn() {
+    auto* ed = static_cast<CPresetSystemEditor*>(editor);
+    if (!ed) return {};
+    return std::unique_lock<toolkit::UiLock>(*ed->getUiLock());
+}
+
 void CPresetSystemEffect::setProgramName(char* name) {
     if (!programStore || !name) return;
+    const auto turn = editorTurn();
     setRecordName(programStore[currentProgram], name);
     if (auto* ed = static_cast<CPresetSystemEditor*>(editor)) {
         char truncated[kProgramNameSize + 1];
@@ -70,11 +77,13 @@ void CPresetSystemEffect::getProgramName(char* name) {
         name[0] = 0;
         return;
     }
+    const auto turn = editorTurn();
     copyRecordName(programStore[currentProgram], name);
 }
 
 bool CPresetSystemEffect::getProgramNameIndexed(VstInt32, VstInt32 index, char* text) {
     if (!programStore || !text || index < 0 || index >= kNumPrograms) return false;
+    const auto turn = editorTurn();
     copyRecordName(programStore[index], text);
     return true;
 }
@@ -110,11 +119,12 @@ void CPresetSystemEffect::initFactoryPresets() {
 
 VstInt32 CPresetSystemEffect::getChunk(void** data, bool) {
     if (!chunkBuffer || !data) return 0;
+    const auto turn = editorTurn();
     std::memset(chunkBuffer, 0, kChunkSize);
     writeWord(chunkBuffer + kOffMarker, kChunkMarker);
     writeWord(chunkBuffer + kOffId, static_cast<std::uint32_t>(getPresetId()));
     writeWord(chunkBuffer + kOffCount, kNumPrograms);
-    writeWord(chunkBuffer + kOffCurrent, static_cast<std::uint32_t>(currentProgram));
+    writeWord(chunkBuffer + kOffCurrent, static_cast<std::uint32_t>(currentProgram.load()));
     if (programStore) std::memcpy(chunkBuffer + kOffPrograms, programStore, sizeof(ProgramRecord) * kNumPrograms);
     *data = chunkBuffer;
     return kChunkSize;
@@ -122,6 +132,7 @@ VstInt32 CPresetSystemEffect::getChunk(void** data, bool) {
 
 VstInt32 CPresetSystemEffect::setChunk(void* data, VstInt32 byteSize, bool) {
     if (!chunkBuffer || !programStore || !data || byteSize != kChunkSize) return -1;
+    const auto turn = editorTurn();
     // The host may hand back the very block getChunk gave it; memmove copes with that.
     std::memmove(chunkBuffer, data, kChunkSize);
 

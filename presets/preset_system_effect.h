@@ -3,13 +3,18 @@
 //
 // Threading: used from the host's calling threads and the editor's thread; it takes no lock of its own.
 // Program names and values are plain bytes and floats; a program applied while another thread renames it
-// may show either name, never a torn record beyond one value.
+// may show either name, never a torn record beyond one value. The host's program-name and chunk calls take
+// the editor's user-interface turn, since the open window (on Linux also run from its own timer thread)
+// reads and rewrites the store in its turn; parameter calls never wait.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "host/audioeffect.h"
 #include "presets/program_record.h"
+#include "toolkit/ui_lock.h"
 
 namespace zarpa {
 
@@ -44,9 +49,12 @@ public:
     bool isLoadingProgram() const { return loadingProgram; }
 
 protected:
+    // Waits for the editor's user-interface turn (an empty lock without an editor).
+    std::unique_lock<toolkit::UiLock> editorTurn();
+
     ProgramRecord* programStore = nullptr;
     unsigned char* chunkBuffer = nullptr;
-    int currentProgram = 0;
+    std::atomic<int> currentProgram{0};  // read by parameter calls on any thread
     bool loadingProgram = false;
 };
 

@@ -17,12 +17,14 @@ bool AEffGUIEditor::getRect(ERect** r) {
 }
 
 bool AEffGUIEditor::open(void* parentWindow) {
+    UiTurn turn(*this, UiTurn::kWait);
     if (frame) close();  // opened again without a close: the old window goes first
     AEffEditor::open(parentWindow);
     return true;
 }
 
 void AEffGUIEditor::close() {
+    UiTurn turn(*this, UiTurn::kWaitAbandoningModal);
     disableViewUpdates();
     if (CFrame* old = frame) {
         frame = nullptr;
@@ -33,14 +35,21 @@ void AEffGUIEditor::close() {
 }
 
 void AEffGUIEditor::idle() {
-    if (!frame) return;
+    UiTurn turn(*this, UiTurn::kTry);
+    if (!turn || !frame) return;
     enableViewUpdates();
     frame->idle();
 }
 
-bool AEffGUIEditor::onKeyDown(VstKeyCode& key) { return frame && frame->onKeyDown(key); }
+bool AEffGUIEditor::onKeyDown(VstKeyCode& key) {
+    UiTurn turn(*this, UiTurn::kTry);
+    return turn && frame && frame->onKeyDown(key);
+}
 
-bool AEffGUIEditor::onKeyUp(VstKeyCode& key) { return frame && frame->onKeyUp(key); }
+bool AEffGUIEditor::onKeyUp(VstKeyCode& key) {
+    UiTurn turn(*this, UiTurn::kTry);
+    return turn && frame && frame->onKeyUp(key);
+}
 
 bool AEffGUIEditor::setKnobMode(VstInt32 mode) {
     knobMode_.store(mode, std::memory_order_relaxed);
@@ -64,3 +73,15 @@ AEffGUIEditor::ViewAccess::ViewAccess(AEffGUIEditor& editor) : editor_(editor) {
 }
 
 AEffGUIEditor::ViewAccess::~ViewAccess() { editor_.viewUsers_.fetch_sub(1, std::memory_order_release); }
+
+AEffGUIEditor::UiTurn::UiTurn(const AEffGUIEditor& editor, Mode mode) : lock_(editor.uiLock_) {
+    switch (mode) {
+        case kWait: lock_->lock(); held_ = true; break;
+        case kWaitAbandoningModal: lock_->lockAbandoningModal(); held_ = true; break;
+        case kTry: held_ = lock_->try_lock(); break;
+    }
+}
+
+AEffGUIEditor::UiTurn::~UiTurn() {
+    if (held_) lock_->unlock();
+}

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 
 #include "host/aeffeditor.h"
 #include "host/audioeffect.h"
+#include "toolkit/ui_lock.h"
 
 class CFrame;
 
@@ -16,7 +18,10 @@ class CFrame;
 // nothing. A derived close calls AEffGUIEditor::close() before it clears its own control pointers.
 // The destructor closes a window still open (hosts that never send effEditClose).
 //
-// Threading: open, close, idle, keys and the knob mode run on the host's user-interface thread.
+// Threading: open, close, idle and keys run on the host's user-interface thread, and on Linux the
+// window's own timer runs idle on a thread of its own. Both run the editor only inside a UiTurn, which
+// every override of open, close and idle takes first (the lock is recursive, so the base class taking it
+// again costs nothing). The knob mode is a plain atomic value.
 // setParameter may arrive from any thread (automation on the audio thread); it may touch views only
 // inside a ViewAccess that succeeded, which never blocks:
 //
@@ -48,6 +53,25 @@ public:
     virtual void endEdit(VstInt32 index) { effect->endEdit(index); }
 
     CFrame* getFrame() const { return frame; }
+    // Shared with the frame and its window's timer, which may end after the editor.
+    const std::shared_ptr<toolkit::UiLock>& getUiLock() const { return uiLock_; }
+
+    // The editor's turn on the calling thread: kWait for opening and closing (a modal dialog running
+    // under the lock on another thread is abandoned first when closing), kTry for idle and keys (when the
+    // other thread is running the editor, this call has nothing to do).
+    class UiTurn {
+    public:
+        enum Mode { kWait, kWaitAbandoningModal, kTry };
+        UiTurn(const AEffGUIEditor& editor, Mode mode);
+        ~UiTurn();
+        UiTurn(const UiTurn&) = delete;
+        UiTurn& operator=(const UiTurn&) = delete;
+        explicit operator bool() const { return held_; }
+
+    private:
+        std::shared_ptr<toolkit::UiLock> lock_;
+        bool held_;
+    };
 
     // Open's last step: from now on other threads may reach the views through ViewAccess. idle() does
     // it too, for an open that forgot.
@@ -74,6 +98,7 @@ protected:
     CFrame* frame = nullptr;
 
 private:
+    std::shared_ptr<toolkit::UiLock> uiLock_ = std::make_shared<toolkit::UiLock>();
     std::atomic<bool> viewsEnabled_{false};
     std::atomic<int> viewUsers_{0};
     std::atomic<std::int32_t> knobMode_{0};  // kCircularMode until the host says otherwise

@@ -37,10 +37,12 @@ bool CNewFileSelector::runModal() {
     request_.parentWindow = frame_->getSystemWindow();
     CFrame* frame = frame_;
     request_.whileWaiting = [frame] { frame->modalIdle(); };
+    request_.abandoned = [frame] { return frame->modalAbandonRequested(); };
     frame->enterModalLoop();
     const bool chosen = backend->run(request_, selected_);
     frame->leaveModalLoop();
     request_.whileWaiting = nullptr;
+    request_.abandoned = nullptr;
     if (!chosen) selected_.clear();
     selected_.erase(std::remove(selected_.begin(), selected_.end(), std::string()), selected_.end());
     return !selected_.empty();

@@ -34,6 +34,8 @@ struct FileDialogRequest {
     bool allowMultiple = false;
     void* parentWindow = nullptr;       // the frame's native window, when there is one
     std::function<void()> whileWaiting;  // called every 50 ms or so while the dialog is up
+    // Asked as often: true when the dialog should close unanswered (the window is being closed).
+    std::function<bool()> abandoned;
 };
 
 // Shows a dialog and waits for it. The platform's own: the native dialog in the DLL; on Linux the

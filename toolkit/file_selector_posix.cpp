@@ -2,6 +2,7 @@
 // its standard output is the chosen path. No toolkit library is loaded into the host's process.
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -83,8 +84,8 @@ std::vector<std::string> kdialogArguments(const std::string& program, const File
 }
 
 // Runs the program, collecting its standard output; whileWaiting runs about every 50 ms. True when it
-// ended with status 0.
-bool runHelper(const std::vector<std::string>& args, const std::function<void()>& whileWaiting, std::string& output) {
+// ended with status 0. When abandoned() says so, the program is ended and the answer is "cancelled".
+bool runHelper(const std::vector<std::string>& args, const FileDialogRequest& request, std::string& output) {
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC) != 0) return false;
     posix_spawn_file_actions_t actions;
@@ -104,6 +105,7 @@ bool runHelper(const std::vector<std::string>& args, const std::function<void()>
         return false;
     }
     constexpr int kWaitSliceMs = 50;
+    bool abandoned = false;
     for (;;) {
         pollfd fd{pipeFds[0], POLLIN, 0};
         const int ready = poll(&fd, 1, kWaitSliceMs);
@@ -114,8 +116,12 @@ bool runHelper(const std::vector<std::string>& args, const std::function<void()>
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) break;  // the helper closed its output: it has ended
             output.append(buffer, static_cast<std::size_t>(n));
-        } else if (whileWaiting) {
-            whileWaiting();
+        } else if (request.abandoned && request.abandoned()) {
+            kill(pid, SIGTERM);
+            abandoned = true;
+            break;
+        } else if (request.whileWaiting) {
+            request.whileWaiting();
         }
     }
     close(pipeFds[0]);
@@ -123,6 +129,7 @@ bool runHelper(const std::vector<std::string>& args, const std::function<void()>
     pid_t waited;
     do waited = waitpid(pid, &status, 0);
     while (waited < 0 && errno == EINTR);
+    if (abandoned) return false;
     if (waited < 0) return !output.empty();  // the host reaped the child itself: trust what it printed
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
@@ -135,7 +142,7 @@ public:
         else if (std::string kdialog = findInPath("kdialog"); !kdialog.empty()) args = kdialogArguments(kdialog, request);
         else return false;  // no helper: no dialog
         std::string output;
-        if (!runHelper(args, request.whileWaiting, output)) return false;
+        if (!runHelper(args, request, output)) return false;
         std::size_t start = 0;
         while (start < output.size()) {
             std::size_t end = output.find('\n', start);

@@ -4,10 +4,24 @@
 
 #include "toolkit/aeffguieditor.h"
 
+namespace {
+
+// The editor's user-interface lock for a frame operation that may be called from outside an editor call
+// (tests, a derived editor); a no-op for a frame without an editor.
+std::unique_lock<toolkit::UiLock> uiTurn(const std::shared_ptr<toolkit::UiLock>& lock) {
+    return lock ? std::unique_lock<toolkit::UiLock>(*lock) : std::unique_lock<toolkit::UiLock>();
+}
+
+}  // namespace
+
 CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor)
-    : CViewContainer(size), editor_(editor), backBuffer_(size.right, size.bottom) {
+    : CViewContainer(size),
+      editor_(editor),
+      uiLock_(editor ? editor->getUiLock() : nullptr),
+      backBuffer_(size.right, size.bottom) {
     if (parentWindow && !size.isEmpty())
-        window_ = toolkit::PlatformWindow::create(parentWindow, size.right, size.bottom, backBuffer_.getPixels(), *this);
+        window_ = toolkit::PlatformWindow::create(parentWindow, size.right, size.bottom, backBuffer_.getPixels(), *this,
+                                                  uiLock_);
 }
 
 CFrame::~CFrame() {
@@ -58,6 +72,12 @@ void CFrame::pollWindow(bool input) {
 }
 
 void CFrame::idle() {
+    const std::shared_ptr<toolkit::UiLock> lock = uiLock_;  // outlives the frame if idle ends it
+    std::unique_lock<toolkit::UiLock> turn;
+    if (lock) {
+        turn = std::unique_lock<toolkit::UiLock>(*lock, std::try_to_lock);
+        if (!turn) return;  // the other thread is running the editor
+    }
     if (inIdle_ || closed_) return;
     inIdle_ = true;
     remember();
@@ -71,7 +91,7 @@ void CFrame::modalIdle() {
     remember();
     pollWindow(false);
     redrawDirtyViews();
-    if (editor_ && editor_->getEffect()) editor_->getEffect()->masterIdle();
+    if (editor_ && editor_->getEffect() && !toolkit::onWindowTimerThread()) editor_->getEffect()->masterIdle();
     forget();
 }
 
@@ -255,6 +275,7 @@ void CFrame::endEdit(std::int32_t tag) {
 std::int32_t CFrame::getKnobMode() const { return editor_ ? editor_->getKnobMode() : kCircularMode; }
 
 int CFrame::startTimer(std::uint32_t intervalMs, std::function<void()> tick) {
+    auto turn = uiTurn(uiLock_);
     if (closed_ || !tick) return 0;
     const int handle = nextTimer_++;
     timers_[handle] = std::move(tick);
@@ -263,6 +284,7 @@ int CFrame::startTimer(std::uint32_t intervalMs, std::function<void()> tick) {
 }
 
 void CFrame::stopTimer(int handle) {
+    auto turn = uiTurn(uiLock_);
     if (timers_.erase(handle) && window_) window_->stopTimer(handle);
 }
 
@@ -312,6 +334,13 @@ void CFrame::platformPaint() {
 }
 
 void CFrame::platformTimer(int id) {
+    // Our own timer thread holds the lock already; a window timer in the DLL takes it here.
+    const std::shared_ptr<toolkit::UiLock> lock = uiLock_;
+    std::unique_lock<toolkit::UiLock> turn;
+    if (lock) {
+        turn = std::unique_lock<toolkit::UiLock>(*lock, std::try_to_lock);
+        if (!turn) return;
+    }
     if (closed_) return;
     auto it = timers_.find(id);
     if (it == timers_.end()) return;

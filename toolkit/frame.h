@@ -73,16 +73,18 @@ public:
     void endEdit(std::int32_t tag);
     std::int32_t getKnobMode() const;
 
-    // A periodic timer calling tick on the user-interface thread; returns its handle (0 when none
-    // could be made). In the DLL it is a window timer. On Linux no timer runs: every Linux host drives
-    // the editor through effEditIdle from its GUI thread, and a timer thread of ours would run editor
-    // code at the same time as the host's idle; the handle is returned and stopTimer accepts it.
+    // A periodic timer calling tick under the editor's user-interface lock; returns its handle (0 when
+    // none could be made). In the DLL it is a window timer on the host's user-interface thread; on Linux
+    // it ticks on the window's own timer thread, taking turns with the host's editor calls. A headless
+    // frame keeps the tick but never calls it.
     int startTimer(std::uint32_t intervalMs, std::function<void()> tick);
     void stopTimer(int handle);
 
     // Modal operations (file dialogs) call this while they wait: the window keeps painting, input is
-    // dropped, and the host gets idle time (audioMasterIdle).
+    // dropped, and the host gets idle time (audioMasterIdle; not from our own timer thread).
     void modalIdle();
+    // True when a modal operation should give up: the host is closing the window from another thread.
+    bool modalAbandonRequested() const { return uiLock_ && uiLock_->modalAbandonRequested(); }
     bool isInModalLoop() const { return modalDepth_ > 0; }
     void enterModalLoop() { ++modalDepth_; }
     void leaveModalLoop() { --modalDepth_; }
@@ -120,6 +122,7 @@ private:
     void retireWindowWhenUnused();
 
     AEffGUIEditor* editor_;
+    std::shared_ptr<toolkit::UiLock> uiLock_;  // the editor's; null for a frame without one
     COffscreenContext backBuffer_;
     std::unique_ptr<toolkit::PlatformWindow> window_;
     std::atomic<bool> allDirty_{true};

@@ -6,6 +6,7 @@
 
 #include "toolkit/geometry.h"
 #include "toolkit/keys.h"
+#include "toolkit/ui_lock.h"
 
 namespace toolkit {
 
@@ -29,12 +30,17 @@ public:
 
 // A child window of the host's window, showing a framebuffer of width × height pixels that the frame
 // owns. Destroying the object destroys the native window unless it is already gone. Created, used and
-// destroyed on the user-interface thread.
+// destroyed by whoever holds the editor's user-interface lock (uiLock).
+//
+// Timers: in the DLL they are window timers, ticking on the host's user-interface thread. On Linux the
+// host's X events never reach us, so the window runs a timer thread of its own; each tick takes uiLock
+// (a try: when the host is running the editor, the tick is skipped) and reports platformTimer under it.
+// Without a uiLock (a frame with no editor) no timer runs on Linux.
 class PlatformWindow {
 public:
     // nullptr when no window could be made (no display, an invalid parent).
     static std::unique_ptr<PlatformWindow> create(void* parent, CCoord width, CCoord height, const CPixel* framebuffer,
-                                                  PlatformWindowClient& client);
+                                                  PlatformWindowClient& client, std::shared_ptr<UiLock> uiLock);
     virtual ~PlatformWindow() = default;
 
     virtual bool isAlive() const = 0;
@@ -45,11 +51,15 @@ public:
     virtual void pollEvents(bool input) = 0;
     // Shows the framebuffer pixels inside area.
     virtual void present(const CRect& area) = 0;
-    // A periodic timer reporting platformTimer(id) on the user-interface thread; false when unsupported.
+    // A periodic timer reporting platformTimer(id); false when none could be made.
     virtual bool startTimer(int id, std::uint32_t intervalMs) = 0;
     virtual void stopTimer(int id) = 0;
     // Asks for the keyboard (a text field is being edited) or hands it back to the host's window.
     virtual void setKeyboardFocus(bool focus) = 0;
 };
+
+// True on the thread of a window's own timer (Linux): the host does not know that thread, so nothing
+// running on it may call the host's user-interface services.
+bool onWindowTimerThread();
 
 }  // namespace toolkit

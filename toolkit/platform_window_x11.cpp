@@ -1,6 +1,6 @@
-// The X11 child window: our own display connection, the framebuffer shown with XPutImage, and events
-// read from the queue when the frame idles. A process-wide error handler keeps X errors on our
-// connections (a window destroyed with its parent) from ending the host.
+// The X11 child window: our own display connection, the framebuffer shown with XPutImage, events read
+// from the queue when the frame idles, and timers on a thread of the window's own. A process-wide error
+// handler keeps X errors on our connections (a window destroyed with its parent) from ending the host.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "toolkit/platform_window.h"
+#include "toolkit/timer_thread.h"
 
 namespace toolkit {
 namespace {
@@ -61,8 +62,9 @@ private:
 
 class X11Window final : public PlatformWindow {
 public:
-    X11Window(PlatformWindowClient& client, CCoord width, CCoord height, const CPixel* framebuffer)
-        : client_(client), width_(width), height_(height), framebuffer_(framebuffer) {}
+    X11Window(PlatformWindowClient& client, CCoord width, CCoord height, const CPixel* framebuffer,
+              std::shared_ptr<UiLock> uiLock)
+        : client_(client), width_(width), height_(height), framebuffer_(framebuffer), uiLock_(std::move(uiLock)) {}
     ~X11Window() override;
 
     bool open(::Window parent);
@@ -76,8 +78,10 @@ public:
     void* nativeHandle() const override { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(window_)); }
     void pollEvents(bool input) override;
     void present(const CRect& area) override;
-    bool startTimer(int, std::uint32_t) override { return false; }  // see CFrame::startTimer
-    void stopTimer(int) override {}
+    bool startTimer(int id, std::uint32_t intervalMs) override;
+    void stopTimer(int id) override {
+        if (timers_) timers_->stop(id);
+    }
     void setKeyboardFocus(bool focus) override;
 
 private:
@@ -90,6 +94,8 @@ private:
     CCoord width_;
     CCoord height_;
     const CPixel* framebuffer_;
+    std::shared_ptr<UiLock> uiLock_;
+    std::unique_ptr<TimerThread> timers_;  // made with the first timer
     Display* display_ = nullptr;
     ::Window parent_ = 0;
     ::Window window_ = 0;
@@ -157,6 +163,7 @@ bool X11Window::open(::Window parent) {
 }
 
 X11Window::~X11Window() {
+    timers_.reset();  // no tick may reach a window being taken apart
     if (!display_) return;
     if (image_) {
         image_->data = nullptr;  // the framebuffer belongs to the frame
@@ -317,6 +324,12 @@ void X11Window::present(const CRect& area) {
     XFlush(display_);
 }
 
+bool X11Window::startTimer(int id, std::uint32_t intervalMs) {
+    if (!uiLock_) return false;  // nothing to take turns with: see PlatformWindow
+    if (!timers_) timers_ = std::make_unique<TimerThread>(uiLock_, client_);
+    return timers_->start(id, intervalMs);
+}
+
 void X11Window::setKeyboardFocus(bool focus) {
     if (!isAlive()) return;
     XSetInputFocus(display_, focus ? window_ : parent_, RevertToParent, CurrentTime);
@@ -326,10 +339,11 @@ void X11Window::setKeyboardFocus(bool focus) {
 }  // namespace
 
 std::unique_ptr<PlatformWindow> PlatformWindow::create(void* parent, CCoord width, CCoord height,
-                                                       const CPixel* framebuffer, PlatformWindowClient& client) {
+                                                       const CPixel* framebuffer, PlatformWindowClient& client,
+                                                       std::shared_ptr<UiLock> uiLock) {
     const auto parentId = static_cast<::Window>(reinterpret_cast<std::uintptr_t>(parent));
     if (!parentId || width <= 0 || height <= 0 || !framebuffer) return nullptr;
-    auto window = std::make_unique<X11Window>(client, width, height, framebuffer);
+    auto window = std::make_unique<X11Window>(client, width, height, framebuffer, std::move(uiLock));
     if (!window->open(parentId)) return nullptr;
     return window;
 }

@@ -17,8 +17,10 @@ public:
         return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
     }
     bool onWheel(const CPoint&, float, const CButtonState&) override { return ++wheels, true; }
+    bool onKeyDown(VstKeyCode&) override { return ++keys, true; }
     int clicks = 0;
     int wheels = 0;
+    int keys = 0;
 };
 
 class InfoPanel : public ::testing::Test {
@@ -63,6 +65,21 @@ TEST_F(InfoPanel, ALeftClickOpensItAndTheNextClickAnywhereClosesItWithoutReachin
     EXPECT_EQ(knob->wheels, 0);
     click(440, 370);
     EXPECT_EQ(knob->clicks, 1);
+}
+
+TEST_F(InfoPanel, KeysNeverReachAViewHiddenBeneathTheOpenPanel) {
+    CPoint over(440, 370);
+    frame.onMouseMoved(over, 0);  // keys go to the view under the pointer
+    VstKeyCode up{0, VKEY_UP, 0};
+    EXPECT_TRUE(frame.onKeyDown(up));
+    EXPECT_EQ(knob->keys, 1);
+    click(260, 380);
+    frame.onMouseMoved(over, 0);
+    EXPECT_FALSE(frame.onKeyDown(up));  // unused: the host may have it
+    EXPECT_EQ(knob->keys, 1);
+    click(440, 370);  // closes the panel
+    EXPECT_TRUE(frame.onKeyDown(up));
+    EXPECT_EQ(knob->keys, 2);
 }
 
 TEST_F(InfoPanel, TheOpenPanelIsDrawnOverEverythingAtEveryIdle) {

@@ -153,4 +153,34 @@ TEST_F(RealWindow, ParametersFromAnotherThreadWhileTheWindowOpensAndClosesAreSaf
     automation.join();
 }
 
+// A host that stops calling effEditIdle (its GUI thread busy elsewhere) still has a live editor: the
+// window's own 50 ms timer reads the click and tells the host, and the host's later calls take turns with it.
+TEST_F(RealWindow, WithoutHostIdleTheEditorsOwnTimerHandlesAClick) {
+    const float before = instance->getParameter(zarpa::kPower);
+    ASSERT_EQ(instance->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    instance->clearCalls();
+    click(262, 417);  // the Power button
+    auto switched = [&] {
+        return zarpa::valueToStep(instance->getParameter(zarpa::kPower), 2) != zarpa::valueToStep(before, 2);
+    };
+    for (int i = 0; i < 200 && !switched(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(switched());
+    bool automated = false;
+    for (const vsthost::HostCall& call : instance->calls())
+        automated |= call.opcode == audioMasterAutomate && call.index == zarpa::kPower;
+    EXPECT_TRUE(automated);
+
+    // The host comes back: idle, program names and chunks meet the timer thread in the editor's turn.
+    for (int i = 0; i < 20; ++i) {
+        instance->dispatch(effEditIdle);
+        char name[32] = "Renamed";
+        instance->dispatch(effSetProgramName, 0, 0, name);
+        instance->setChunk(instance->getChunk());
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(instance->programName(), "Renamed");
+    instance->dispatch(effEditClose);
+}
+
 }  // namespace

@@ -106,4 +106,17 @@ TEST_F(PresetBarWindow, RockerClicksStepProgramsAndTheHostSeesTheName) {
     pumpIdle(40);
 }
 
+// The bar's 50 ms timer drives the same idle as the host: with no effEditIdle at all, rocker clicks still
+// step the programs, and the host's name calls take turns with the timer thread.
+TEST_F(PresetBarWindow, WithoutHostIdleTheBarsOwnTimerStepsPrograms) {
+    ASSERT_EQ(instance->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const std::string second = programName(effGetProgramNameIndexed, 1);
+    const std::string command = "DISPLAY=:" + server.number + " /usr/bin/xdotool mousemove 362 453 click 1";
+    ASSERT_EQ(std::system(command.c_str()), 0);  // the rocker's right half
+    for (int i = 0; i < 200 && programName() != second; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(programName(), second);
+    instance->dispatch(effEditClose);
+}
+
 }  // namespace

@@ -98,3 +98,20 @@ TEST_F(HelperDialogTest, KdialogServesWhenZenityIsMissing) {
     const std::string args = arguments();
     EXPECT_NE(args.find("--getopenfilename\n/home/me/banks\n*.okb|OKA Bank\n"), std::string::npos);
 }
+
+TEST_F(HelperDialogTest, AnAbandonedDialogEndsTheHelperAndChoosesNothing) {
+    // A helper that keeps its dialog up for half a minute; the window closes after three waits.
+    const std::string file = dir_ + "/zenity";
+    std::ofstream script(file);
+    script << "#!/bin/sh\nexec /bin/sleep 30\n";
+    script.close();
+    chmod(file.c_str(), 0755);
+    int waits = 0;
+    FileDialogRequest r = saveRequest();
+    r.whileWaiting = [&waits] { ++waits; };
+    r.abandoned = [&waits] { return waits >= 3; };
+    std::vector<std::string> selected;
+    EXPECT_FALSE(platformFileDialogBackend().run(r, selected));
+    EXPECT_TRUE(selected.empty());
+    EXPECT_EQ(waits, 3);
+}

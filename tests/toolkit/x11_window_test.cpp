@@ -12,7 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -216,4 +218,88 @@ TEST_F(X11Window, ABadParentGivesAFrameWithoutWindowAndHostErrorsStillReachTheHo
     EXPECT_EQ(hostErrors, 1);
     editor_.close();
     EXPECT_EQ(XSetErrorHandler(before), &countingHostHandler);  // ours is gone again
+}
+
+// The window's own timer: on Linux the host's idle calls are the only other way the editor runs, so the
+// timer ticks on a thread of its own and takes turns with the host through the editor's lock.
+TEST_F(X11Window, TheTimerTicksOnItsOwnThreadInTheEditorsTurnUntilStopped) {
+    editor_.open(parentHandle());
+    std::atomic<int> ticks{0};
+    std::atomic<bool> allInTurn{true};
+    std::atomic<bool> allOffThisThread{true};
+    const std::thread::id testThread = std::this_thread::get_id();
+    const int timer = editor_.getFrame()->startTimer(20, [&] {
+        if (!editor_.getUiLock()->isHeldByThisThread()) allInTurn = false;
+        if (std::this_thread::get_id() == testThread || !toolkit::onWindowTimerThread()) allOffThisThread = false;
+        ++ticks;
+    });
+    ASSERT_NE(timer, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));  // no idle from the host meanwhile
+    EXPECT_GE(ticks.load(), 5);
+    EXPECT_TRUE(allInTurn);
+    EXPECT_TRUE(allOffThisThread);
+    editor_.getFrame()->stopTimer(timer);
+    const int stopped = ticks;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(ticks.load(), stopped);
+}
+
+TEST_F(X11Window, ATimerTickMayCloseTheEditor) {
+    editor_.open(parentHandle());
+    std::atomic<bool> closed{false};
+    editor_.getFrame()->startTimer(10, [&] {
+        editor_.close();
+        closed = true;
+    });
+    for (int i = 0; i < 200 && !closed; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(editor_.getFrame(), nullptr);
+    XSync(host_, False);
+    EXPECT_EQ(childCount(), 0);
+}
+
+TEST_F(X11Window, WithoutAnyHostIdleTheTimerStillHandlesClicksAndDraws) {
+    COnOffButton* button = nullptr;
+    editor_.build = [&button](CFrame* frame) { button = addStripButton(frame, CRect(10, 10, 60, 40)); };
+    editor_.open(parentHandle());
+    editor_.getFrame()->startTimer(50, [this] { editor_.idle(); });
+    auto waitFor = [this](auto condition) {
+        for (int i = 0; i < 200; ++i) {
+            XSync(host_, False);
+            {
+                std::lock_guard<toolkit::UiLock> turn(*editor_.getUiLock());
+                if (condition()) return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    };
+    ASSERT_TRUE(waitFor([&] { return viewable(); }));
+    clickAt(30, 25);
+    ASSERT_TRUE(waitFor([&] { return button->getValue() == 1.0f; }));
+    ASSERT_TRUE(waitFor([&] { return imageAt(*editor_.getFrame()->getBackBuffer(), 30, 25) == 1; }));
+}
+
+// Hosts idle, open, close and reopen the window from their GUI thread while our timer thread runs it.
+TEST_F(X11Window, HostCallsAndTheTimerThreadTakeTurnsThroughOpenIdleAndClose) {
+    std::atomic<int> ticks{0};
+    for (int round = 0; round < 15; ++round) {
+        editor_.open(parentHandle());
+        ASSERT_NE(editor_.getFrame(), nullptr);
+        editor_.getFrame()->startTimer(1, [&] {
+            editor_.idle();
+            ++ticks;
+        });
+        for (int i = 0; i < 5; ++i) {
+            editor_.getFrame()->setDirty();
+            editor_.idle();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        if (round % 3 == 0) continue;  // opened again without a close
+        editor_.close();
+    }
+    editor_.close();
+    EXPECT_GT(ticks.load(), 0);
+    XSync(host_, False);
+    EXPECT_EQ(childCount(), 0);
 }
