@@ -32,10 +32,10 @@ struct FollowerLanes {
     y = y + (x - y) * (rising ? attack : release);
 }
 
-// One sample d through both stages; returns F = max(1, every follower's output).
-[[gnu::always_inline]] inline double followStep(FollowerLanes& f, double d, const Lanes& attackLo,
-                                                const Lanes& attackHi, const Lanes& releaseLo,
-                                                const Lanes& releaseHi, bool twoStages) {
+// One sample d through both stages; larger: the larger of each lane pair of the two vectors.
+[[gnu::always_inline]] inline void followStep(FollowerLanes& f, double d, const Lanes& attackLo,
+                                              const Lanes& attackHi, const Lanes& releaseLo, const Lanes& releaseHi,
+                                              bool twoStages, Lanes& larger) {
     const Lanes target = Lanes{} + d;  // d in every lane
     approach(f.firstLo, target, target >= f.firstLo, attackLo, releaseLo);
     approach(f.firstHi, target, target >= f.firstHi, attackHi, releaseHi);
@@ -46,11 +46,28 @@ struct FollowerLanes {
         f.secondLo = f.firstLo;
         f.secondHi = f.firstHi;
     }
-    const Lanes m = f.secondLo > f.secondHi ? f.secondLo : f.secondHi;
+    larger = f.secondLo > f.secondHi ? f.secondLo : f.secondHi;
+}
+
+// F = max(1, every follower's output) from followStep's four lanes. The maximum of a set of (never
+// NaN) values does not depend on the order it is taken in.
+[[gnu::always_inline]] inline double followerPeak(const Lanes& m) {
     const double a = m[0] > m[1] ? m[0] : m[1];
     const double b = m[2] > m[3] ? m[2] : m[3];
     const double peak = a > b ? a : b;
     return peak > 1.0 ? peak : 1.0;
+}
+
+// The same for two channels at once: F of the left in lane 0, of the right in lane 1.
+[[gnu::always_inline]] inline simd::Pair followerPeaks(const Lanes& left, const Lanes& right) {
+    const Lanes low = __builtin_shufflevector(left, right, 0, 1, 4, 5);   // left 0 1, right 0 1
+    const Lanes high = __builtin_shufflevector(left, right, 2, 3, 6, 7);  // left 2 3, right 2 3
+    const Lanes m = low > high ? low : high;
+    const simd::Pair even = __builtin_shufflevector(m, m, 0, 2);
+    const simd::Pair odd = __builtin_shufflevector(m, m, 1, 3);
+    const simd::Pair peak = even > odd ? even : odd;
+    const simd::Pair one = {1.0, 1.0};
+    return peak > one ? peak : one;
 }
 
 void loadLanes(FollowerLanes& f, const double* first, const double* second) {
@@ -82,12 +99,20 @@ void follow(double* firstL, double* secondL, double* firstR, double* secondR, co
     if (firstR) {
         loadLanes(right, firstR, secondR);
         for (int i = 0; i < n; ++i) {
-            peakL[i] = followStep(left, dL[i], attackLo, attackHi, releaseLo, releaseHi, twoStages);
-            peakR[i] = followStep(right, dR[i], attackLo, attackHi, releaseLo, releaseHi, twoStages);
+            Lanes l, r;
+            followStep(left, dL[i], attackLo, attackHi, releaseLo, releaseHi, twoStages, l);
+            followStep(right, dR[i], attackLo, attackHi, releaseLo, releaseHi, twoStages, r);
+            const simd::Pair peak = followerPeaks(l, r);
+            peakL[i] = peak[0];
+            peakR[i] = peak[1];
         }
         storeLanes(right, firstR, secondR);
     } else {
-        for (int i = 0; i < n; ++i) peakL[i] = followStep(left, dL[i], attackLo, attackHi, releaseLo, releaseHi, twoStages);
+        for (int i = 0; i < n; ++i) {
+            Lanes l;
+            followStep(left, dL[i], attackLo, attackHi, releaseLo, releaseHi, twoStages, l);
+            peakL[i] = followerPeak(l);
+        }
     }
     storeLanes(left, firstL, secondL);
 }

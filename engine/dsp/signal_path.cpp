@@ -29,6 +29,19 @@ inline double clip(double y) {
     return c > 1.0 ? 1.0 : c < -1.0 ? -1.0 : c;
 }
 
+// Clip and store a chunk, right first: with one output buffer for both, the left result stays.
+template <typename T>
+ZARPA_VECTOR_CLONES void clipAndStore(const double* yL, const double* yR, int n, T* outL, T* outR) {
+    if (outL == outR) {
+        for (int i = 0; i < n; ++i) outL[i] = static_cast<T>(clip(yL[i]));
+        return;
+    }
+    for (int i = 0; i < n; ++i) {
+        outR[i] = static_cast<T>(clip(yR[i]));
+        outL[i] = static_cast<T>(clip(yL[i]));
+    }
+}
+
 // The gain-reduction display values under the AttShow mask: (Z·(g/Z))·g_lev with all three bits.
 ZARPA_VECTOR_CLONES
 void displayGains(int mask, const double* z, const double* g, const double* level, int n, double* out) {
@@ -146,11 +159,8 @@ void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n,
         requantizer_.process(c.yL.data(), c.yR.data(), n, s.quantizerScale, s.autoblack, dither_, c.yL.data(),
                              c.yR.data());
 
-    for (int i = 0; i < n; ++i) {
-        // Clip and store, right first: with one output buffer for both, the left result stays.
-        outR[i] = static_cast<T>(clip(c.yR[i]));
-        outL[i] = static_cast<T>(clip(c.yL[i]));
-    }
+    // Clip and store.
+    clipAndStore(c.yL.data(), c.yR.data(), n, outL, outR);
 }
 
 template <bool kGliding, typename T>
