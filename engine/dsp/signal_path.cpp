@@ -2,6 +2,7 @@
 #include "engine/dsp/signal_path.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "engine/dsp/simd.h"
 
@@ -29,14 +30,44 @@ inline double clip(double y) {
     return c > 1.0 ? 1.0 : c < -1.0 ? -1.0 : c;
 }
 
+// The same clip on four samples side by side.
+inline void clipLanes(simd::Lanes& y) {
+    using simd::Lanes;
+    const Lanes one = Lanes{} + 1.0;
+    Lanes above = y + one, below = y - one;
+    simd::makeMagnitude(above);
+    simd::makeMagnitude(below);
+    const Lanes c = (above - below) / 2.0;
+    const Lanes upper = c > one ? one : c;
+    y = upper < -one ? -one : upper;
+}
+
+// Stores four clipped samples as T.
+template <typename T>
+inline void storeLanes(T* out, const simd::Lanes& y) {
+    if constexpr (sizeof(T) == sizeof(float)) {
+        typedef float Narrow __attribute__((vector_size(16)));
+        const Narrow narrow = __builtin_convertvector(y, Narrow);
+        std::memcpy(out, &narrow, sizeof narrow);
+    } else {
+        simd::store(out, y);
+    }
+}
+
 // Clip and store a chunk, right first: with one output buffer for both, the left result stays.
 template <typename T>
 ZARPA_VECTOR_CLONES void clipAndStore(const double* yL, const double* yR, int n, T* outL, T* outR) {
-    if (outL == outR) {
-        for (int i = 0; i < n; ++i) outL[i] = static_cast<T>(clip(yL[i]));
-        return;
+    int i = 0;
+    for (; i + simd::kLanes <= n; i += simd::kLanes) {
+        simd::Lanes l, r;
+        simd::load(l, yL + i);
+        simd::load(r, yR + i);
+        clipLanes(l);
+        clipLanes(r);
+        storeLanes(outR + i, r);
+        storeLanes(outL + i, l);
     }
-    for (int i = 0; i < n; ++i) {
+    for (; i < n; ++i) {
         outR[i] = static_cast<T>(clip(yR[i]));
         outL[i] = static_cast<T>(clip(yL[i]));
     }

@@ -29,4 +29,9 @@ typedef double Pair __attribute__((vector_size(16)));
 inline void load(Lanes& v, const double* p) { std::memcpy(&v, p, sizeof v); }
 inline void store(double* p, const Lanes& v) { std::memcpy(p, &v, sizeof v); }
 
+// v ← |v| per lane: the sign bit cleared, exactly as std::fabs.
+inline void makeMagnitude(Lanes& v) {
+    v = reinterpret_cast<Lanes>(reinterpret_cast<LaneMask>(v) & (LaneMask{} + 0x7FFFFFFFFFFFFFFFll));
+}
+
 }  // namespace zarpa::dsp::simd
