@@ -40,9 +40,12 @@ void PeakDetector::process(const double* uL, const double* uR, int n, bool overs
         const double cr = std::max(std::fabs(peakR), kPeakFloor);
         out.detectorL[i] = cl;
         out.detectorR[i] = cr;
-        const simd::Pair d = lookAhead_.push(simd::Pair{cl, cr});
-        const double dl = d[0];
-        const double dr = d[1];
+        pairs_[static_cast<std::size_t>(i)] = simd::Pair{cl, cr};
+    }
+    lookAhead_.push(pairs_.data(), n, pairs_.data());
+    for (int i = 0; i < n; ++i) {
+        const double dl = pairs_[static_cast<std::size_t>(i)][0];
+        const double dr = pairs_[static_cast<std::size_t>(i)][1];
         const double m = std::max(dl, dr);
         out.lookAheadL[i] = dl * (1.0 - link) + m * link;
         out.lookAheadR[i] = dr * (1.0 - link) + m * link;

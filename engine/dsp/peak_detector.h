@@ -36,6 +36,7 @@ public:
 private:
     HalfSampleInterpolator interpolator_;
     std::array<double, DetectorChunk::kMax> halfL_{}, halfR_{};
+    std::array<simd::Pair, DetectorChunk::kMax> pairs_{};  // c of both channels, then their look-ahead peaks
     StereoSlidingMax lookAhead_;
 };
 

@@ -158,9 +158,10 @@ void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n,
     displayGains(s.attShow, gains_.followerR.data(), gains_.gainR.data(), c.level.data(), n, c.displayR.data());
 
     MeterAccumulator::Running meters = meters_.running();
+    StereoDelay::Run lookAhead = lookAhead_.run();
     for (int i = 0; i < n; ++i) {
         // Look-ahead delay: v is u delayed by L + 31 samples.
-        const Stereo v = lookAhead_.exchange({detected_.delayedL[i], detected_.delayedR[i]});
+        const Stereo v = lookAhead.exchange({detected_.delayedL[i], detected_.delayedR[i]});
 
         // Power: the limited signal, or the dry input with the same delay.
         Stereo y{c.dryL[i], c.dryR[i]};
@@ -183,6 +184,7 @@ void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n,
             meters.outputBetween({o.halfL[i], o.halfR[i]});
         }
     }
+    lookAhead_.finish(lookAhead);
     meters_.store(meters);
 
     // Requantizer.
@@ -202,6 +204,7 @@ void SignalPath::driveChunk(const T* inL, const T* inR, int n, const BlockSettin
     GainGlide drive = drive_, output = output_;
     Leveller leveller = leveller_;
     MeterAccumulator::Running meters = meters_.running();
+    StereoDelay::Run dryDelay = dry_.run();
     for (int i = 0; i < n; ++i) {
         const Stereo x{sanitize(static_cast<double>(inL[i])), sanitize(static_cast<double>(inR[i]))};
 
@@ -210,7 +213,7 @@ void SignalPath::driveChunk(const T* inL, const T* inR, int n, const BlockSettin
         c.output[i] = kGliding ? output.step(outputTarget) : output.value();
 
         // Dry delay: the raw input, aligned with the output, for bypass and the input meters.
-        const Stereo dry = dry_.exchange(x);
+        const Stereo dry = dryDelay.exchange(x);
         c.dryL[i] = dry.l;
         c.dryR[i] = dry.r;
         meters.input({dry.l * inputMeterGain, dry.r * inputMeterGain});
@@ -225,6 +228,7 @@ void SignalPath::driveChunk(const T* inL, const T* inR, int n, const BlockSettin
     drive_ = drive;
     output_ = output;
     leveller_ = leveller;
+    dry_.finish(dryDelay);
     meters_.store(meters);
 }
 

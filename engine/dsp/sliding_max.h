@@ -42,6 +42,31 @@ public:
         return result;
     }
 
+    // n values in, their window maxima out (out may be in): the same as n calls of push(), with the
+    // position and the running maximum held in locals.
+    void push(const V* in, int n, V* out) {
+        int p = position_;
+        V running = running_;
+        V* block = block_.data();
+        const V* suffix = suffix_.data();
+        for (int i = 0; i < n; ++i) {
+            const V v = in[i];
+            block[p] = v;
+            running = p == 0 ? v : larger(v, running);
+            V result = running;
+            if (p + 1 < window_) {
+                result = larger(suffix[p + 1], result);
+                ++p;
+            } else {
+                closeBlock();
+                p = 0;
+            }
+            out[i] = result;
+        }
+        position_ = p;
+        running_ = running;
+    }
+
 private:
     // a where it is greater than b, else b (per channel for a pair).
     static V larger(V a, V b) { return a > b ? a : b; }

@@ -25,11 +25,33 @@ public:
         position_ = 0;
     }
 
-    // Returns the pair written `length` steps earlier and stores x in its place.
+    // A stretch of exchanges with the write position held in a local (a register) instead of the
+    // object: take one with run(), exchange through it, and hand it back with finish().
+    class Run {
+    public:
+        // Returns the pair written `length` steps earlier and stores x in its place.
+        Stereo exchange(Stereo x) {
+            const Stereo out = buffer_[position_];
+            buffer_[position_] = x;
+            if (++position_ == length_) position_ = 0;
+            return out;
+        }
+
+    private:
+        friend class StereoDelay;
+        Run(Stereo* buffer, int length, int position) : buffer_(buffer), length_(length), position_(position) {}
+        Stereo* buffer_;
+        int length_;
+        int position_;
+    };
+    Run run() { return {buffer_.data(), length_, position_}; }
+    void finish(const Run& r) { position_ = r.position_; }
+
+    // One exchange.
     Stereo exchange(Stereo x) {
-        const Stereo out = buffer_[static_cast<std::size_t>(position_)];
-        buffer_[static_cast<std::size_t>(position_)] = x;
-        if (++position_ == length_) position_ = 0;
+        Run r = run();
+        const Stereo out = r.exchange(x);
+        finish(r);
         return out;
     }
 

@@ -28,10 +28,11 @@ void TransientEnvelope::reset() {
 }
 
 void TransientEnvelope::process(const double* cL, const double* cR, int n, double* pL, double* pR) {
+    for (int i = 0; i < n; ++i) pairs_[static_cast<std::size_t>(i)] = simd::Pair{cL[i], cR[i]};
+    window_.push(pairs_.data(), n, pairs_.data());
     for (int i = 0; i < n; ++i) {
-        const simd::Pair w = window_.push(simd::Pair{cL[i], cR[i]});
-        windowMaxL_[i] = w[0];
-        windowMaxR_[i] = w[1];
+        windowMaxL_[static_cast<std::size_t>(i)] = pairs_[static_cast<std::size_t>(i)][0];
+        windowMaxR_[static_cast<std::size_t>(i)] = pairs_[static_cast<std::size_t>(i)][1];
     }
     if (useFft_) {
         for (int i = 0; i < n; ++i) {
@@ -42,11 +43,13 @@ void TransientEnvelope::process(const double* cL, const double* cR, int n, doubl
     } else {
         direct_.process(windowMaxL_.data(), windowMaxR_.data(), n, pL, pR);
     }
+    StereoDelay::Run delay = delay_.run();
     for (int i = 0; i < n; ++i) {
-        const Stereo p = delay_.exchange({pL[i], pR[i]});
+        const Stereo p = delay.exchange({pL[i], pR[i]});
         pL[i] = p.l;
         pR[i] = p.r;
     }
+    delay_.finish(delay);
 }
 
 }  // namespace zarpa::dsp
