@@ -62,8 +62,9 @@ template <int kCount>
     double shapeL = 0.0;
     double shapeR = 0.0;
     if (count > 0) {
-        shapeL = taps.tap[0] * newest[-taps.delay[0]].l;
-        shapeR = taps.tap[0] * newest[-taps.delay[0]].r;
+        const Stereo first = kCount == kAnyCount ? newest[-taps.delay[0]] : r.newest;
+        shapeL = taps.tap[0] * first.l;
+        shapeR = taps.tap[0] * first.r;
         for (int t = 1; t < count; ++t) {
             shapeL += taps.tap[static_cast<std::size_t>(t)] * newest[-taps.delay[static_cast<std::size_t>(t)]].l;
             shapeR += taps.tap[static_cast<std::size_t>(t)] * newest[-taps.delay[static_cast<std::size_t>(t)]].r;
@@ -78,11 +79,12 @@ template <int kCount>
     const Stereo error{qL - vL, qR - vR};
     errors[r.position] = error;
     errors[r.position + kNoiseShapeTaps] = error;
+    r.newest = error;
     return {qL * r.autoblackGain, qR * r.autoblackGain};
 }
 
 Stereo Requantizer::step(Stereo y, double h, bool autoblack, DitherGenerator& generator) {
-    Running r{autoblackGain_, position_, generator};
+    Running r{autoblackGain_, position_, generator, errors_[static_cast<std::size_t>(position_)]};
     const Stereo q = stepWith<kAnyCount>(r, y, h, autoblack, autoblackCoefficient_, active_, errors_.data());
     autoblackGain_ = r.autoblackGain;
     position_ = r.position;
@@ -113,10 +115,12 @@ void requantizeChunk(Requantizer::Running& state, const double* yL, const double
 
 void Requantizer::process(const double* yL, const double* yR, int n, double h, bool autoblack,
                           DitherGenerator& generator, double* outL, double* outR) {
-    Running r{autoblackGain_, position_, generator};
+    Running r{autoblackGain_, position_, generator, errors_[static_cast<std::size_t>(position_)]};
     Stereo* errors = errors_.data();
     const double kb = autoblackCoefficient_;
-    switch (active_.count) {  // the counts of the tap tables: off, type A, and types B and C
+    // The counts of the tap tables (off, type A, types B and C) get loops of their own.
+    const bool startsWithA1 = active_.count > 0 && active_.delay[0] == 0;
+    switch (startsWithA1 || active_.count == 0 ? active_.count : kAnyCount) {
         case 0: requantizeChunk<0>(r, yL, yR, n, h, autoblack, kb, active_, errors, outL, outR); break;
         case 3: requantizeChunk<3>(r, yL, yR, n, h, autoblack, kb, active_, errors, outL, outR); break;
         case 11: requantizeChunk<11>(r, yL, yR, n, h, autoblack, kb, active_, errors, outL, outR); break;

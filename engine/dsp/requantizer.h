@@ -41,6 +41,7 @@ public:
         double autoblackGain;
         int position;  // the most recent error
         DitherGenerator generator;
+        Stereo newest;  // the most recent error again, so the next sample need not wait for its store
     };
 
     // The non-zero taps in ascending order: a zero tap adds only a signed zero to the shaping sum, which
@@ -52,6 +53,8 @@ public:
     };
 
     // One sample with kCount active taps (or kAnyCount: taps.count). errors: the ring, stored twice.
+    // With a fixed count the first active tap must be a1 (every table has a1 != 0): its error is then
+    // taken from Running::newest.
     static constexpr int kAnyCount = -1;
     template <int kCount>
     static Stereo stepWith(Running& r, Stereo y, double h, bool autoblack, double autoblackCoefficient,
