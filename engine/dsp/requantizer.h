@@ -3,9 +3,11 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 
 #include "engine/dsp/dither_generator.h"
 #include "engine/dsp/noise_shape_taps.h"
+#include "engine/dsp/one_pole.h"
 #include "engine/dsp/stereo.h"
 
 namespace zarpa::dsp {
@@ -52,13 +54,45 @@ public:
         int count = 0;
     };
 
-    // One sample with kCount active taps (or kAnyCount: taps.count). errors: the ring, stored twice.
-    // With a fixed count the first active tap must be a1 (every table has a1 != 0): its error is then
-    // taken from Running::newest.
+    // Shaping sums specialised by their number of active taps: the counts of the tap tables (off, type
+    // A, types B and C) whose first active tap is a1 (every table has a1 != 0), else kAnyCount.
     static constexpr int kAnyCount = -1;
-    template <int kCount>
-    static Stereo stepWith(Running& r, Stereo y, double h, bool autoblack, double autoblackCoefficient,
-                           const ActiveTaps& taps, Stereo* errors);
+    int specialisedCount() const {
+        const bool startsWithA1 = active_.count > 0 && active_.delay[0] == 0;
+        const int c = active_.count;
+        return c == 0 || (startsWithA1 && (c == 3 || c == 11 || c == 12)) ? c : kAnyCount;
+    }
+
+    // A stretch of samples with the state in locals, for loops that run other work beside the
+    // requantizer: take one with run(), step it, and hand it back with finish().
+    class Run {
+    public:
+        // kCount: specialisedCount() at run().
+        template <int kCount>
+        Stereo step(Stereo y);
+
+    private:
+        friend class Requantizer;
+        Run(const Running& state, double h, bool autoblack, double autoblackCoefficient, const ActiveTaps& taps,
+            Stereo* errors)
+            : state_(state), h_(h), autoblack_(autoblack), autoblackCoefficient_(autoblackCoefficient), taps_(&taps),
+              errors_(errors) {}
+        Running state_;
+        double h_;
+        bool autoblack_;
+        double autoblackCoefficient_;
+        const ActiveTaps* taps_;
+        Stereo* errors_;
+    };
+    Run run(double h, bool autoblack, const DitherGenerator& generator) {
+        return {Running{autoblackGain_, position_, generator, errors_[static_cast<std::size_t>(position_)]}, h,
+                autoblack, autoblackCoefficient_, active_, errors_.data()};
+    }
+    void finish(const Run& r, DitherGenerator& generator) {
+        autoblackGain_ = r.state_.autoblackGain;
+        position_ = r.state_.position;
+        generator = r.state_.generator;
+    }
 
 private:
     NoiseShapeTaps taps_{};
@@ -69,5 +103,54 @@ private:
     double autoblackGain_ = kAutoblackStart;
     double autoblackCoefficient_ = 0.0;
 };
+
+// One channel: v dithered and truncated onto the grid of 1/h. The offset h keeps the argument positive
+// for normal signals, so the truncation is a floor. It is done in 64-bit floating point: no integer can
+// overflow however loud v is. h is a power of two, so multiplying by 1/h is the exact division.
+[[gnu::always_inline]] inline double requantizeSample(double v, double h, DitherGenerator& generator) {
+    const double u1 = generator.next();
+    const double u2 = generator.next();
+    const double d = (u1 + u2) / 2.0;  // triangular, one step peak
+    return (std::trunc(v * h + d + h) - h) * (1.0 / h);
+}
+
+template <int kCount>
+[[gnu::always_inline]] inline Stereo Requantizer::Run::step(Stereo y) {
+    Running& r = state_;
+    const double level = std::fabs(y.l) > std::fabs(y.r) ? std::fabs(y.l) : std::fabs(y.r);
+    if (level > kSilenceLevel || !autoblack_)
+        r.autoblackGain = 1.0;
+    else
+        r.autoblackGain = r.autoblackGain - r.autoblackGain * autoblackCoefficient_;
+    r.autoblackGain = flushDenormal(r.autoblackGain);
+
+    // Σ a_k·e[n-k], k = 1..12, newest error first (zero taps skipped).
+    const ActiveTaps& taps = *taps_;
+    const Stereo* newest = errors_ + r.position + kNoiseShapeTaps;
+    const int count = kCount == kAnyCount ? taps.count : kCount;
+    double shapeL = 0.0;
+    double shapeR = 0.0;
+    if (count > 0) {
+        const Stereo first = kCount == kAnyCount ? newest[-taps.delay[0]] : r.newest;
+        shapeL = taps.tap[0] * first.l;
+        shapeR = taps.tap[0] * first.r;
+        for (int t = 1; t < count; ++t) {
+            const Stereo e = newest[-taps.delay[static_cast<std::size_t>(t)]];
+            shapeL += taps.tap[static_cast<std::size_t>(t)] * e.l;
+            shapeR += taps.tap[static_cast<std::size_t>(t)] * e.r;
+        }
+    }
+    r.position = r.position + 1 == kNoiseShapeTaps ? 0 : r.position + 1;
+
+    const double vL = y.l + shapeL;
+    const double qL = requantizeSample(vL, h_, r.generator);
+    const double vR = y.r + shapeR;
+    const double qR = requantizeSample(vR, h_, r.generator);
+    const Stereo error{qL - vL, qR - vR};
+    errors_[r.position] = error;
+    errors_[r.position + kNoiseShapeTaps] = error;
+    r.newest = error;
+    return {qL * r.autoblackGain, qR * r.autoblackGain};
+}
 
 }  // namespace zarpa::dsp

@@ -84,6 +84,111 @@ void displayGains(int mask, const double* z, const double* g, const double* leve
     }
 }
 
+// The stages the drive loop steps, the values it reads and the chunk arrays it fills.
+struct DriveStages {
+    GainGlide& drive;
+    GainGlide& output;
+    StereoDelay& dry;
+    Leveller& leveller;
+    MeterAccumulator& meters;
+};
+struct DriveSettings {
+    double driveTarget;
+    double outputTarget;
+    double levellerThreshold;
+    bool levellerOff;
+    double inputMeterGain;
+};
+struct DriveOutputs {
+    double* output;  // smoothed output gain
+    double* dryL;
+    double* dryR;
+    double* level;  // leveller gain
+    double* drivenL;
+    double* drivenR;
+};
+
+// The drive stage of one chunk with its state in locals: gain glides, dry delay and input meters,
+// leveller, and the driven signal u.
+template <bool kGliding>
+class DriveLoop {
+public:
+    explicit DriveLoop(const DriveStages& st)
+        : drive_(st.drive), output_(st.output), leveller_(st.leveller), meters_(st.meters.running()),
+          dry_(st.dry.run()) {}
+
+    template <typename T>
+    [[gnu::always_inline]] void step(int i, const T* inL, const T* inR, const DriveSettings& s,
+                                     const DriveOutputs& out) {
+        const Stereo x{sanitize(static_cast<double>(inL[i])), sanitize(static_cast<double>(inR[i]))};
+
+        // Gain glides.
+        const double g = kGliding ? drive_.step(s.driveTarget) : drive_.value();
+        out.output[i] = kGliding ? output_.step(s.outputTarget) : output_.value();
+
+        // Dry delay: the raw input, aligned with the output, for bypass and the input meters.
+        const Stereo dry = dry_.exchange(x);
+        out.dryL[i] = dry.l;
+        out.dryR[i] = dry.r;
+        meters_.input({dry.l * s.inputMeterGain, dry.r * s.inputMeterGain});
+
+        // Leveller, then the driven signal u.
+        const Stereo driven{x.l * g, x.r * g};
+        const double level = leveller_.step(driven, s.levellerThreshold, s.levellerOff);
+        out.level[i] = level;
+        out.drivenL[i] = level * driven.l;
+        out.drivenR[i] = level * driven.r;
+    }
+
+    void finish(const DriveStages& st) const {
+        st.drive = drive_;
+        st.output = output_;
+        st.leveller = leveller_;
+        st.meters.store(meters_);
+        st.dry.finish(dry_);
+    }
+
+private:
+    GainGlide drive_, output_;
+    Leveller leveller_;
+    MeterAccumulator::Running meters_;
+    StereoDelay::Run dry_;
+};
+
+template <bool kGliding, typename T>
+void driveAlone(const DriveStages& st, const T* inL, const T* inR, int n, const DriveSettings& s,
+                const DriveOutputs& out) {
+    DriveLoop<kGliding> loop(st);
+    for (int i = 0; i < n; ++i) loop.step(i, inL, inR, s, out);
+    loop.finish(st);
+}
+
+// The drive stage of a chunk interleaved with the requantizer of the previous chunk's output (held, in
+// place). Vector clones for the requantizer's truncation instruction of newer machines.
+template <int kTaps, typename T>
+ZARPA_VECTOR_CLONES void driveBesideRequantizer(const DriveStages& st, const T* inL, const T* inR, int n,
+                                                const DriveSettings& s, const DriveOutputs& out,
+                                                Requantizer::Run& requantizer, double* heldL, double* heldR,
+                                                int heldN) {
+    DriveLoop<false> loop(st);
+    Requantizer::Run q = requantizer;
+    const int both = n < heldN ? n : heldN;
+    for (int i = 0; i < both; ++i) {
+        loop.step(i, inL, inR, s, out);
+        const Stereo y = q.step<kTaps>({heldL[i], heldR[i]});
+        heldL[i] = y.l;
+        heldR[i] = y.r;
+    }
+    for (int i = both; i < n; ++i) loop.step(i, inL, inR, s, out);
+    for (int i = both; i < heldN; ++i) {
+        const Stereo y = q.step<kTaps>({heldL[i], heldR[i]});
+        heldL[i] = y.l;
+        heldR[i] = y.r;
+    }
+    loop.finish(st);
+    requantizer = q;
+}
+
 }  // namespace
 
 SignalPath::SignalPath(const RateConfig& config, double releaseMs)
@@ -133,21 +238,20 @@ template <typename T>
 void SignalPath::processLimiter(const T* inL, const T* inR, T* outL, T* outR, int frames, const BlockSettings& s) {
     const double outputTarget = s.autoOut ? 1.0 / s.driveTarget : s.outputTarget;
     const double inputMeterGain = s.postMeter ? 1.0 : drive_.value();
+    Held<T> held;
     for (int start = 0; start < frames; start += kChunk) {
         const int n = frames - start < kChunk ? frames - start : kChunk;
-        limitChunk(inL + start, inR + start, outL + start, outR + start, n, s, outputTarget, inputMeterGain);
+        limitChunk(inL + start, inR + start, outL + start, outR + start, n, s, outputTarget, inputMeterGain, held);
     }
+    releaseHeld(held, s);
 }
 
 template <typename T>
 void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n, const BlockSettings& s,
-                            double outputTarget, double inputMeterGain) {
+                            double outputTarget, double inputMeterGain, Held<T>& held) {
     Chunk& c = chunk_;
-    // Settled glides (a step no longer moves them) stay where they are: no need to step them per sample.
-    if (drive_.settled(s.driveTarget) && output_.settled(outputTarget))
-        driveChunk<false>(inL, inR, n, s, outputTarget, inputMeterGain);
-    else
-        driveChunk<true>(inL, inR, n, s, outputTarget, inputMeterGain);
+    // Gain glides, dry delay, input meters, leveller; the previous chunk's requantizer beside them.
+    driveChunk(inL, inR, n, s, outputTarget, inputMeterGain, held);
 
     // Peak detector.
     detector_.process(c.drivenL.data(), c.drivenR.data(), n, s.oversample, s.link, detected_);
@@ -187,49 +291,60 @@ void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n,
     lookAhead_.finish(lookAhead);
     meters_.store(meters);
 
-    // Requantizer.
-    if (s.quantize)
-        requantizer_.process(c.yL.data(), c.yR.data(), n, s.quantizerScale, s.autoblack, dither_, c.yL.data(),
-                             c.yR.data());
-
-    // Clip and store.
-    clipAndStore(c.yL.data(), c.yR.data(), n, outL, outR);
+    // Requantizer (held for the next chunk's drive stage), or clip and store now.
+    if (s.quantize) {
+        c.heldL = c.yL;
+        c.heldR = c.yR;
+        held = {outL, outR, n};
+    } else {
+        clipAndStore(c.yL.data(), c.yR.data(), n, outL, outR);
+    }
 }
 
-template <bool kGliding, typename T>
-void SignalPath::driveChunk(const T* inL, const T* inR, int n, const BlockSettings& s, double outputTarget,
-                            double inputMeterGain) {
+template <typename T>
+void SignalPath::releaseHeld(Held<T>& held, const BlockSettings& s) {
+    if (held.n == 0) return;
     Chunk& c = chunk_;
-    // The gains and the leveller in locals for the chunk, so their recurrences stay in registers.
-    GainGlide drive = drive_, output = output_;
-    Leveller leveller = leveller_;
-    MeterAccumulator::Running meters = meters_.running();
-    StereoDelay::Run dryDelay = dry_.run();
-    for (int i = 0; i < n; ++i) {
-        const Stereo x{sanitize(static_cast<double>(inL[i])), sanitize(static_cast<double>(inR[i]))};
+    requantizer_.process(c.heldL.data(), c.heldR.data(), held.n, s.quantizerScale, s.autoblack, dither_,
+                         c.heldL.data(), c.heldR.data());
+    clipAndStore(c.heldL.data(), c.heldR.data(), held.n, held.outL, held.outR);
+    held.n = 0;
+}
 
-        // Gain glides.
-        const double g = kGliding ? drive.step(s.driveTarget) : drive.value();
-        c.output[i] = kGliding ? output.step(outputTarget) : output.value();
-
-        // Dry delay: the raw input, aligned with the output, for bypass and the input meters.
-        const Stereo dry = dryDelay.exchange(x);
-        c.dryL[i] = dry.l;
-        c.dryR[i] = dry.r;
-        meters.input({dry.l * inputMeterGain, dry.r * inputMeterGain});
-
-        // Leveller, then the driven signal u.
-        const Stereo driven{x.l * g, x.r * g};
-        const double level = leveller.step(driven, s.levellerThreshold, s.levellerOff);
-        c.level[i] = level;
-        c.drivenL[i] = level * driven.l;
-        c.drivenR[i] = level * driven.r;
+template <typename T>
+void SignalPath::driveChunk(const T* inL, const T* inR, int n, const BlockSettings& s, double outputTarget,
+                            double inputMeterGain, Held<T>& held) {
+    Chunk& c = chunk_;
+    DriveStages stages{drive_, output_, dry_, leveller_, meters_};
+    const DriveSettings settings{s.driveTarget, outputTarget, s.levellerThreshold, s.levellerOff, inputMeterGain};
+    const DriveOutputs out{c.output.data(), c.dryL.data(), c.dryR.data(), c.level.data(), c.drivenL.data(),
+                           c.drivenR.data()};
+    // Settled glides (a step no longer moves them) stay where they are: no need to step them per sample.
+    const bool settled = drive_.settled(s.driveTarget) && output_.settled(outputTarget);
+    if (held.n > 0 && settled) {
+        Requantizer::Run q = requantizer_.run(s.quantizerScale, s.autoblack, dither_);
+        double* heldL = c.heldL.data();
+        double* heldR = c.heldR.data();
+        switch (requantizer_.specialisedCount()) {
+            case 0: driveBesideRequantizer<0>(stages, inL, inR, n, settings, out, q, heldL, heldR, held.n); break;
+            case 3: driveBesideRequantizer<3>(stages, inL, inR, n, settings, out, q, heldL, heldR, held.n); break;
+            case 11: driveBesideRequantizer<11>(stages, inL, inR, n, settings, out, q, heldL, heldR, held.n); break;
+            case 12: driveBesideRequantizer<12>(stages, inL, inR, n, settings, out, q, heldL, heldR, held.n); break;
+            default:
+                driveBesideRequantizer<Requantizer::kAnyCount>(stages, inL, inR, n, settings, out, q, heldL, heldR,
+                                                               held.n);
+                break;
+        }
+        requantizer_.finish(q, dither_);
+        clipAndStore(heldL, heldR, held.n, held.outL, held.outR);
+        held.n = 0;
+        return;
     }
-    drive_ = drive;
-    output_ = output;
-    leveller_ = leveller;
-    dry_.finish(dryDelay);
-    meters_.store(meters);
+    releaseHeld(held, s);
+    if (settled)
+        driveAlone<false>(stages, inL, inR, n, settings, out);
+    else
+        driveAlone<true>(stages, inL, inR, n, settings, out);
 }
 
 template <typename T>
