@@ -3,13 +3,18 @@
 
 namespace zarpa::dsp {
 
-TransientEnvelope::TransientEnvelope() : window_(kMaxWindow), delay_(kMaxLookAhead) {
+TransientEnvelope::TransientEnvelope()
+    : window_(kMaxWindow), shortWindowL_(kLongestShortWindow), shortWindowR_(kLongestShortWindow),
+      delay_(kMaxLookAhead) {
     configure(8, 114);
 }
 
 void TransientEnvelope::configure(int window, int envelopeDelay) {
     window_.setWindow(window);
     const int n = window_.window();
+    useShortWindow_ = n <= kLongestShortWindow;
+    shortWindowL_.setWindow(n);
+    shortWindowR_.setWindow(n);
     buildTransientKernel(n, kernel_.data());
     useFft_ = n > kLongestDirectWindow;
     if (useFft_)
@@ -22,17 +27,24 @@ void TransientEnvelope::configure(int window, int envelopeDelay) {
 
 void TransientEnvelope::reset() {
     window_.reset();
+    shortWindowL_.reset();
+    shortWindowR_.reset();
     direct_.reset();
     fft_.reset();
     delay_.reset();
 }
 
 void TransientEnvelope::process(const double* cL, const double* cR, int n, double* pL, double* pR) {
-    for (int i = 0; i < n; ++i) pairs_[static_cast<std::size_t>(i)] = simd::Pair{cL[i], cR[i]};
-    window_.push(pairs_.data(), n, pairs_.data());
-    for (int i = 0; i < n; ++i) {
-        windowMaxL_[static_cast<std::size_t>(i)] = pairs_[static_cast<std::size_t>(i)][0];
-        windowMaxR_[static_cast<std::size_t>(i)] = pairs_[static_cast<std::size_t>(i)][1];
+    if (useShortWindow_) {
+        shortWindowL_.process(cL, n, windowMaxL_.data());
+        shortWindowR_.process(cR, n, windowMaxR_.data());
+    } else {
+        for (int i = 0; i < n; ++i) pairs_[static_cast<std::size_t>(i)] = simd::Pair{cL[i], cR[i]};
+        window_.push(pairs_.data(), n, pairs_.data());
+        for (int i = 0; i < n; ++i) {
+            windowMaxL_[static_cast<std::size_t>(i)] = pairs_[static_cast<std::size_t>(i)][0];
+            windowMaxR_[static_cast<std::size_t>(i)] = pairs_[static_cast<std::size_t>(i)][1];
+        }
     }
     if (useFft_) {
         for (int i = 0; i < n; ++i) {

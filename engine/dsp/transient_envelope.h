@@ -5,6 +5,7 @@
 #include <array>
 
 #include "engine/dsp/envelope_convolution.h"
+#include "engine/dsp/short_window_max.h"
 #include "engine/dsp/sliding_max.h"
 #include "engine/dsp/stereo_delay.h"
 
@@ -15,6 +16,8 @@ class TransientEnvelope {
 public:
     // Windows up to this length use direct sums, longer ones the FFT.
     static constexpr int kLongestDirectWindow = 128;
+    // Windows up to this length take their maximum with ShortWindowMax, longer ones with SlidingMax.
+    static constexpr int kLongestShortWindow = 16;
 
     TransientEnvelope();
 
@@ -27,6 +30,7 @@ public:
 
 private:
     StereoSlidingMax window_;
+    ShortWindowMax shortWindowL_, shortWindowR_;
     DirectConvolution direct_;
     FftConvolution fft_;
     StereoDelay delay_;
@@ -34,6 +38,7 @@ private:
     std::array<simd::Pair, DirectConvolution::kMaxChunk> pairs_{};                 // c, then w, of both
     std::array<double, kMaxWindow> kernel_{};
     bool useFft_ = false;
+    bool useShortWindow_ = true;
 };
 
 }  // namespace zarpa::dsp

@@ -17,6 +17,7 @@
 #include "engine/dsp/rate_config.h"
 #include "engine/dsp/release_followers.h"
 #include "engine/dsp/requantizer.h"
+#include "engine/dsp/short_window_max.h"
 #include "engine/dsp/sliding_max.h"
 #include "engine/dsp/transient_envelope.h"
 #include "tests/engine/engine_test_support.h"
@@ -372,4 +373,29 @@ TEST(RateConfig, DerivesLengthsAndLatencyFromTheRateClass) {
     }
     EXPECT_EQ(makeRateConfig(192000, 0).envelopeDelay, 450);
     EXPECT_EQ(makeRateConfig(96000, 1).envelopeDelay, 194);
+}
+
+TEST(ShortWindowMax, EqualsTheBruteForceMaximumForEveryWindowLengthAndChunking) {
+    std::vector<double> values = enginetest::noise(3000, 1.0, 11);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        values[i] = std::fabs(values[i]);
+        if (i % 89 == 0) values[i] *= 1e12;
+        if (i % 400 < 30) values[i] = 0.125;
+    }
+    for (int window : {1, 2, 3, 5, 8, 13, 16, 64}) {
+        ShortWindowMax windowMax(64);
+        windowMax.setWindow(window);
+        std::vector<double> out(values.size());
+        // Chunks of every length, some longer than the 64 the kernel hands over.
+        for (std::size_t i = 0, chunk = 1; i < values.size(); i += chunk, chunk = chunk % 80 + 7) {
+            const int n = static_cast<int>(std::min(chunk, values.size() - i));
+            windowMax.process(&values[i], n, &out[i]);
+        }
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            double expected = 0.0;  // an empty window reads 0
+            for (std::size_t j = i + 1 > static_cast<std::size_t>(window) ? i + 1 - window : 0; j <= i; ++j)
+                expected = std::max(expected, values[j]);
+            ASSERT_EQ(out[i], expected) << "window " << window << " sample " << i;
+        }
+    }
 }
