@@ -37,21 +37,21 @@ public:
         Running(const MeterLevels& levels, double k) : levels_(levels), k_(k) {}
 
         // i: the input as the input meters see it (delayed dry input times the input-meter gain).
-        void input(Stereo i) {
+        [[gnu::always_inline]] void input(Stereo i) {
             accumulate(i.l, levels_.inputPeak[0], levels_.inputMeanSquare[0]);
             accumulate(i.r, levels_.inputPeak[1], levels_.inputMeanSquare[1]);
         }
-        void gainReduction(Stereo g) {
+        [[gnu::always_inline]] void gainReduction(Stereo g) {
             if (g.l < levels_.gain[0]) levels_.gain[0] = g.l;
             if (g.r < levels_.gain[1]) levels_.gain[1] = g.r;
         }
         // y: the output before requantization and clip (with oversampling, the sample 31 back).
-        void output(Stereo y) {
+        [[gnu::always_inline]] void output(Stereo y) {
             accumulate(y.l, levels_.outputPeak[0], levels_.outputMeanSquare[0]);
             accumulate(y.r, levels_.outputPeak[1], levels_.outputMeanSquare[1]);
         }
         // With oversampling: the half-sample points before the samples given to output().
-        void outputBetween(Stereo half) {
+        [[gnu::always_inline]] void outputBetween(Stereo half) {
             holdPeak(half.l, levels_.outputPeak[0]);
             holdPeak(half.r, levels_.outputPeak[1]);
         }
@@ -65,12 +65,12 @@ public:
 
     private:
         // Peaks compare the magnitude rounded to 32-bit precision.
-        static double peakValue(double x) { return static_cast<float>(std::fabs(x)); }
-        static void holdPeak(double x, double& peak) {
+        [[gnu::always_inline]] static double peakValue(double x) { return static_cast<float>(std::fabs(x)); }
+        [[gnu::always_inline]] static void holdPeak(double x, double& peak) {
             const double magnitude = peakValue(x);
             if (magnitude > peak) peak = magnitude;
         }
-        void accumulate(double x, double& peak, double& meanSquare) const {
+        [[gnu::always_inline]] void accumulate(double x, double& peak, double& meanSquare) const {
             holdPeak(x, peak);
             meanSquare += (x * x - meanSquare) * k_;
         }
