@@ -17,7 +17,7 @@ void buildTransientKernel(int n, double* kernel);
 // Audio thread only; configure and reset run under the instance lock.
 class DirectConvolution {
 public:
-    static constexpr int kMaxChunk = 64;
+    static constexpr int kMaxChunk = kChunkFrames;
     static constexpr int kGroup = 32;  // sums computed side by side
 
     void configure(const double* kernel, int n);

@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "engine/dsp/rate_config.h"
+
 namespace zarpa::dsp {
 
 // Audio thread only.
@@ -12,7 +14,7 @@ class HalfSampleInterpolator {
 public:
     static constexpr int kLength = 64;
     static constexpr int kCentre = 31;     // the delay of centre(): the half-sample point lies just before it
-    static constexpr int kMaxChunk = 64;   // samples per process() call
+    static constexpr int kMaxChunk = kChunkFrames;  // samples per process() call
     static constexpr int kGroup = 32;      // samples summed side by side
 
     void reset();

@@ -81,7 +81,7 @@ public:
     Running running() const { return {levels_, meanSquareCoefficient_}; }
     void store(const Running& r) { levels_ = r.levels(); }
 
-    // The output meters' oversampling: appends n (1..64) output samples per channel and returns the
+    // The output meters' oversampling: appends n (1..kChunkFrames) output samples per channel and returns the
     // samples 31 back (centre) and the half-sample points before them, for output() and outputBetween().
     struct Oversampled {
         const double* centreL;

@@ -6,12 +6,14 @@
 
 #include <vector>
 
+#include "engine/dsp/rate_config.h"
+
 namespace zarpa::dsp {
 
 // Audio thread only; setWindow and reset run under the instance lock.
 class ShortWindowMax {
 public:
-    static constexpr int kMaxChunk = 64;
+    static constexpr int kMaxChunk = kChunkFrames;
 
     explicit ShortWindowMax(int capacity);
 

@@ -25,7 +25,7 @@ public:
     void configure(int window, int envelopeDelay);
     void reset();
 
-    // n (1..64) detector values per channel in; the envelope P at each output instant out.
+    // n (1..kChunkFrames) detector values per channel in; the envelope P at each output instant out.
     void process(const double* cL, const double* cR, int n, double* pL, double* pR);
 
 private:
