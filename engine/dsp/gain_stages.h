@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/dsp/one_pole.h"
+#include "engine/dsp/simd.h"
 #include "engine/dsp/stereo.h"
 
 namespace zarpa::dsp {
@@ -32,10 +33,11 @@ public:
     void setCoefficient(double k) { k_ = k; }
     void reset() { average_ = kPeakFloor; }
 
-    // driven: the input times the drive gain. Returns the leveller gain.
-    double step(Stereo driven, double threshold, bool off) {
-        const double l = driven.l < 0 ? -driven.l : driven.l;
-        const double r = driven.r < 0 ? -driven.r : driven.r;
+    // driven: the input times the drive gain, both channels. Returns the leveller gain.
+    double step(simd::Pair driven, double threshold, bool off) {
+        const simd::Pair magnitude = simd::magnitude(driven);
+        const double l = magnitude[0];
+        const double r = magnitude[1];
         double a = l > r ? l : r;
         if (a < kPeakFloor) a = kPeakFloor;
         average_ = onePoleStep(average_, a, k_);

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "engine/dsp/half_sample_interpolator.h"
+#include "engine/dsp/simd.h"
 #include "engine/dsp/stereo.h"
 
 namespace zarpa::dsp {
@@ -34,48 +35,57 @@ public:
     // store() puts them back.
     class Running {
     public:
-        Running(const MeterLevels& levels, double k) : levels_(levels), k_(k) {}
+        Running(const MeterLevels& levels, double k)
+            : inputPeak_(pair(levels.inputPeak)), outputPeak_(pair(levels.outputPeak)),
+              inputMeanSquare_(pair(levels.inputMeanSquare)), outputMeanSquare_(pair(levels.outputMeanSquare)),
+              gain_(pair(levels.gain)), k_(k) {}
 
         // i: the input as the input meters see it (delayed dry input times the input-meter gain).
-        [[gnu::always_inline]] void input(Stereo i) {
-            accumulate(i.l, levels_.inputPeak[0], levels_.inputMeanSquare[0]);
-            accumulate(i.r, levels_.inputPeak[1], levels_.inputMeanSquare[1]);
-        }
+        [[gnu::always_inline]] void input(simd::Pair i) { accumulate(i, inputPeak_, inputMeanSquare_); }
         [[gnu::always_inline]] void gainReduction(Stereo g) {
-            if (g.l < levels_.gain[0]) levels_.gain[0] = g.l;
-            if (g.r < levels_.gain[1]) levels_.gain[1] = g.r;
+            const simd::Pair v{g.l, g.r};
+            gain_ = v < gain_ ? v : gain_;
         }
         // y: the output before requantization and clip (with oversampling, the sample 31 back).
         [[gnu::always_inline]] void output(Stereo y) {
-            accumulate(y.l, levels_.outputPeak[0], levels_.outputMeanSquare[0]);
-            accumulate(y.r, levels_.outputPeak[1], levels_.outputMeanSquare[1]);
+            accumulate(simd::Pair{y.l, y.r}, outputPeak_, outputMeanSquare_);
         }
         // With oversampling: the half-sample points before the samples given to output().
-        [[gnu::always_inline]] void outputBetween(Stereo half) {
-            holdPeak(half.l, levels_.outputPeak[0]);
-            holdPeak(half.r, levels_.outputPeak[1]);
-        }
+        [[gnu::always_inline]] void outputBetween(Stereo half) { holdPeak(simd::Pair{half.l, half.r}, outputPeak_); }
         void noise(int channel, double y) {
-            accumulate(y, levels_.outputPeak[channel], levels_.outputMeanSquare[channel]);
-            levels_.inputPeak[channel] = levels_.outputPeak[channel];
-            levels_.inputMeanSquare[channel] = levels_.outputMeanSquare[channel];
+            simd::Pair v = outputPeak_;  // the other channel's lane is left as it is
+            v[channel] = y;
+            simd::Pair peak = outputPeak_, meanSquare = outputMeanSquare_;
+            accumulate(v, peak, meanSquare);
+            outputPeak_[channel] = peak[channel];
+            outputMeanSquare_[channel] = meanSquare[channel];
+            inputPeak_[channel] = outputPeak_[channel];
+            inputMeanSquare_[channel] = outputMeanSquare_[channel];
         }
 
-        const MeterLevels& levels() const { return levels_; }
+        MeterLevels levels() const {
+            MeterLevels m;
+            m.inputPeak = {inputPeak_[0], inputPeak_[1]};
+            m.outputPeak = {outputPeak_[0], outputPeak_[1]};
+            m.inputMeanSquare = {inputMeanSquare_[0], inputMeanSquare_[1]};
+            m.outputMeanSquare = {outputMeanSquare_[0], outputMeanSquare_[1]};
+            m.gain = {gain_[0], gain_[1]};
+            return m;
+        }
 
     private:
-        // Peaks compare the magnitude rounded to 32-bit precision.
-        [[gnu::always_inline]] static double peakValue(double x) { return static_cast<float>(std::fabs(x)); }
-        [[gnu::always_inline]] static void holdPeak(double x, double& peak) {
-            const double magnitude = peakValue(x);
-            if (magnitude > peak) peak = magnitude;
+        static simd::Pair pair(const std::array<double, 2>& v) { return simd::Pair{v[0], v[1]}; }
+        // Peaks compare the magnitude rounded to 32-bit precision, per channel.
+        [[gnu::always_inline]] static void holdPeak(simd::Pair x, simd::Pair& peak) {
+            const simd::Pair magnitude = simd::roundedToFloat(simd::magnitude(x));
+            peak = magnitude > peak ? magnitude : peak;
         }
-        [[gnu::always_inline]] void accumulate(double x, double& peak, double& meanSquare) const {
+        [[gnu::always_inline]] void accumulate(simd::Pair x, simd::Pair& peak, simd::Pair& meanSquare) const {
             holdPeak(x, peak);
             meanSquare += (x * x - meanSquare) * k_;
         }
 
-        MeterLevels levels_;
+        simd::Pair inputPeak_, outputPeak_, inputMeanSquare_, outputMeanSquare_, gain_;
         double k_;
     };
     Running running() const { return {levels_, meanSquareCoefficient_}; }

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "engine/dsp/simd.h"
 
@@ -15,11 +16,13 @@ namespace {
 constexpr double kInputLimit = 1e20;
 
 // A non-finite input sample counts as silence: one NaN would otherwise stay in the followers, the
-// leveller average and the envelope for good.
-inline double sanitize(double x) {
-    if (std::fabs(x) <= kInputLimit) return x;
-    if (!std::isfinite(x)) return 0.0;
-    return x > 0 ? kInputLimit : -kInputLimit;
+// leveller average and the envelope for good. Both channels at once.
+inline simd::Pair sanitize(simd::Pair x) {
+    using simd::Pair;
+    const Pair magnitude = simd::magnitude(x);
+    const Pair loudest = x > 0.0 ? Pair{} + kInputLimit : Pair{} - kInputLimit;
+    const Pair bounded = magnitude <= std::numeric_limits<double>::max() ? loudest : Pair{};  // not for inf, NaN
+    return magnitude <= kInputLimit ? x : bounded;
 }
 
 // Limits to [-1, +1]; passes values inside unchanged up to the formula's rounding. For values beyond
@@ -120,24 +123,26 @@ public:
     template <typename T>
     [[gnu::always_inline]] void step(int i, const T* inL, const T* inR, const DriveSettings& s,
                                      const DriveOutputs& out) {
-        const Stereo x{sanitize(static_cast<double>(inL[i])), sanitize(static_cast<double>(inR[i]))};
+        // Both channels side by side as one vector value.
+        const simd::Pair x = sanitize(simd::Pair{static_cast<double>(inL[i]), static_cast<double>(inR[i])});
 
         // Gain glides.
         const double g = kGliding ? drive_.step(s.driveTarget) : drive_.value();
         out.output[i] = kGliding ? output_.step(s.outputTarget) : output_.value();
 
         // Dry delay: the raw input, aligned with the output, for bypass and the input meters.
-        const Stereo dry = dry_.exchange(x);
-        out.dryL[i] = dry.l;
-        out.dryR[i] = dry.r;
-        meters_.input({dry.l * s.inputMeterGain, dry.r * s.inputMeterGain});
+        const simd::Pair dry = dry_.exchange(x);
+        out.dryL[i] = dry[0];
+        out.dryR[i] = dry[1];
+        meters_.input(dry * s.inputMeterGain);
 
         // Leveller, then the driven signal u.
-        const Stereo driven{x.l * g, x.r * g};
+        const simd::Pair driven = x * g;
         const double level = leveller_.step(driven, s.levellerThreshold, s.levellerOff);
         out.level[i] = level;
-        out.drivenL[i] = level * driven.l;
-        out.drivenR[i] = level * driven.r;
+        const simd::Pair u = level * driven;
+        out.drivenL[i] = u[0];
+        out.drivenR[i] = u[1];
     }
 
     void finish(const DriveStages& st) const {

@@ -24,6 +24,16 @@ inline constexpr int kLanes = 4;
 
 // The two channels of a stereo pair side by side (the base instruction set has this width everywhere).
 typedef double Pair __attribute__((vector_size(16)));
+typedef long long PairMask __attribute__((vector_size(16)));
+typedef float NarrowPair __attribute__((vector_size(8)));
+
+// |v| per channel: the sign bit cleared, exactly as std::fabs.
+inline Pair magnitude(Pair v) {
+    return reinterpret_cast<Pair>(reinterpret_cast<PairMask>(v) & (PairMask{} + 0x7FFFFFFFFFFFFFFFll));
+}
+
+// v rounded to 32-bit precision and widened again, per channel, exactly as static_cast<float>.
+inline Pair roundedToFloat(Pair v) { return __builtin_convertvector(__builtin_convertvector(v, NarrowPair), Pair); }
 
 // By reference, never by value: vectors then never meet the calling convention, whatever the clone.
 inline void load(Lanes& v, const double* p) { std::memcpy(&v, p, sizeof v); }

@@ -8,4 +8,6 @@ struct Stereo {
     double r = 0.0;
 };
 
+static_assert(sizeof(Stereo) == 2 * sizeof(double), "a stereo pair is two adjacent doubles");
+
 }  // namespace zarpa::dsp

@@ -1,8 +1,10 @@
 // A stereo delay line of fixed capacity whose length is chosen at configuration.
 #pragma once
 
+#include <cstring>
 #include <vector>
 
+#include "engine/dsp/simd.h"
 #include "engine/dsp/stereo.h"
 
 namespace zarpa::dsp {
@@ -33,6 +35,14 @@ public:
         Stereo exchange(Stereo x) {
             const Stereo out = buffer_[position_];
             buffer_[position_] = x;
+            if (++position_ == length_) position_ = 0;
+            return out;
+        }
+        // The same with both channels as one vector value.
+        simd::Pair exchange(simd::Pair x) {
+            simd::Pair out;
+            std::memcpy(&out, static_cast<const void*>(&buffer_[position_]), sizeof out);
+            std::memcpy(static_cast<void*>(&buffer_[position_]), &x, sizeof x);
             if (++position_ == length_) position_ = 0;
             return out;
         }
