@@ -87,6 +87,56 @@ void displayGains(int mask, const double* z, const double* g, const double* leve
     }
 }
 
+// What the output loop of a chunk reads and steps.
+struct OutputStages {
+    StereoDelay& lookAhead;
+    MeterAccumulator& meters;
+    const DetectorChunk& detected;
+    const GainChunk& gains;
+    const double* dryL;
+    const double* dryR;
+    const double* output;  // smoothed output gain
+    const double* displayL;
+    const double* displayR;
+    bool power;
+    bool meterOversample;
+};
+
+// The look-ahead delay, Power, and the gain-reduction and output meters of a chunk: y before the
+// requantizer and clip.
+ZARPA_VECTOR_CLONES
+void limitedOutput(const OutputStages& st, int n, double* yL, double* yR) {
+    MeterAccumulator::Running meters = st.meters.running();
+    StereoDelay::Run lookAhead = st.lookAhead.run();
+    for (int i = 0; i < n; ++i) {
+        // Look-ahead delay: v is u delayed by L + 31 samples.
+        const Stereo v = lookAhead.exchange({st.detected.delayedL[i], st.detected.delayedR[i]});
+
+        // Power: the limited signal, or the dry input with the same delay.
+        Stereo y{st.dryL[i], st.dryR[i]};
+        Stereo display{1.0, 1.0};
+        if (st.power) {
+            y = {st.gains.gainL[i] * v.l * st.output[i], st.gains.gainR[i] * v.r * st.output[i]};
+            display = {st.displayL[i], st.displayR[i]};
+        }
+        yL[i] = y.l;
+        yR[i] = y.r;
+
+        // Gain-reduction and output meters.
+        meters.gainReduction(display);
+        if (!st.meterOversample) meters.output(y);
+    }
+    if (st.meterOversample) {
+        const MeterAccumulator::Oversampled o = st.meters.oversample(yL, yR, n);
+        for (int i = 0; i < n; ++i) {
+            meters.output({o.centreL[i], o.centreR[i]});
+            meters.outputBetween({o.halfL[i], o.halfR[i]});
+        }
+    }
+    st.lookAhead.finish(lookAhead);
+    st.meters.store(meters);
+}
+
 // The stages the drive loop steps, the values it reads and the chunk arrays it fills.
 struct DriveStages {
     GainGlide& drive;
@@ -161,7 +211,7 @@ private:
 };
 
 template <bool kGliding, typename T>
-void driveAlone(const DriveStages& st, const T* inL, const T* inR, int n, const DriveSettings& s,
+ZARPA_VECTOR_CLONES void driveAlone(const DriveStages& st, const T* inL, const T* inR, int n, const DriveSettings& s,
                 const DriveOutputs& out) {
     DriveLoop<kGliding> loop(st);
     for (int i = 0; i < n; ++i) loop.step(i, inL, inR, s, out);
@@ -266,35 +316,10 @@ void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n,
     displayGains(s.attShow, gains_.followerL.data(), gains_.gainL.data(), c.level.data(), n, c.displayL.data());
     displayGains(s.attShow, gains_.followerR.data(), gains_.gainR.data(), c.level.data(), n, c.displayR.data());
 
-    MeterAccumulator::Running meters = meters_.running();
-    StereoDelay::Run lookAhead = lookAhead_.run();
-    for (int i = 0; i < n; ++i) {
-        // Look-ahead delay: v is u delayed by L + 31 samples.
-        const Stereo v = lookAhead.exchange({detected_.delayedL[i], detected_.delayedR[i]});
-
-        // Power: the limited signal, or the dry input with the same delay.
-        Stereo y{c.dryL[i], c.dryR[i]};
-        Stereo display{1.0, 1.0};
-        if (s.power) {
-            y = {gains_.gainL[i] * v.l * c.output[i], gains_.gainR[i] * v.r * c.output[i]};
-            display = {c.displayL[i], c.displayR[i]};
-        }
-        c.yL[i] = y.l;
-        c.yR[i] = y.r;
-
-        // Gain-reduction and output meters.
-        meters.gainReduction(display);
-        if (!s.meterOversample) meters.output(y);
-    }
-    if (s.meterOversample) {
-        const MeterAccumulator::Oversampled o = meters_.oversample(c.yL.data(), c.yR.data(), n);
-        for (int i = 0; i < n; ++i) {
-            meters.output({o.centreL[i], o.centreR[i]});
-            meters.outputBetween({o.halfL[i], o.halfR[i]});
-        }
-    }
-    lookAhead_.finish(lookAhead);
-    meters_.store(meters);
+    // Look-ahead delay, Power, and the gain-reduction and output meters.
+    limitedOutput({lookAhead_, meters_, detected_, gains_, c.dryL.data(), c.dryR.data(), c.output.data(),
+                   c.displayL.data(), c.displayR.data(), s.power, s.meterOversample},
+                  n, c.yL.data(), c.yR.data());
 
     // Requantizer (held for the next chunk's drive stage), or clip and store now.
     if (s.quantize) {
