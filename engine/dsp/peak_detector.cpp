@@ -6,6 +6,7 @@
 
 #include "engine/dsp/one_pole.h"
 #include "engine/dsp/rate_config.h"
+#include "engine/dsp/simd.h"
 
 namespace zarpa::dsp {
 
@@ -13,6 +14,34 @@ namespace {
 
 // The larger in magnitude of the sample and the half-sample point before it (the sample on a tie).
 inline double candidate(double sample, double half) { return std::fabs(sample) > std::fabs(half) ? sample : half; }
+
+// Detector values, look-ahead peaks and link for a chunk whose delayed samples (and, when halfL is not
+// null, half-sample values) are in place.
+ZARPA_VECTOR_CLONES
+void detectChunk(DetectorChunk& out, const double* halfL, const double* halfR, int n, double link,
+                 StereoSlidingMax& lookAhead, simd::Pair* pairs) {
+    for (int i = 0; i < n; ++i) {
+        double peakL = out.delayedL[i];
+        double peakR = out.delayedR[i];
+        if (halfL) {
+            peakL = candidate(peakL, halfL[i]) * PeakDetector::kOversampleMargin;
+            peakR = candidate(peakR, halfR[i]) * PeakDetector::kOversampleMargin;
+        }
+        const double cl = std::max(std::fabs(peakL), kPeakFloor);
+        const double cr = std::max(std::fabs(peakR), kPeakFloor);
+        out.detectorL[i] = cl;
+        out.detectorR[i] = cr;
+        pairs[i] = simd::Pair{cl, cr};
+    }
+    lookAhead.push(pairs, n, pairs);
+    for (int i = 0; i < n; ++i) {
+        const double dl = pairs[i][0];
+        const double dr = pairs[i][1];
+        const double m = std::max(dl, dr);
+        out.lookAheadL[i] = dl * (1.0 - link) + m * link;
+        out.lookAheadR[i] = dr * (1.0 - link) + m * link;
+    }
+}
 
 }  // namespace
 
@@ -29,27 +58,7 @@ void PeakDetector::process(const double* uL, const double* uR, int n, bool overs
                            DetectorChunk& out) {
     interpolator_.process(uL, uR, n, out.delayedL.data(), out.delayedR.data(), oversample ? halfL_.data() : nullptr,
                           halfR_.data());
-    for (int i = 0; i < n; ++i) {
-        double peakL = out.delayedL[i];
-        double peakR = out.delayedR[i];
-        if (oversample) {
-            peakL = candidate(peakL, halfL_[i]) * kOversampleMargin;
-            peakR = candidate(peakR, halfR_[i]) * kOversampleMargin;
-        }
-        const double cl = std::max(std::fabs(peakL), kPeakFloor);
-        const double cr = std::max(std::fabs(peakR), kPeakFloor);
-        out.detectorL[i] = cl;
-        out.detectorR[i] = cr;
-        pairs_[static_cast<std::size_t>(i)] = simd::Pair{cl, cr};
-    }
-    lookAhead_.push(pairs_.data(), n, pairs_.data());
-    for (int i = 0; i < n; ++i) {
-        const double dl = pairs_[static_cast<std::size_t>(i)][0];
-        const double dr = pairs_[static_cast<std::size_t>(i)][1];
-        const double m = std::max(dl, dr);
-        out.lookAheadL[i] = dl * (1.0 - link) + m * link;
-        out.lookAheadR[i] = dr * (1.0 - link) + m * link;
-    }
+    detectChunk(out, oversample ? halfL_.data() : nullptr, halfR_.data(), n, link, lookAhead_, pairs_.data());
 }
 
 }  // namespace zarpa::dsp

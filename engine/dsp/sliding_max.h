@@ -44,7 +44,7 @@ public:
 
     // n values in, their window maxima out (out may be in): the same as n calls of push(), with the
     // position and the running maximum held in locals.
-    void push(const V* in, int n, V* out) {
+    [[gnu::always_inline]] void push(const V* in, int n, V* out) {
         int p = position_;
         V running = running_;
         V* block = block_.data();
@@ -69,7 +69,7 @@ public:
 
 private:
     // a where it is greater than b, else b (per channel for a pair).
-    static V larger(V a, V b) { return a > b ? a : b; }
+    [[gnu::always_inline]] static V larger(V a, V b) { return a > b ? a : b; }
 
     // The block is complete: its suffix maxima serve the next W windows.
     void closeBlock();

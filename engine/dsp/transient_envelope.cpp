@@ -1,7 +1,25 @@
 // The transient envelope's configuration.
 #include "engine/dsp/transient_envelope.h"
 
+#include "engine/dsp/simd.h"
+
 namespace zarpa::dsp {
+
+namespace {
+
+// The envelope delay over a chunk, in place.
+ZARPA_VECTOR_CLONES
+void delayChunk(StereoDelay& delayLine, int n, double* l, double* r) {
+    StereoDelay::Run delay = delayLine.run();
+    for (int i = 0; i < n; ++i) {
+        const Stereo p = delay.exchange({l[i], r[i]});
+        l[i] = p.l;
+        r[i] = p.r;
+    }
+    delayLine.finish(delay);
+}
+
+}  // namespace
 
 TransientEnvelope::TransientEnvelope()
     : window_(kMaxWindow), shortWindowL_(kLongestShortWindow), shortWindowR_(kLongestShortWindow),
@@ -55,13 +73,7 @@ void TransientEnvelope::process(const double* cL, const double* cR, int n, doubl
     } else {
         direct_.process(windowMaxL_.data(), windowMaxR_.data(), n, pL, pR);
     }
-    StereoDelay::Run delay = delay_.run();
-    for (int i = 0; i < n; ++i) {
-        const Stereo p = delay.exchange({pL[i], pR[i]});
-        pL[i] = p.l;
-        pR[i] = p.r;
-    }
-    delay_.finish(delay);
+    delayChunk(delay_, n, pL, pR);
 }
 
 }  // namespace zarpa::dsp
