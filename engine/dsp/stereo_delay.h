@@ -57,6 +57,26 @@ public:
     Run run() { return {buffer_.data(), length_, position_}; }
     void finish(const Run& r) { position_ = r.position_; }
 
+    // n exchanges in place: each l[i], r[i] is stored and replaced by the pair written `length`
+    // exchanges before it. Runs to the end of the ring and wraps once per pass, not per sample.
+    void exchange(double* l, double* r, int n) {
+        int p = position_;
+        for (int done = 0; done < n;) {
+            const int m = n - done < length_ - p ? n - done : length_ - p;
+            Stereo* ring = buffer_.data() + p;
+            for (int j = 0; j < m; ++j) {
+                const Stereo out = ring[j];
+                ring[j] = {l[done + j], r[done + j]};
+                l[done + j] = out.l;
+                r[done + j] = out.r;
+            }
+            done += m;
+            p += m;
+            if (p == length_) p = 0;
+        }
+        position_ = p;
+    }
+
     // One exchange.
     Stereo exchange(Stereo x) {
         Run r = run();

@@ -9,15 +9,7 @@ namespace {
 
 // The envelope delay over a chunk, in place.
 ZARPA_VECTOR_CLONES
-void delayChunk(StereoDelay& delayLine, int n, double* l, double* r) {
-    StereoDelay::Run delay = delayLine.run();
-    for (int i = 0; i < n; ++i) {
-        const Stereo p = delay.exchange({l[i], r[i]});
-        l[i] = p.l;
-        r[i] = p.r;
-    }
-    delayLine.finish(delay);
-}
+void delayChunk(StereoDelay& delayLine, int n, double* l, double* r) { delayLine.exchange(l, r, n); }
 
 }  // namespace
 
