@@ -100,9 +100,10 @@ struct OutputStages {
     const double* displayR;
     bool power;
     bool meterOversample;
+    double inputMeterGain;
 };
 
-// The look-ahead delay, Power, and the gain-reduction and output meters of a chunk: y before the
+// The look-ahead delay, Power, and the input, gain-reduction and output meters of a chunk: y before the
 // requantizer and clip.
 ZARPA_VECTOR_CLONES
 void limitedOutput(const OutputStages& st, int n, double* yL, double* yR) {
@@ -122,7 +123,8 @@ void limitedOutput(const OutputStages& st, int n, double* yL, double* yR) {
         yL[i] = y.l;
         yR[i] = y.r;
 
-        // Gain-reduction and output meters.
+        // Input, gain-reduction and output meters.
+        meters.input(simd::Pair{st.dryL[i], st.dryR[i]} * st.inputMeterGain);
         meters.gainReduction(display);
         if (!st.meterOversample) meters.output(y);
     }
@@ -143,14 +145,12 @@ struct DriveStages {
     GainGlide& output;
     StereoDelay& dry;
     Leveller& leveller;
-    MeterAccumulator& meters;
 };
 struct DriveSettings {
     double driveTarget;
     double outputTarget;
     double levellerThreshold;
     bool levellerOff;
-    double inputMeterGain;
 };
 struct DriveOutputs {
     double* output;  // smoothed output gain
@@ -161,14 +161,13 @@ struct DriveOutputs {
     double* drivenR;
 };
 
-// The drive stage of one chunk with its state in locals: gain glides, dry delay and input meters,
-// leveller, and the driven signal u.
+// The drive stage of one chunk with its state in locals: gain glides, dry delay, leveller, and the
+// driven signal u.
 template <bool kGliding>
 class DriveLoop {
 public:
     explicit DriveLoop(const DriveStages& st)
-        : drive_(st.drive), output_(st.output), leveller_(st.leveller), meters_(st.meters.running()),
-          dry_(st.dry.run()) {}
+        : drive_(st.drive), output_(st.output), leveller_(st.leveller), dry_(st.dry.run()) {}
 
     template <typename T>
     [[gnu::always_inline]] void step(int i, const T* inL, const T* inR, const DriveSettings& s,
@@ -184,7 +183,6 @@ public:
         const simd::Pair dry = dry_.exchange(x);
         out.dryL[i] = dry[0];
         out.dryR[i] = dry[1];
-        meters_.input(dry * s.inputMeterGain);
 
         // Leveller, then the driven signal u.
         const simd::Pair driven = x * g;
@@ -199,14 +197,12 @@ public:
         st.drive = drive_;
         st.output = output_;
         st.leveller = leveller_;
-        st.meters.store(meters_);
         st.dry.finish(dry_);
     }
 
 private:
     GainGlide drive_, output_;
     Leveller leveller_;
-    MeterAccumulator::Running meters_;
     StereoDelay::Run dry_;
 };
 
@@ -305,8 +301,8 @@ template <typename T>
 void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n, const BlockSettings& s,
                             double outputTarget, double inputMeterGain, Held<T>& held) {
     Chunk& c = chunk_;
-    // Gain glides, dry delay, input meters, leveller; the previous chunk's requantizer beside them.
-    driveChunk(inL, inR, n, s, outputTarget, inputMeterGain, held);
+    // Gain glides, dry delay, leveller; the previous chunk's requantizer beside them.
+    driveChunk(inL, inR, n, s, outputTarget, held);
 
     // Peak detector.
     detector_.process(c.drivenL.data(), c.drivenR.data(), n, s.oversample, s.link, detected_);
@@ -316,9 +312,9 @@ void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n,
     displayGains(s.attShow, gains_.followerL.data(), gains_.gainL.data(), c.level.data(), n, c.displayL.data());
     displayGains(s.attShow, gains_.followerR.data(), gains_.gainR.data(), c.level.data(), n, c.displayR.data());
 
-    // Look-ahead delay, Power, and the gain-reduction and output meters.
+    // Look-ahead delay, Power, and the input, gain-reduction and output meters.
     limitedOutput({lookAhead_, meters_, detected_, gains_, c.dryL.data(), c.dryR.data(), c.output.data(),
-                   c.displayL.data(), c.displayR.data(), s.power, s.meterOversample},
+                   c.displayL.data(), c.displayR.data(), s.power, s.meterOversample, inputMeterGain},
                   n, c.yL.data(), c.yR.data());
 
     // Requantizer (held for the next chunk's drive stage), or clip and store now.
@@ -343,10 +339,10 @@ void SignalPath::releaseHeld(Held<T>& held, const BlockSettings& s) {
 
 template <typename T>
 void SignalPath::driveChunk(const T* inL, const T* inR, int n, const BlockSettings& s, double outputTarget,
-                            double inputMeterGain, Held<T>& held) {
+                            Held<T>& held) {
     Chunk& c = chunk_;
-    DriveStages stages{drive_, output_, dry_, leveller_, meters_};
-    const DriveSettings settings{s.driveTarget, outputTarget, s.levellerThreshold, s.levellerOff, inputMeterGain};
+    DriveStages stages{drive_, output_, dry_, leveller_};
+    const DriveSettings settings{s.driveTarget, outputTarget, s.levellerThreshold, s.levellerOff};
     const DriveOutputs out{c.output.data(), c.dryL.data(), c.dryR.data(), c.level.data(), c.drivenL.data(),
                            c.drivenR.data()};
     // Settled glides (a step no longer moves them) stay where they are: no need to step them per sample.

@@ -82,8 +82,7 @@ private:
                     double outputTarget, double inputMeterGain, Held<T>& held);
     // Its first stage, with the held output's requantizer beside it when there is one.
     template <typename T>
-    void driveChunk(const T* inL, const T* inR, int n, const BlockSettings& s, double outputTarget,
-                    double inputMeterGain, Held<T>& held);
+    void driveChunk(const T* inL, const T* inR, int n, const BlockSettings& s, double outputTarget, Held<T>& held);
     // Requantizes, clips and stores the held output on its own.
     template <typename T>
     void releaseHeld(Held<T>& held, const BlockSettings& s);
