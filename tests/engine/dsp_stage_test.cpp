@@ -355,6 +355,69 @@ TEST(Requantizer, QuantizesHugeValuesWithoutIntegerOverflow) {
     EXPECT_NEAR(y.r, -3e9, 1.0);
 }
 
+TEST(Requantizer, ChunksAndSkippedZeroTapsGiveTheBitsOfTheWrittenFormula) {
+    // The written order: Σ a_k·e[n-k] over all twelve taps from 0, newest error first; then dither,
+    // truncation and the error store. The requantizer skips zero taps and runs chunks in specialised
+    // loops; both must give the same bits.
+    const auto in = enginetest::noise(3000, 0.5, 21);
+    for (int shape = 0; shape < 4; ++shape) {
+        for (int rate : {44100, 48000, 176400}) {
+            Requantizer q;
+            q.setAutoblackCoefficient(0.01);
+            q.selectShape(shape, rate);
+            q.reset();
+            const NoiseShapeTaps none{};
+            const NoiseShapeTaps& taps = shape == 0 ? none : *findNoiseShapeTaps(shape, rate);
+            double errors[2][12] = {};
+            int position = 0;
+            DitherGenerator fromChunks, fromFormula;
+            std::vector<double> outL(in.size()), outR(in.size());
+            for (std::size_t i = 0; i < in.size(); i += 100) {
+                std::vector<double> l(in.begin() + static_cast<long>(i), in.begin() + static_cast<long>(i + 100));
+                std::vector<double> r(l.size());
+                for (std::size_t k = 0; k < l.size(); ++k) r[k] = (k % 7 == 0) ? 0.0 : -0.5 * l[k];
+                q.process(l.data(), r.data(), 100, 128.0, false, fromChunks, &outL[i], &outR[i]);
+                for (std::size_t k = 0; k < l.size(); ++k) {
+                    const double y[2] = {l[k], r[k]};
+                    double shaping[2] = {0.0, 0.0};
+                    for (int t = 0; t < 12; ++t)
+                        for (int c = 0; c < 2; ++c) shaping[c] += taps[t] * errors[c][(position - t + 12) % 12];
+                    position = (position + 1) % 12;
+                    for (int c = 0; c < 2; ++c) {
+                        const double v = y[c] + shaping[c];
+                        const double d = (fromFormula.next() + fromFormula.next()) / 2.0;
+                        const double quantized = (std::trunc(v * 128.0 + d + 128.0) - 128.0) / 128.0;
+                        errors[c][position] = quantized - v;
+                        const double got = c == 0 ? outL[i + k] : outR[i + k];
+                        ASSERT_EQ(got, quantized) << "shape " << shape << " rate " << rate << " sample " << i + k;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(SlidingMax, AStereoPairEqualsTwoSingleChannelWindows) {
+    const auto l = enginetest::noise(4000, 1.0, 5), r = enginetest::noise(4000, 1.0, 6);
+    for (int window : {1, 8, 100, 128}) {
+        StereoSlidingMax pair(512);
+        SlidingMax left(512), right(512);
+        pair.setWindow(window);
+        left.setWindow(window);
+        right.setWindow(window);
+        std::vector<zarpa::dsp::simd::Pair> values(l.size()), maxima(l.size());
+        for (std::size_t i = 0; i < l.size(); ++i) values[i] = zarpa::dsp::simd::Pair{std::fabs(l[i]), std::fabs(r[i])};
+        for (std::size_t i = 0; i < l.size(); i += 77) {
+            const int n = static_cast<int>(std::min<std::size_t>(77, l.size() - i));
+            pair.push(&values[i], n, &maxima[i]);
+        }
+        for (std::size_t i = 0; i < l.size(); ++i) {
+            ASSERT_EQ(maxima[i][0], left.push(values[i][0])) << window << " " << i;
+            ASSERT_EQ(maxima[i][1], right.push(values[i][1])) << window << " " << i;
+        }
+    }
+}
+
 TEST(RateConfig, DerivesLengthsAndLatencyFromTheRateClass) {
     struct Case { double host; int rate, lookAhead, windowSoft, latency; };
     const Case cases[] = {{44100, 44100, 128, 64, 159},    {48000.7, 48000, 128, 64, 159},
