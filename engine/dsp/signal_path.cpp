@@ -103,12 +103,18 @@ struct OutputStages {
     double inputMeterGain;
 };
 
-// The look-ahead delay, Power, and the input, gain-reduction and output meters of a chunk: y before the
-// requantizer and clip.
-ZARPA_VECTOR_CLONES
-void limitedOutput(const OutputStages& st, int n, double* yL, double* yR) {
+// kTaps for an output loop without the requantizer.
+constexpr int kNoRequantizer = -2;
+
+// The look-ahead delay, Power, and the input, gain-reduction and output meters of a chunk, giving y
+// before the requantizer and clip; with kTaps (Requantizer::specialisedCount()) also the requantized
+// values q, whose error-feedback recurrence then overlaps everything else in the loop.
+template <int kTaps>
+ZARPA_VECTOR_CLONES void limitedOutput(const OutputStages& st, int n, double* yL, double* yR,
+                                       Requantizer::Run& requantizer, double* qL, double* qR) {
     MeterAccumulator::Running meters = st.meters.running();
     StereoDelay::Run lookAhead = st.lookAhead.run();
+    Requantizer::Run q = requantizer;
     for (int i = 0; i < n; ++i) {
         // Look-ahead delay: v is u delayed by L + 31 samples.
         const Stereo v = lookAhead.exchange({st.detected.delayedL[i], st.detected.delayedR[i]});
@@ -127,6 +133,13 @@ void limitedOutput(const OutputStages& st, int n, double* yL, double* yR) {
         meters.input(simd::Pair{st.dryL[i], st.dryR[i]} * st.inputMeterGain);
         meters.gainReduction(display);
         if (!st.meterOversample) meters.output(y);
+
+        // Requantizer.
+        if constexpr (kTaps != kNoRequantizer) {
+            const Stereo requantized = q.step<kTaps>(y);
+            qL[i] = requantized.l;
+            qR[i] = requantized.r;
+        }
     }
     if (st.meterOversample) {
         const MeterAccumulator::Oversampled o = st.meters.oversample(yL, yR, n);
@@ -137,6 +150,7 @@ void limitedOutput(const OutputStages& st, int n, double* yL, double* yR) {
     }
     st.lookAhead.finish(lookAhead);
     st.meters.store(meters);
+    requantizer = q;
 }
 
 // The stages the drive loop steps, the values it reads and the chunk arrays it fills.
@@ -214,32 +228,6 @@ ZARPA_VECTOR_CLONES void driveAlone(const DriveStages& st, const T* inL, const T
     loop.finish(st);
 }
 
-// The drive stage of a chunk interleaved with the requantizer of the previous chunk's output (held, in
-// place). Vector clones for the requantizer's truncation instruction of newer machines.
-template <int kTaps, typename T>
-ZARPA_VECTOR_CLONES void driveBesideRequantizer(const DriveStages& st, const T* inL, const T* inR, int n,
-                                                const DriveSettings& s, const DriveOutputs& out,
-                                                Requantizer::Run& requantizer, double* heldL, double* heldR,
-                                                int heldN) {
-    DriveLoop<false> loop(st);
-    Requantizer::Run q = requantizer;
-    const int both = n < heldN ? n : heldN;
-    for (int i = 0; i < both; ++i) {
-        loop.step(i, inL, inR, s, out);
-        const Stereo y = q.step<kTaps>({heldL[i], heldR[i]});
-        heldL[i] = y.l;
-        heldR[i] = y.r;
-    }
-    for (int i = both; i < n; ++i) loop.step(i, inL, inR, s, out);
-    for (int i = both; i < heldN; ++i) {
-        const Stereo y = q.step<kTaps>({heldL[i], heldR[i]});
-        heldL[i] = y.l;
-        heldR[i] = y.r;
-    }
-    loop.finish(st);
-    requantizer = q;
-}
-
 }  // namespace
 
 SignalPath::SignalPath(const RateConfig& config, double releaseMs)
@@ -289,20 +277,26 @@ template <typename T>
 void SignalPath::processLimiter(const T* inL, const T* inR, T* outL, T* outR, int frames, const BlockSettings& s) {
     const double outputTarget = s.autoOut ? 1.0 / s.driveTarget : s.outputTarget;
     const double inputMeterGain = s.postMeter ? 1.0 : drive_.value();
-    Held<T> held;
     for (int start = 0; start < frames; start += kChunk) {
         const int n = frames - start < kChunk ? frames - start : kChunk;
-        limitChunk(inL + start, inR + start, outL + start, outR + start, n, s, outputTarget, inputMeterGain, held);
+        limitChunk(inL + start, inR + start, outL + start, outR + start, n, s, outputTarget, inputMeterGain);
     }
-    releaseHeld(held, s);
 }
 
 template <typename T>
 void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n, const BlockSettings& s,
-                            double outputTarget, double inputMeterGain, Held<T>& held) {
+                            double outputTarget, double inputMeterGain) {
     Chunk& c = chunk_;
-    // Gain glides, dry delay, leveller; the previous chunk's requantizer beside them.
-    driveChunk(inL, inR, n, s, outputTarget, held);
+    // Gain glides, dry delay, leveller and the driven signal u. Settled glides (a step no longer moves
+    // them) stay where they are: no need to step them per sample.
+    const DriveStages stages{drive_, output_, dry_, leveller_};
+    const DriveSettings settings{s.driveTarget, outputTarget, s.levellerThreshold, s.levellerOff};
+    const DriveOutputs drive{c.output.data(), c.dryL.data(), c.dryR.data(), c.level.data(), c.drivenL.data(),
+                             c.drivenR.data()};
+    if (drive_.settled(s.driveTarget) && output_.settled(outputTarget))
+        driveAlone<false>(stages, inL, inR, n, settings, drive);
+    else
+        driveAlone<true>(stages, inL, inR, n, settings, drive);
 
     // Peak detector.
     detector_.process(c.drivenL.data(), c.drivenR.data(), n, s.oversample, s.link, detected_);
@@ -312,65 +306,29 @@ void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n,
     displayGains(s.attShow, gains_.followerL.data(), gains_.gainL.data(), c.level.data(), n, c.displayL.data());
     displayGains(s.attShow, gains_.followerR.data(), gains_.gainR.data(), c.level.data(), n, c.displayR.data());
 
-    // Look-ahead delay, Power, and the input, gain-reduction and output meters.
-    limitedOutput({lookAhead_, meters_, detected_, gains_, c.dryL.data(), c.dryR.data(), c.output.data(),
-                   c.displayL.data(), c.displayR.data(), s.power, s.meterOversample, inputMeterGain},
-                  n, c.yL.data(), c.yR.data());
-
-    // Requantizer (held for the next chunk's drive stage), or clip and store now.
-    if (s.quantize) {
-        c.heldL = c.yL;
-        c.heldR = c.yR;
-        held = {outL, outR, n};
-    } else {
-        clipAndStore(c.yL.data(), c.yR.data(), n, outL, outR);
+    // Look-ahead delay, Power, the input, gain-reduction and output meters, and the requantizer.
+    const OutputStages output{lookAhead_, meters_, detected_, gains_, c.dryL.data(), c.dryR.data(), c.output.data(),
+                              c.displayL.data(), c.displayR.data(), s.power, s.meterOversample, inputMeterGain};
+    Requantizer::Run q = requantizer_.run(s.quantizerScale, s.autoblack, dither_);
+    double* yL = c.yL.data();
+    double* yR = c.yR.data();
+    double* qL = c.qL.data();
+    double* qR = c.qR.data();
+    switch (s.quantize ? requantizer_.specialisedCount() : kNoRequantizer) {
+        case kNoRequantizer: limitedOutput<kNoRequantizer>(output, n, yL, yR, q, qL, qR); break;
+        case 0: limitedOutput<0>(output, n, yL, yR, q, qL, qR); break;
+        case 3: limitedOutput<3>(output, n, yL, yR, q, qL, qR); break;
+        case 11: limitedOutput<11>(output, n, yL, yR, q, qL, qR); break;
+        case 12: limitedOutput<12>(output, n, yL, yR, q, qL, qR); break;
+        default: limitedOutput<Requantizer::kAnyCount>(output, n, yL, yR, q, qL, qR); break;
     }
-}
+    requantizer_.finish(q, dither_);
 
-template <typename T>
-void SignalPath::releaseHeld(Held<T>& held, const BlockSettings& s) {
-    if (held.n == 0) return;
-    Chunk& c = chunk_;
-    requantizer_.process(c.heldL.data(), c.heldR.data(), held.n, s.quantizerScale, s.autoblack, dither_,
-                         c.heldL.data(), c.heldR.data());
-    clipAndStore(c.heldL.data(), c.heldR.data(), held.n, held.outL, held.outR);
-    held.n = 0;
-}
-
-template <typename T>
-void SignalPath::driveChunk(const T* inL, const T* inR, int n, const BlockSettings& s, double outputTarget,
-                            Held<T>& held) {
-    Chunk& c = chunk_;
-    DriveStages stages{drive_, output_, dry_, leveller_};
-    const DriveSettings settings{s.driveTarget, outputTarget, s.levellerThreshold, s.levellerOff};
-    const DriveOutputs out{c.output.data(), c.dryL.data(), c.dryR.data(), c.level.data(), c.drivenL.data(),
-                           c.drivenR.data()};
-    // Settled glides (a step no longer moves them) stay where they are: no need to step them per sample.
-    const bool settled = drive_.settled(s.driveTarget) && output_.settled(outputTarget);
-    if (held.n > 0 && settled) {
-        Requantizer::Run q = requantizer_.run(s.quantizerScale, s.autoblack, dither_);
-        double* heldL = c.heldL.data();
-        double* heldR = c.heldR.data();
-        switch (requantizer_.specialisedCount()) {
-            case 0: driveBesideRequantizer<0>(stages, inL, inR, n, settings, out, q, heldL, heldR, held.n); break;
-            case 3: driveBesideRequantizer<3>(stages, inL, inR, n, settings, out, q, heldL, heldR, held.n); break;
-            case 11: driveBesideRequantizer<11>(stages, inL, inR, n, settings, out, q, heldL, heldR, held.n); break;
-            case 12: driveBesideRequantizer<12>(stages, inL, inR, n, settings, out, q, heldL, heldR, held.n); break;
-            default:
-                driveBesideRequantizer<Requantizer::kAnyCount>(stages, inL, inR, n, settings, out, q, heldL, heldR,
-                                                               held.n);
-                break;
-        }
-        requantizer_.finish(q, dither_);
-        clipAndStore(heldL, heldR, held.n, held.outL, held.outR);
-        held.n = 0;
-        return;
-    }
-    releaseHeld(held, s);
-    if (settled)
-        driveAlone<false>(stages, inL, inR, n, settings, out);
+    // Clip and store.
+    if (s.quantize)
+        clipAndStore(qL, qR, n, outL, outR);
     else
-        driveAlone<true>(stages, inL, inR, n, settings, out);
+        clipAndStore(yL, yR, n, outL, outR);
 }
 
 template <typename T>

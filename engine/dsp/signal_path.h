@@ -64,28 +64,11 @@ public:
 private:
     static constexpr int kChunk = DetectorChunk::kMax;
 
-    // The previous chunk's output while it waits for the requantizer: the requantizer then runs beside
-    // the next chunk's drive stage (the two are independent, and interleaved their recurrences overlap).
-    // The values wait in Chunk::heldL/heldR.
-    template <typename T>
-    struct Held {
-        T* outL = nullptr;
-        T* outR = nullptr;
-        int n = 0;
-    };
-
     // One chunk of the limiter, in signal order: the driven signal and the dry delay, the detector and
-    // gain computer over the chunk, the limited output and its meters, then requantizer and clip (the
-    // requantizer held for the next chunk).
+    // gain computer over the chunk, the limited output with its meters and requantizer, then the clip.
     template <typename T>
     void limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n, const BlockSettings& s,
-                    double outputTarget, double inputMeterGain, Held<T>& held);
-    // Its first stage, with the held output's requantizer beside it when there is one.
-    template <typename T>
-    void driveChunk(const T* inL, const T* inR, int n, const BlockSettings& s, double outputTarget, Held<T>& held);
-    // Requantizes, clips and stores the held output on its own.
-    template <typename T>
-    void releaseHeld(Held<T>& held, const BlockSettings& s);
+                    double outputTarget, double inputMeterGain);
 
     // Per-chunk values between the stages.
     struct Chunk {
@@ -95,7 +78,7 @@ private:
         std::array<double, kChunk> displayL, displayR;  // gain-reduction display values
         std::array<double, kChunk> output;            // smoothed output gain
         std::array<double, kChunk> yL, yR;            // output before requantizer and clip
-        std::array<double, kChunk> heldL, heldR;      // the previous chunk's y, waiting for the requantizer
+        std::array<double, kChunk> qL, qR;            // requantized output
     };
 
     RateConfig config_;
