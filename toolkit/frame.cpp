@@ -12,6 +12,12 @@ std::unique_lock<toolkit::UiLock> uiTurn(const std::shared_ptr<toolkit::UiLock>&
     return lock ? std::unique_lock<toolkit::UiLock>(*lock) : std::unique_lock<toolkit::UiLock>();
 }
 
+// The same, only tried: for idle and timer ticks, which have nothing to do while the other thread runs
+// the editor (the caller tells that case by a lock it does not own).
+std::unique_lock<toolkit::UiLock> tryUiTurn(const std::shared_ptr<toolkit::UiLock>& lock) {
+    return lock ? std::unique_lock<toolkit::UiLock>(*lock, std::try_to_lock) : std::unique_lock<toolkit::UiLock>();
+}
+
 }  // namespace
 
 CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor)
@@ -73,11 +79,8 @@ void CFrame::pollWindow(bool input) {
 
 void CFrame::idle() {
     const std::shared_ptr<toolkit::UiLock> lock = uiLock_;  // outlives the frame if idle ends it
-    std::unique_lock<toolkit::UiLock> turn;
-    if (lock) {
-        turn = std::unique_lock<toolkit::UiLock>(*lock, std::try_to_lock);
-        if (!turn) return;  // the other thread is running the editor
-    }
+    const auto turn = tryUiTurn(lock);
+    if (lock && !turn) return;  // the other thread is running the editor
     if (inIdle_ || closed_) return;
     inIdle_ = true;
     remember();
@@ -336,11 +339,8 @@ void CFrame::platformPaint() {
 void CFrame::platformTimer(int id) {
     // Our own timer thread holds the lock already; a window timer in the DLL takes it here.
     const std::shared_ptr<toolkit::UiLock> lock = uiLock_;
-    std::unique_lock<toolkit::UiLock> turn;
-    if (lock) {
-        turn = std::unique_lock<toolkit::UiLock>(*lock, std::try_to_lock);
-        if (!turn) return;
-    }
+    const auto turn = tryUiTurn(lock);
+    if (lock && !turn) return;
     if (closed_) return;
     auto it = timers_.find(id);
     if (it == timers_.end()) return;
