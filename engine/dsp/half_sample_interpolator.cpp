@@ -9,19 +9,6 @@ namespace zarpa::dsp {
 
 namespace {
 
-// Half of each symmetric tap pair's weight, outermost pair first; the filter uses twice each value,
-// and the 64 taps then sum to 0.99999973.
-constexpr double kHalfTaps[32] = {
-    -4.763696282094e-07, 1.998243211857e-06,  -5.59451993319e-06,  1.233950728987e-05,
-    -2.390300486257e-05, 4.265195384663e-05,  -7.176381980318e-05, 0.0001153490356228,
-    -0.000178579162669,  0.0002678174647425,  -0.0003907495989578, 0.0005565144132189,
-    -0.000775838777941,  0.001061186491039,   -0.001426940379682,  0.001889650102735,
-    -0.002468398132052,  0.003185367085931,   -0.004066740630815,  0.005144152078855,
-    -0.00645703822168,   0.008056519728669,   -0.01001194089823,   0.012422252953,
-    -0.01543673753879,   0.01929508222185,    -0.02441136236933,   0.03157011681841,
-    -0.04245854577816,   0.06147574255944,    -0.1047780783523,    0.3178658799033,
-};
-
 // s[i] = Σ_{k=0}^{31} 2·h_k·(x[i+63-k] + x[i+k]) for the newest sample x[i+63], k ascending in every
 // lane: a group of consecutive samples is summed side by side in vector registers, so each sum keeps
 // its sequential order. x must be readable up to index n + 63 + kGroup - 1 (the last group may run past
@@ -34,7 +21,7 @@ void halfSamples(const double* x, int n, double* out) {
     for (int start = 0; start < n; start += kGroup) {
         Lanes sum[kVectors] = {};
         for (int k = 0; k < 32; ++k) {
-            const Lanes c = Lanes{} + 2.0 * kHalfTaps[k];
+            const Lanes c = Lanes{} + 2.0 * HalfSampleInterpolator::kHalfTaps[k];
             const double* newer = x + start + 63 - k;
             const double* older = x + start + k;
             for (int v = 0; v < kVectors; ++v) {
@@ -56,6 +43,16 @@ void halfSamples(const double* x, int n, double* out) {
 void HalfSampleInterpolator::reset() {
     left_.fill(0.0);
     right_.fill(0.0);
+}
+
+void HalfSampleInterpolator::append(const double* inL, const double* inR, int n) {
+    std::copy(inL, inL + n, left_.begin() + kHistory);
+    std::copy(inR, inR + n, right_.begin() + kHistory);
+}
+
+void HalfSampleInterpolator::advance(int n) {
+    std::copy(left_.begin() + n, left_.begin() + n + kHistory, left_.begin());
+    std::copy(right_.begin() + n, right_.begin() + n + kHistory, right_.begin());
 }
 
 void HalfSampleInterpolator::process(const double* inL, const double* inR, int n, double* centreL,

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "engine/dsp/rate_config.h"
+#include "engine/dsp/simd.h"
 
 namespace zarpa::dsp {
 
@@ -24,6 +25,34 @@ public:
     void process(const double* inL, const double* inR, int n, double* centreL, double* centreR, double* halfL,
                  double* halfR);
 
+    // The same sums for loops that run other work beside them (a latency-bound recurrence leaves the
+    // adders idle): append() a chunk, sum the half-sample points four at a time with addTaps() in
+    // slices of kTapSlice taps (so the other work can step between slices), read centre(), then
+    // advance() past the chunk.
+    void append(const double* inL, const double* inR, int n);
+    static constexpr int kTapSlice = 8;
+    // Adds taps kFirst..kFirst+kTapSlice-1 of the half-sample points before the chunk's samples i..i+3
+    // of centre() to sumL and sumR, which start at zero (past the chunk: discarded values).
+    template <int kFirst>
+    [[gnu::always_inline]] void addTaps(int i, simd::Lanes& sumL, simd::Lanes& sumR) const;
+    // The samples 31 steps before the appended chunk's samples.
+    const double* centreL() const { return left_.data() + kHistory - kCentre; }
+    const double* centreR() const { return right_.data() + kHistory - kCentre; }
+    void advance(int n);
+
+    // Half of each symmetric tap pair's weight, outermost pair first; the filter uses twice each value,
+    // and the 64 taps then sum to 0.99999973.
+    static constexpr double kHalfTaps[32] = {
+        -4.763696282094e-07, 1.998243211857e-06,  -5.59451993319e-06,  1.233950728987e-05,
+        -2.390300486257e-05, 4.265195384663e-05,  -7.176381980318e-05, 0.0001153490356228,
+        -0.000178579162669,  0.0002678174647425,  -0.0003907495989578, 0.0005565144132189,
+        -0.000775838777941,  0.001061186491039,   -0.001426940379682,  0.001889650102735,
+        -0.002468398132052,  0.003185367085931,   -0.004066740630815,  0.005144152078855,
+        -0.00645703822168,   0.008056519728669,   -0.01001194089823,   0.012422252953,
+        -0.01543673753879,   0.01929508222185,    -0.02441136236933,   0.03157011681841,
+        -0.04245854577816,   0.06147574255944,    -0.1047780783523,    0.3178658799033,
+    };
+
 private:
     static constexpr int kHistory = kLength - 1;
 
@@ -32,5 +61,24 @@ private:
     std::array<double, kHistory + kMaxChunk + kGroup> left_{};
     std::array<double, kHistory + kMaxChunk + kGroup> right_{};
 };
+
+// Σ 2·h_k·(x[i+63-k] + x[i+k]) over the slice, k ascending, per lane: taken over all slices in order,
+// the same sums as process().
+template <int kFirst>
+[[gnu::always_inline]] inline void HalfSampleInterpolator::addTaps(int i, simd::Lanes& sumL,
+                                                                   simd::Lanes& sumR) const {
+    using simd::Lanes;
+#pragma GCC unroll 8
+    for (int k = kFirst; k < kFirst + kTapSlice; ++k) {
+        const Lanes c = Lanes{} + 2.0 * kHalfTaps[k];
+        Lanes a, b;
+        simd::load(a, left_.data() + i + 63 - k);
+        simd::load(b, left_.data() + i + k);
+        sumL += c * (a + b);
+        simd::load(a, right_.data() + i + 63 - k);
+        simd::load(b, right_.data() + i + k);
+        sumR += c * (a + b);
+    }
+}
 
 }  // namespace zarpa::dsp

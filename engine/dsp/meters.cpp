@@ -20,11 +20,6 @@ void MeterAccumulator::restartHolds() {
     restartGains();
 }
 
-MeterAccumulator::Oversampled MeterAccumulator::oversample(const double* yL, const double* yR, int n) {
-    oversampler_.process(yL, yR, n, centreL_.data(), centreR_.data(), halfL_.data(), halfR_.data());
-    return {centreL_.data(), centreR_.data(), halfL_.data(), halfR_.data()};
-}
-
 void MeterAccumulator::noiseChannel(int channel, double y) {
     Running r = running();
     r.noise(channel, y);

@@ -91,15 +91,10 @@ public:
     Running running() const { return {levels_, meanSquareCoefficient_}; }
     void store(const Running& r) { levels_ = r.levels(); }
 
-    // The output meters' oversampling: appends n (1..kChunkFrames) output samples per channel and returns the
-    // samples 31 back (centre) and the half-sample points before them, for output() and outputBetween().
-    struct Oversampled {
-        const double* centreL;
-        const double* centreR;
-        const double* halfL;
-        const double* halfR;
-    };
-    Oversampled oversample(const double* yL, const double* yR, int n);
+    // The output meters' oversampling: the kernel appends each chunk of output and steps the sums
+    // beside its own per-sample work, giving output() the samples 31 back and outputBetween() the
+    // half-sample points before them.
+    HalfSampleInterpolator& oversampler() { return oversampler_; }
 
     // Calibration noise: the channel's input and output meters both show the noise value y.
     void noiseChannel(int channel, double y);
@@ -111,7 +106,6 @@ public:
 private:
     MeterLevels levels_;
     HalfSampleInterpolator oversampler_;
-    std::array<double, HalfSampleInterpolator::kMaxChunk> centreL_{}, centreR_{}, halfL_{}, halfR_{};
     double meanSquareCoefficient_ = 0.0;
 };
 

@@ -99,7 +99,6 @@ struct OutputStages {
     const double* displayL;
     const double* displayR;
     bool power;
-    bool meterOversample;
     double inputMeterGain;
 };
 
@@ -108,13 +107,22 @@ constexpr int kNoRequantizer = -2;
 
 // The look-ahead delay, Power, and the input, gain-reduction and output meters of a chunk, giving y
 // before the requantizer and clip; with kTaps (Requantizer::specialisedCount()) also the requantized
-// values q, whose error-feedback recurrence then overlaps everything else in the loop.
-template <int kTaps>
+// values q, whose error-feedback recurrence then overlaps everything else in the loop. With oversampled
+// output meters the requantizer runs in their loop instead: the interpolator's sums (bound by the adders'
+// throughput) fill the adder slots its latency-bound recurrence leaves idle.
+template <int kTaps, bool kMeterOversample>
 ZARPA_VECTOR_CLONES void limitedOutput(const OutputStages& st, int n, double* yL, double* yR,
                                        Requantizer::Run& requantizer, double* qL, double* qR) {
     MeterAccumulator::Running meters = st.meters.running();
     StereoDelay::Run lookAhead = st.lookAhead.run();
     Requantizer::Run q = requantizer;
+    const auto requantize = [&](int i) __attribute__((always_inline)) {
+        if constexpr (kTaps != kNoRequantizer) {
+            const Stereo requantized = q.step<kTaps>({yL[i], yR[i]});
+            qL[i] = requantized.l;
+            qR[i] = requantized.r;
+        }
+    };
     for (int i = 0; i < n; ++i) {
         // Look-ahead delay: v is u delayed by L + 31 samples.
         const Stereo v = lookAhead.exchange({st.detected.delayedL[i], st.detected.delayedR[i]});
@@ -132,25 +140,55 @@ ZARPA_VECTOR_CLONES void limitedOutput(const OutputStages& st, int n, double* yL
         // Input, gain-reduction and output meters.
         meters.input(simd::Pair{st.dryL[i], st.dryR[i]} * st.inputMeterGain);
         meters.gainReduction(display);
-        if (!st.meterOversample) meters.output(y);
-
-        // Requantizer.
-        if constexpr (kTaps != kNoRequantizer) {
-            const Stereo requantized = q.step<kTaps>(y);
-            qL[i] = requantized.l;
-            qR[i] = requantized.r;
+        if constexpr (!kMeterOversample) {
+            meters.output(y);
+            requantize(i);
         }
     }
-    if (st.meterOversample) {
-        const MeterAccumulator::Oversampled o = st.meters.oversample(yL, yR, n);
-        for (int i = 0; i < n; ++i) {
-            meters.output({o.centreL[i], o.centreR[i]});
-            meters.outputBetween({o.halfL[i], o.halfR[i]});
+    if constexpr (kMeterOversample) {
+        // Output meters on the samples 31 back and the half-sample points before them, four at a time.
+        HalfSampleInterpolator& oversampler = st.meters.oversampler();
+        oversampler.append(yL, yR, n);
+        const double* centreL = oversampler.centreL();
+        const double* centreR = oversampler.centreR();
+        using Interpolator = HalfSampleInterpolator;
+        static_assert(Interpolator::kLength / 2 == simd::kLanes * Interpolator::kTapSlice);  // a slice a sample
+        for (int start = 0; start < n; start += simd::kLanes) {
+            // A slice of the four sums beside each sample's requantizer step.
+            simd::Lanes halfL = {}, halfR = {};
+            const int count = n - start < simd::kLanes ? n - start : simd::kLanes;
+            oversampler.addTaps<0>(start, halfL, halfR);
+            requantize(start);
+            oversampler.addTaps<Interpolator::kTapSlice>(start, halfL, halfR);
+            if (count > 1) requantize(start + 1);
+            oversampler.addTaps<2 * Interpolator::kTapSlice>(start, halfL, halfR);
+            if (count > 2) requantize(start + 2);
+            oversampler.addTaps<3 * Interpolator::kTapSlice>(start, halfL, halfR);
+            if (count > 3) requantize(start + 3);
+            for (int j = 0; j < count; ++j) {
+                meters.output({centreL[start + j], centreR[start + j]});
+                meters.outputBetween({halfL[j], halfR[j]});
+            }
         }
+        oversampler.advance(n);
     }
     st.lookAhead.finish(lookAhead);
     st.meters.store(meters);
     requantizer = q;
+}
+
+// The output loop for the requantizer's tap count (none when quantize is off).
+template <bool kMeterOversample>
+void limitedOutput(const Requantizer& requantizer, const OutputStages& st, int n, double* yL, double* yR,
+                   Requantizer::Run& q, double* qL, double* qR, bool quantize) {
+    switch (quantize ? requantizer.specialisedCount() : kNoRequantizer) {
+        case kNoRequantizer: limitedOutput<kNoRequantizer, kMeterOversample>(st, n, yL, yR, q, qL, qR); break;
+        case 0: limitedOutput<0, kMeterOversample>(st, n, yL, yR, q, qL, qR); break;
+        case 3: limitedOutput<3, kMeterOversample>(st, n, yL, yR, q, qL, qR); break;
+        case 11: limitedOutput<11, kMeterOversample>(st, n, yL, yR, q, qL, qR); break;
+        case 12: limitedOutput<12, kMeterOversample>(st, n, yL, yR, q, qL, qR); break;
+        default: limitedOutput<Requantizer::kAnyCount, kMeterOversample>(st, n, yL, yR, q, qL, qR); break;
+    }
 }
 
 // The stages the drive loop steps, the values it reads and the chunk arrays it fills.
@@ -308,20 +346,16 @@ void SignalPath::limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n,
 
     // Look-ahead delay, Power, the input, gain-reduction and output meters, and the requantizer.
     const OutputStages output{lookAhead_, meters_, detected_, gains_, c.dryL.data(), c.dryR.data(), c.output.data(),
-                              c.displayL.data(), c.displayR.data(), s.power, s.meterOversample, inputMeterGain};
+                              c.displayL.data(), c.displayR.data(), s.power, inputMeterGain};
     Requantizer::Run q = requantizer_.run(s.quantizerScale, s.autoblack, dither_);
     double* yL = c.yL.data();
     double* yR = c.yR.data();
     double* qL = c.qL.data();
     double* qR = c.qR.data();
-    switch (s.quantize ? requantizer_.specialisedCount() : kNoRequantizer) {
-        case kNoRequantizer: limitedOutput<kNoRequantizer>(output, n, yL, yR, q, qL, qR); break;
-        case 0: limitedOutput<0>(output, n, yL, yR, q, qL, qR); break;
-        case 3: limitedOutput<3>(output, n, yL, yR, q, qL, qR); break;
-        case 11: limitedOutput<11>(output, n, yL, yR, q, qL, qR); break;
-        case 12: limitedOutput<12>(output, n, yL, yR, q, qL, qR); break;
-        default: limitedOutput<Requantizer::kAnyCount>(output, n, yL, yR, q, qL, qR); break;
-    }
+    if (s.meterOversample)
+        limitedOutput<true>(requantizer_, output, n, yL, yR, q, qL, qR, s.quantize);
+    else
+        limitedOutput<false>(requantizer_, output, n, yL, yR, q, qL, qR, s.quantize);
     requantizer_.finish(q, dither_);
 
     // Clip and store.
