@@ -4,10 +4,12 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 
 #include "engine/dsp/dither_generator.h"
 #include "engine/dsp/noise_shape_taps.h"
 #include "engine/dsp/one_pole.h"
+#include "engine/dsp/simd.h"
 #include "engine/dsp/stereo.h"
 
 namespace zarpa::dsp {
@@ -43,7 +45,7 @@ public:
         double autoblackGain;
         int position;  // the most recent error
         DitherGenerator generator;
-        Stereo newest;  // the most recent error again, so the next sample need not wait for its store
+        simd::Pair newest;  // the most recent error again, so the next sample need not wait for its store
     };
 
     // The non-zero taps in ascending order: a zero tap adds only a signed zero to the shaping sum, which
@@ -55,12 +57,13 @@ public:
     };
 
     // Shaping sums specialised by their number of active taps: the counts of the tap tables (off, type
-    // A, types B and C) whose first active tap is a1 (every table has a1 != 0), else kAnyCount.
+    // A, types B and C) when the active taps are a1..a_count without a gap (so in every table), else
+    // kAnyCount.
     static constexpr int kAnyCount = -1;
     int specialisedCount() const {
-        const bool startsWithA1 = active_.count > 0 && active_.delay[0] == 0;
         const int c = active_.count;
-        return c == 0 || (startsWithA1 && (c == 3 || c == 11 || c == 12)) ? c : kAnyCount;
+        const bool prefix = c == 0 || active_.delay[static_cast<std::size_t>(c - 1)] == c - 1;  // delays ascend from 0
+        return prefix && (c == 0 || c == 3 || c == 11 || c == 12) ? c : kAnyCount;
     }
 
     // A stretch of samples with the state in locals, for loops that run other work beside the
@@ -75,18 +78,21 @@ public:
         friend class Requantizer;
         Run(const Running& state, double h, bool autoblack, double autoblackCoefficient, const ActiveTaps& taps,
             Stereo* errors)
-            : state_(state), h_(h), autoblack_(autoblack), autoblackCoefficient_(autoblackCoefficient), taps_(&taps),
-              errors_(errors) {}
+            : state_(state), h_(h), gridStep_(1.0 / h), autoblack_(autoblack),
+              autoblackCoefficient_(autoblackCoefficient), taps_(&taps), errors_(errors) {}
         Running state_;
         double h_;
+        double gridStep_;  // 1/h, exact
         bool autoblack_;
         double autoblackCoefficient_;
         const ActiveTaps* taps_;
         Stereo* errors_;
     };
     Run run(double h, bool autoblack, const DitherGenerator& generator) {
-        return {Running{autoblackGain_, position_, generator, errors_[static_cast<std::size_t>(position_)]}, h,
-                autoblack, autoblackCoefficient_, active_, errors_.data()};
+        scaleErrorsTo(h);
+        const Stereo newest = errors_[static_cast<std::size_t>(position_)];
+        return {Running{autoblackGain_, position_, generator, simd::Pair{newest.l, newest.r}}, h, autoblack,
+                autoblackCoefficient_, active_, errors_.data()};
     }
     void finish(const Run& r, DitherGenerator& generator) {
         autoblackGain_ = r.state_.autoblackGain;
@@ -95,62 +101,79 @@ public:
     }
 
 private:
+    // The stored errors in units of the grid step 1/h (see Run::step); a word-length change rescales
+    // them, by a power of two, so exactly.
+    void scaleErrorsTo(double h) {
+        if (h == errorScale_) return;
+        const double ratio = h / errorScale_;
+        for (Stereo& e : errors_) e = {e.l * ratio, e.r * ratio};
+        errorScale_ = h;
+    }
+
     NoiseShapeTaps taps_{};
     ActiveTaps active_{};
     // Errors stored twice (at i and i + 12) so the newest 12 are contiguous, newest last.
     std::array<Stereo, 2 * kNoiseShapeTaps> errors_{};
+    double errorScale_ = 32768.0;  // the h the stored errors are multiplied by
     int position_ = 0;  // the most recent error
     double autoblackGain_ = kAutoblackStart;
     double autoblackCoefficient_ = 0.0;
 };
 
-// One channel: v dithered and truncated onto the grid of 1/h. The offset h keeps the argument positive
-// for normal signals, so the truncation is a floor. It is done in 64-bit floating point: no integer can
-// overflow however loud v is. h is a power of two, so multiplying by 1/h is the exact division.
-[[gnu::always_inline]] inline double requantizeSample(double v, double h, DitherGenerator& generator) {
-    const double u1 = generator.next();
-    const double u2 = generator.next();
-    const double d = (u1 + u2) / 2.0;  // triangular, one step peak
-    return (std::trunc(v * h + d + h) - h) * (1.0 / h);
-}
-
 template <int kCount>
 [[gnu::always_inline]] inline Stereo Requantizer::Run::step(Stereo y) {
+    using simd::Pair;
     Running& r = state_;
-    const double level = std::fabs(y.l) > std::fabs(y.r) ? std::fabs(y.l) : std::fabs(y.r);
-    if (level > kSilenceLevel || !autoblack_)
+    if (autoblack_) {
+        const double level = std::fabs(y.l) > std::fabs(y.r) ? std::fabs(y.l) : std::fabs(y.r);
+        r.autoblackGain = level > kSilenceLevel
+                              ? 1.0
+                              : flushDenormal(r.autoblackGain - r.autoblackGain * autoblackCoefficient_);
+    } else {
         r.autoblackGain = 1.0;
-    else
-        r.autoblackGain = r.autoblackGain - r.autoblackGain * autoblackCoefficient_;
-    r.autoblackGain = flushDenormal(r.autoblackGain);
+    }
+
+    // The written step is v = y + Σ a_k·e[n-k], q = (trunc(v·h + d + h) - h)·(1/h), e[n] = q - v. Here
+    // every value on the error-feedback chain is kept multiplied by h, a power of two: scaling by a
+    // power of two commutes with each rounding, so the results are the same bits (for every value
+    // that is not subnormal), and the chain from one error to the next loses its two multiplications
+    // by h and 1/h. Both channels side by side.
+    const Pair h = Pair{} + h_;
+    const Pair scaled = Pair{y.l, y.r} * h;
 
     // Σ a_k·e[n-k], k = 1..12, newest error first (zero taps skipped).
     const ActiveTaps& taps = *taps_;
     const Stereo* newest = errors_ + r.position + kNoiseShapeTaps;
     const int count = kCount == kAnyCount ? taps.count : kCount;
-    double shapeL = 0.0;
-    double shapeR = 0.0;
+    Pair shape = {};
+    const auto error = [&](int t) __attribute__((always_inline)) {
+        Pair e;
+        std::memcpy(&e, newest - (kCount == kAnyCount ? taps.delay[static_cast<std::size_t>(t)] : t), sizeof e);
+        return e;
+    };
     if (count > 0) {
-        const Stereo first = kCount == kAnyCount ? newest[-taps.delay[0]] : r.newest;
-        shapeL = taps.tap[0] * first.l;
-        shapeR = taps.tap[0] * first.r;
-        for (int t = 1; t < count; ++t) {
-            const Stereo e = newest[-taps.delay[static_cast<std::size_t>(t)]];
-            shapeL += taps.tap[static_cast<std::size_t>(t)] * e.l;
-            shapeR += taps.tap[static_cast<std::size_t>(t)] * e.r;
-        }
+        shape = taps.tap[0] * (kCount == kAnyCount ? error(0) : r.newest);
+        for (int t = 1; t < count; ++t) shape += taps.tap[static_cast<std::size_t>(t)] * error(t);
     }
     r.position = r.position + 1 == kNoiseShapeTaps ? 0 : r.position + 1;
 
-    const double vL = y.l + shapeL;
-    const double qL = requantizeSample(vL, h_, r.generator);
-    const double vR = y.r + shapeR;
-    const double qR = requantizeSample(vR, h_, r.generator);
-    const Stereo error{qL - vL, qR - vR};
-    errors_[r.position] = error;
-    errors_[r.position + kNoiseShapeTaps] = error;
-    r.newest = error;
-    return {qL * r.autoblackGain, qR * r.autoblackGain};
+    // Dithered and truncated onto the integers; the offset h keeps the argument positive for normal
+    // signals, so the truncation is a floor. All in 64-bit floating point: no integer can overflow
+    // however loud v is.
+    const Pair v = scaled + shape;
+    const double u1 = r.generator.next();
+    const double u2 = r.generator.next();
+    const double u3 = r.generator.next();
+    const double u4 = r.generator.next();
+    const Pair d = (Pair{u1, u3} + Pair{u2, u4}) / 2.0;  // triangular, one step peak
+    const Pair x = v + d + h;
+    const Pair q = Pair{std::trunc(x[0]), std::trunc(x[1])} - h;
+    const Pair e = q - v;
+    std::memcpy(static_cast<void*>(errors_ + r.position), &e, sizeof e);
+    std::memcpy(static_cast<void*>(errors_ + r.position + kNoiseShapeTaps), &e, sizeof e);
+    r.newest = e;
+    const Pair out = q * gridStep_ * r.autoblackGain;
+    return {out[0], out[1]};
 }
 
 }  // namespace zarpa::dsp

@@ -389,9 +389,11 @@ TEST(Requantizer, QuantizesHugeValuesWithoutIntegerOverflow) {
 
 TEST(Requantizer, ChunksAndSkippedZeroTapsGiveTheBitsOfTheWrittenFormula) {
     // The written order: Σ a_k·e[n-k] over all twelve taps from 0, newest error first; then dither,
-    // truncation and the error store. The requantizer skips zero taps and runs chunks in specialised
-    // loops; both must give the same bits.
+    // truncation and the error store. The requantizer skips zero taps, runs chunks in specialised
+    // loops and keeps its errors in units of the grid step; all must give the same bits, also when the
+    // word length changes between chunks.
     const auto in = enginetest::noise(3000, 0.5, 21);
+    constexpr double kWordLengths[3] = {128.0, 32768.0, 8388608.0};  // 8, 16 and 24 bits
     for (int shape = 0; shape < 4; ++shape) {
         for (int rate : {44100, 48000, 176400}) {
             Requantizer q;
@@ -408,7 +410,8 @@ TEST(Requantizer, ChunksAndSkippedZeroTapsGiveTheBitsOfTheWrittenFormula) {
                 std::vector<double> l(in.begin() + static_cast<long>(i), in.begin() + static_cast<long>(i + 100));
                 std::vector<double> r(l.size());
                 for (std::size_t k = 0; k < l.size(); ++k) r[k] = (k % 7 == 0) ? 0.0 : -0.5 * l[k];
-                q.process(l.data(), r.data(), 100, 128.0, false, fromChunks, &outL[i], &outR[i]);
+                const double h = kWordLengths[(i / 100) % 3];
+                q.process(l.data(), r.data(), 100, h, false, fromChunks, &outL[i], &outR[i]);
                 for (std::size_t k = 0; k < l.size(); ++k) {
                     const double y[2] = {l[k], r[k]};
                     double shaping[2] = {0.0, 0.0};
@@ -418,7 +421,7 @@ TEST(Requantizer, ChunksAndSkippedZeroTapsGiveTheBitsOfTheWrittenFormula) {
                     for (int c = 0; c < 2; ++c) {
                         const double v = y[c] + shaping[c];
                         const double d = (fromFormula.next() + fromFormula.next()) / 2.0;
-                        const double quantized = (std::trunc(v * 128.0 + d + 128.0) - 128.0) / 128.0;
+                        const double quantized = (std::trunc(v * h + d + h) - h) / h;
                         errors[c][position] = quantized - v;
                         const double got = c == 0 ? outL[i + k] : outR[i + k];
                         ASSERT_EQ(got, quantized) << "shape " << shape << " rate " << rate << " sample " << i + k;
