@@ -29,22 +29,22 @@ namespace {
 // to index n + kGroup - 1 (the last group may run past n; those sums are discarded).
 ZARPA_VECTOR_CLONES
 void convolve(const double* kernel, int taps, const double* w, int n, double* e) {
-    using simd::Lanes;
+    using simd::Wide;
     constexpr int kGroup = DirectConvolution::kGroup;
-    constexpr int kVectors = kGroup / simd::kLanes;
+    constexpr int kVectors = kGroup / simd::kWideLanes;
     for (int start = 0; start < n; start += kGroup) {
-        Lanes sum[kVectors] = {};
+        Wide sum[kVectors] = {};
         for (int j = 0; j < taps; ++j) {
-            const Lanes k = Lanes{} + kernel[j];
+            const Wide k = Wide{} + kernel[j];
             const double* x = w + start - (taps - 1) - j;
             for (int v = 0; v < kVectors; ++v) {
-                Lanes a;
-                simd::load(a, x + v * simd::kLanes);
+                Wide a;
+                simd::load(a, x + v * simd::kWideLanes);
                 sum[v] += k * a;
             }
         }
         double group[kGroup];
-        for (int v = 0; v < kVectors; ++v) simd::store(group + v * simd::kLanes, sum[v]);
+        for (int v = 0; v < kVectors; ++v) simd::store(group + v * simd::kWideLanes, sum[v]);
         const int count = n - start < kGroup ? n - start : kGroup;
         for (int i = 0; i < count; ++i) e[start + i] = group[i];
     }

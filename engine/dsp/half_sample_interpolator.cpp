@@ -15,24 +15,24 @@ namespace {
 // n; those sums are discarded).
 ZARPA_VECTOR_CLONES
 void halfSamples(const double* x, int n, double* out) {
-    using simd::Lanes;
+    using simd::Wide;
     constexpr int kGroup = HalfSampleInterpolator::kGroup;
-    constexpr int kVectors = kGroup / simd::kLanes;
+    constexpr int kVectors = kGroup / simd::kWideLanes;
     for (int start = 0; start < n; start += kGroup) {
-        Lanes sum[kVectors] = {};
+        Wide sum[kVectors] = {};
         for (int k = 0; k < 32; ++k) {
-            const Lanes c = Lanes{} + 2.0 * HalfSampleInterpolator::kHalfTaps[k];
+            const Wide c = Wide{} + 2.0 * HalfSampleInterpolator::kHalfTaps[k];
             const double* newer = x + start + 63 - k;
             const double* older = x + start + k;
             for (int v = 0; v < kVectors; ++v) {
-                Lanes a, b;
-                simd::load(a, newer + v * simd::kLanes);
-                simd::load(b, older + v * simd::kLanes);
+                Wide a, b;
+                simd::load(a, newer + v * simd::kWideLanes);
+                simd::load(b, older + v * simd::kWideLanes);
                 sum[v] += c * (a + b);
             }
         }
         double group[kGroup];
-        for (int v = 0; v < kVectors; ++v) simd::store(group + v * simd::kLanes, sum[v]);
+        for (int v = 0; v < kVectors; ++v) simd::store(group + v * simd::kWideLanes, sum[v]);
         const int count = n - start < kGroup ? n - start : kGroup;
         for (int i = 0; i < count; ++i) out[start + i] = group[i];
     }
@@ -43,11 +43,6 @@ void halfSamples(const double* x, int n, double* out) {
 void HalfSampleInterpolator::reset() {
     left_.fill(0.0);
     right_.fill(0.0);
-}
-
-void HalfSampleInterpolator::append(const double* inL, const double* inR, int n) {
-    std::copy(inL, inL + n, left_.begin() + kHistory);
-    std::copy(inR, inR + n, right_.begin() + kHistory);
 }
 
 void HalfSampleInterpolator::advance(int n) {

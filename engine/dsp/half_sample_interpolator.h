@@ -26,15 +26,16 @@ public:
                  double* halfR);
 
     // The same sums for loops that run other work beside them (a latency-bound recurrence leaves the
-    // adders idle): append() a chunk, sum the half-sample points four at a time with addTaps() in
-    // slices of kTapSlice taps (so the other work can step between slices), read centre(), then
-    // advance() past the chunk.
-    void append(const double* inL, const double* inR, int n);
-    static constexpr int kTapSlice = 8;
-    // Adds taps kFirst..kFirst+kTapSlice-1 of the half-sample points before the chunk's samples i..i+3
+    // adders idle): write a chunk's samples to appended(), each group of four before its sums, sum the
+    // half-sample points eight at a time with addTaps() in slices of kTapSlice taps (so the other work
+    // can step between slices), read centre(), then advance() past the chunk.
+    double* appendedL() { return left_.data() + kHistory; }
+    double* appendedR() { return right_.data() + kHistory; }
+    static constexpr int kTapSlice = 4;
+    // Adds taps kFirst..kFirst+kTapSlice-1 of the half-sample points before the chunk's samples i..i+7
     // of centre() to sumL and sumR, which start at zero (past the chunk: discarded values).
     template <int kFirst>
-    [[gnu::always_inline]] void addTaps(int i, simd::Lanes& sumL, simd::Lanes& sumR) const;
+    [[gnu::always_inline]] void addTaps(int i, simd::Wide& sumL, simd::Wide& sumR) const;
     // The samples 31 steps before the appended chunk's samples.
     const double* centreL() const { return left_.data() + kHistory - kCentre; }
     const double* centreR() const { return right_.data() + kHistory - kCentre; }
@@ -65,13 +66,13 @@ private:
 // Σ 2·h_k·(x[i+63-k] + x[i+k]) over the slice, k ascending, per lane: taken over all slices in order,
 // the same sums as process().
 template <int kFirst>
-[[gnu::always_inline]] inline void HalfSampleInterpolator::addTaps(int i, simd::Lanes& sumL,
-                                                                   simd::Lanes& sumR) const {
-    using simd::Lanes;
-#pragma GCC unroll 8
+[[gnu::always_inline]] inline void HalfSampleInterpolator::addTaps(int i, simd::Wide& sumL,
+                                                                   simd::Wide& sumR) const {
+    using simd::Wide;
+#pragma GCC unroll 4
     for (int k = kFirst; k < kFirst + kTapSlice; ++k) {
-        const Lanes c = Lanes{} + 2.0 * kHalfTaps[k];
-        Lanes a, b;
+        const Wide c = Wide{} + 2.0 * kHalfTaps[k];
+        Wide a, b;
         simd::load(a, left_.data() + i + 63 - k);
         simd::load(b, left_.data() + i + k);
         sumL += c * (a + b);

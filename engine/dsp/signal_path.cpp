@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "engine/dsp/simd.h"
 
@@ -102,6 +103,16 @@ struct OutputStages {
     double inputMeterGain;
 };
 
+// The meters' peak of eight values side by side: magnitudes rounded to 32-bit precision, as the meters
+// compare them, held per lane.
+inline void holdPeaks(const simd::Wide& x, simd::Wide& peak) {
+    typedef float Narrow __attribute__((vector_size(32)));
+    simd::Wide magnitude = x;
+    simd::makeMagnitude(magnitude);
+    const simd::Wide rounded = __builtin_convertvector(__builtin_convertvector(magnitude, Narrow), simd::Wide);
+    peak = rounded > peak ? rounded : peak;
+}
+
 // kTaps for an output loop without the requantizer.
 constexpr int kNoRequantizer = -2;
 
@@ -123,7 +134,8 @@ ZARPA_VECTOR_CLONES void limitedOutput(const OutputStages& st, int n, double* yL
             qR[i] = requantized.r;
         }
     };
-    for (int i = 0; i < n; ++i) {
+    // Look-ahead delay, Power, y and the gain-reduction meters of sample i.
+    const auto limit = [&](int i) __attribute__((always_inline)) {
         // Look-ahead delay: v is u delayed by L + 31 samples.
         const Stereo v = lookAhead.exchange({st.detected.delayedL[i], st.detected.delayedR[i]});
 
@@ -136,40 +148,60 @@ ZARPA_VECTOR_CLONES void limitedOutput(const OutputStages& st, int n, double* yL
         }
         yL[i] = y.l;
         yR[i] = y.r;
-
-        // Input, gain-reduction and output meters.
-        meters.input(simd::Pair{st.dryL[i], st.dryR[i]} * st.inputMeterGain);
         meters.gainReduction(display);
-        if constexpr (!kMeterOversample) {
-            meters.output(y);
+        return y;
+    };
+    const auto meterInput = [&](int i) __attribute__((always_inline)) {
+        meters.input(simd::Pair{st.dryL[i], st.dryR[i]} * st.inputMeterGain);
+    };
+    if constexpr (!kMeterOversample) {
+        for (int i = 0; i < n; ++i) {
+            meters.output(limit(i));
+            meterInput(i);
             requantize(i);
         }
-    }
-    if constexpr (kMeterOversample) {
-        // Output meters on the samples 31 back and the half-sample points before them, four at a time.
+    } else {
+        // Output meters on the samples 31 back and the half-sample points before them. The limited
+        // samples first; then the loop of the requantizer's latency-bound recurrence steps everything
+        // else beside it: the interpolator's sums, the meters' own recurrences on the input and on the
+        // samples 31 back, and the peaks of the half-sample points, kept per lane (the largest is the
+        // same in any order).
         HalfSampleInterpolator& oversampler = st.meters.oversampler();
-        oversampler.append(yL, yR, n);
+        double* appendedL = oversampler.appendedL();
+        double* appendedR = oversampler.appendedR();
         const double* centreL = oversampler.centreL();
         const double* centreR = oversampler.centreR();
+        for (int i = 0; i < n; ++i) {
+            const Stereo y = limit(i);
+            appendedL[i] = y.l;
+            appendedR[i] = y.r;
+        }
+        const auto step = [&](int i) __attribute__((always_inline)) {
+            requantize(i);
+            meterInput(i);
+            meters.output({centreL[i], centreR[i]});
+        };
         using Interpolator = HalfSampleInterpolator;
-        static_assert(Interpolator::kLength / 2 == simd::kLanes * Interpolator::kTapSlice);  // a slice a sample
-        for (int start = 0; start < n; start += simd::kLanes) {
-            // A slice of the four sums beside each sample's requantizer step.
-            simd::Lanes halfL = {}, halfR = {};
-            const int count = n - start < simd::kLanes ? n - start : simd::kLanes;
-            oversampler.addTaps<0>(start, halfL, halfR);
-            requantize(start);
-            oversampler.addTaps<Interpolator::kTapSlice>(start, halfL, halfR);
-            if (count > 1) requantize(start + 1);
-            oversampler.addTaps<2 * Interpolator::kTapSlice>(start, halfL, halfR);
-            if (count > 2) requantize(start + 2);
-            oversampler.addTaps<3 * Interpolator::kTapSlice>(start, halfL, halfR);
-            if (count > 3) requantize(start + 3);
-            for (int j = 0; j < count; ++j) {
-                meters.output({centreL[start + j], centreR[start + j]});
-                meters.outputBetween({halfL[j], halfR[j]});
+        constexpr int kGroup = simd::kWideLanes;
+        static_assert(Interpolator::kLength / 2 == kGroup * Interpolator::kTapSlice);  // a slice a sample
+        simd::Wide peakL = {}, peakR = {};
+        for (int start = 0; start < n; start += kGroup) {
+            const int count = n - start < kGroup ? n - start : kGroup;
+            // Eight sums side by side, a slice of their taps beside each sample's requantizer step.
+            simd::Wide halfL = {}, halfR = {};
+            [&]<int... kStep>(std::integer_sequence<int, kStep...>) __attribute__((always_inline)) {
+                ((oversampler.addTaps<kStep * Interpolator::kTapSlice>(start, halfL, halfR),
+                  kStep < count ? step(start + kStep) : void()),
+                 ...);
+            }(std::make_integer_sequence<int, kGroup>{});
+            if (count == kGroup) {
+                holdPeaks(halfL, peakL);
+                holdPeaks(halfR, peakR);
+            } else {
+                for (int j = 0; j < count; ++j) meters.outputBetween({halfL[j], halfR[j]});
             }
         }
+        for (int j = 0; j < kGroup; ++j) meters.outputBetween({peakL[j], peakR[j]});
         oversampler.advance(n);
     }
     st.lookAhead.finish(lookAhead);

@@ -143,8 +143,8 @@ void interpolate(const std::vector<double>& x, std::vector<double>& centre, std:
     }
 }
 
-// The same through append(), addTaps() four samples at a time and advance(), as loops that step other
-// work between the slices use it (right channel: x reversed).
+// The same through appended(), addTaps() eight samples at a time and advance(), as loops that step
+// other work between the slices use it (right channel: x reversed).
 void interpolateInSlices(const std::vector<double>& x, std::vector<double>& centre, std::vector<double>& half,
                          std::vector<double>& halfRight) {
     HalfSampleInterpolator interpolator;
@@ -155,14 +155,19 @@ void interpolateInSlices(const std::vector<double>& x, std::vector<double>& cent
     constexpr int kSlice = HalfSampleInterpolator::kTapSlice;
     for (std::size_t i = 0; i < x.size(); i += 13) {
         const int n = static_cast<int>(std::min<std::size_t>(13, x.size() - i));
-        interpolator.append(&x[i], &reversed[i], n);
-        for (int start = 0; start < n; start += 4) {
-            simd::Lanes l = {}, r = {};
+        std::copy(&x[i], &x[i] + n, interpolator.appendedL());
+        std::copy(&reversed[i], &reversed[i] + n, interpolator.appendedR());
+        for (int start = 0; start < n; start += 8) {
+            simd::Wide l = {}, r = {};
             interpolator.addTaps<0>(start, l, r);
             interpolator.addTaps<kSlice>(start, l, r);
             interpolator.addTaps<2 * kSlice>(start, l, r);
             interpolator.addTaps<3 * kSlice>(start, l, r);
-            for (int j = 0; j < 4 && start + j < n; ++j) {
+            interpolator.addTaps<4 * kSlice>(start, l, r);
+            interpolator.addTaps<5 * kSlice>(start, l, r);
+            interpolator.addTaps<6 * kSlice>(start, l, r);
+            interpolator.addTaps<7 * kSlice>(start, l, r);
+            for (int j = 0; j < 8 && start + j < n; ++j) {
                 const std::size_t at = i + static_cast<std::size_t>(start + j);
                 half[at] = l[j];
                 halfRight[at] = r[j];
