@@ -33,6 +33,14 @@ public:
     // channels see the larger look-ahead peak.
     void process(const double* uL, const double* uR, int n, bool oversample, double link, DetectorChunk& out);
 
+    // The same in two parts, for a kernel that runs a chunk's interpolator sums beside other work before
+    // the chunk is detected: write the chunk to interpolator().appendedL()/R(), with oversampling sum its
+    // half-sample points (addTaps) into halfL()/halfR(), then detectInterpolated().
+    HalfSampleInterpolator& interpolator() { return interpolator_; }
+    double* halfL() { return halfL_.data(); }
+    double* halfR() { return halfR_.data(); }
+    void detectInterpolated(int n, bool oversample, double link, DetectorChunk& out);
+
 private:
     HalfSampleInterpolator interpolator_;
     std::array<double, DetectorChunk::kMax> halfL_{}, halfR_{};

@@ -64,21 +64,38 @@ public:
 private:
     static constexpr int kChunk = DetectorChunk::kMax;
 
-    // One chunk of the limiter, in signal order: the driven signal and the dry delay, the detector and
-    // gain computer over the chunk, the limited output with its meters and requantizer, then the clip.
+    // What the drive stage gives a chunk.
+    struct Driven {
+        std::array<double, kChunk> uL, uR;      // the driven signal u
+        std::array<double, kChunk> dryL, dryR;  // the input delayed by the latency
+        std::array<double, kChunk> level;       // leveller gain
+        std::array<double, kChunk> output;      // smoothed output gain
+    };
+    // The input of the block's next chunk (n = 0: none).
     template <typename T>
-    void limitChunk(const T* inL, const T* inR, T* outL, T* outR, int n, const BlockSettings& s,
-                    double outputTarget, double inputMeterGain);
+    struct NextChunk {
+        const T* inL;
+        const T* inR;
+        int n;
+    };
 
-    // Per-chunk values between the stages.
+    // The drive stage of n samples: gain glides, dry delay, leveller and u.
+    template <typename T>
+    void drive(const T* inL, const T* inR, int n, const BlockSettings& s, double outputTarget, Driven& out);
+
+    // One chunk of the limiter, in signal order, from its driven signal d: the detector and gain computer
+    // over the chunk, the limited output with its meters and requantizer, then the clip. The next
+    // chunk's drive stage runs in it (into nextDriven), and with oversampling its detector's
+    // interpolation too, beside the requantizer (then interpolated is set for the next call).
+    template <typename T>
+    void limitChunk(const Driven& d, Driven& nextDriven, const NextChunk<T>& next, bool& interpolated, T* outL,
+                    T* outR, int n, const BlockSettings& s, double outputTarget, double inputMeterGain);
+
+    // Per-chunk values between the later stages.
     struct Chunk {
-        std::array<double, kChunk> drivenL, drivenR;  // u
-        std::array<double, kChunk> dryL, dryR;        // the input delayed by the latency
-        std::array<double, kChunk> level;             // leveller gain
         std::array<double, kChunk> displayL, displayR;  // gain-reduction display values
-        std::array<double, kChunk> output;            // smoothed output gain
-        std::array<double, kChunk> yL, yR;            // output before requantizer and clip
-        std::array<double, kChunk> qL, qR;            // requantized output
+        std::array<double, kChunk> yL, yR;              // output before requantizer and clip
+        std::array<double, kChunk> qL, qR;              // requantized output
     };
 
     RateConfig config_;
@@ -92,6 +109,7 @@ private:
     GainComputer gain_;
     MeterAccumulator meters_;
     DitherGenerator dither_;
+    std::array<Driven, 2> driven_{};  // this chunk's and the next one's
     Chunk chunk_{};
     DetectorChunk detected_{};
     GainChunk gains_{};

@@ -1,0 +1,232 @@
+// The output stage's loops: the look-ahead delay, Power, the meters and the requantizer of a chunk,
+// specialised by the requantizer's tap count, and the final clip.
+#include "engine/dsp/output_stage.h"
+
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+#include "engine/dsp/simd.h"
+
+namespace zarpa::dsp {
+
+namespace {
+
+// Limits to [-1, +1]; passes values inside unchanged up to the formula's rounding. For values beyond
+// full scale the formula itself can round one step past ±1 (e.g. (2.7 - 0.7)/2), so the result is
+// bounded once more: the output must never leave full scale.
+inline double clip(double y) {
+    const double c = (std::fabs(y + 1.0) - std::fabs(y - 1.0)) / 2.0;
+    return c > 1.0 ? 1.0 : c < -1.0 ? -1.0 : c;
+}
+
+// The same clip on four samples side by side.
+inline void clipLanes(simd::Lanes& y) {
+    using simd::Lanes;
+    const Lanes one = Lanes{} + 1.0;
+    Lanes above = y + one, below = y - one;
+    simd::makeMagnitude(above);
+    simd::makeMagnitude(below);
+    const Lanes c = (above - below) / 2.0;
+    const Lanes upper = c > one ? one : c;
+    y = upper < -one ? -one : upper;
+}
+
+// Stores four clipped samples as T.
+template <typename T>
+inline void storeLanes(T* out, const simd::Lanes& y) {
+    if constexpr (sizeof(T) == sizeof(float)) {
+        typedef float Narrow __attribute__((vector_size(16)));
+        const Narrow narrow = __builtin_convertvector(y, Narrow);
+        std::memcpy(out, &narrow, sizeof narrow);
+    } else {
+        simd::store(out, y);
+    }
+}
+
+// Clip and store a chunk, right first: with one output buffer for both, the left result stays.
+template <typename T>
+ZARPA_VECTOR_CLONES void clipAndStoreLoop(const double* yL, const double* yR, int n, T* outL, T* outR) {
+    int i = 0;
+    for (; i + simd::kLanes <= n; i += simd::kLanes) {
+        simd::Lanes l, r;
+        simd::load(l, yL + i);
+        simd::load(r, yR + i);
+        clipLanes(l);
+        clipLanes(r);
+        storeLanes(outR + i, r);
+        storeLanes(outL + i, l);
+    }
+    for (; i < n; ++i) {
+        outR[i] = static_cast<T>(clip(yR[i]));
+        outL[i] = static_cast<T>(clip(yL[i]));
+    }
+}
+
+// The meters' peak of eight values side by side: magnitudes rounded to 32-bit precision, as the meters
+// compare them, held per lane.
+inline void holdPeaks(const simd::Wide& x, simd::Wide& peak) {
+    typedef float Narrow __attribute__((vector_size(32)));
+    simd::Wide magnitude = x;
+    simd::makeMagnitude(magnitude);
+    const simd::Wide rounded = __builtin_convertvector(__builtin_convertvector(magnitude, Narrow), simd::Wide);
+    peak = rounded > peak ? rounded : peak;
+}
+
+// The look-ahead delay, Power and the gain-reduction meters of sample i, giving y before the requantizer
+// and clip.
+[[gnu::always_inline]] inline Stereo limitSample(const OutputStages& st, StereoDelay::Run& lookAhead,
+                                                 MeterAccumulator::Running& meters, int i) {
+    // Look-ahead delay: v is u delayed by L + 31 samples.
+    const Stereo v = lookAhead.exchange({st.detected.delayedL[i], st.detected.delayedR[i]});
+
+    // Power: the limited signal, or the dry input with the same delay.
+    Stereo y{st.dryL[i], st.dryR[i]};
+    Stereo display{1.0, 1.0};
+    if (st.power) {
+        y = {st.gains.gainL[i] * v.l * st.output[i], st.gains.gainR[i] * v.r * st.output[i]};
+        display = {st.displayL[i], st.displayR[i]};
+    }
+    meters.gainReduction(display);
+    return y;
+}
+
+// One requantizer step of sample i (none for kNoRequantizer).
+template <int kTaps>
+[[gnu::always_inline]] inline void requantize(Requantizer::Run& q, const double* yL, const double* yR, int i,
+                                              double* qL, double* qR) {
+    if constexpr (kTaps != kNoRequantizer) {
+        const Stereo requantized = q.step<kTaps>({yL[i], yR[i]});
+        qL[i] = requantized.l;
+        qR[i] = requantized.r;
+    }
+}
+
+// A chunk's output stage with plain output meters, all in one loop: y, the input, gain-reduction and
+// output meters and, with kTaps (Requantizer::specialisedCount()), the requantized values q, whose
+// error-feedback recurrence then overlaps everything else in the loop.
+template <int kTaps>
+ZARPA_VECTOR_CLONES void limitedOutput(const OutputStages& st, int n, double* yL, double* yR,
+                                       Requantizer::Run& requantizer, double* qL, double* qR) {
+    MeterAccumulator::Running meters = st.meters.running();
+    StereoDelay::Run lookAhead = st.lookAhead.run();
+    Requantizer::Run q = requantizer;
+    for (int i = 0; i < n; ++i) {
+        const Stereo y = limitSample(st, lookAhead, meters, i);
+        yL[i] = y.l;
+        yR[i] = y.r;
+        meters.output(y);
+        meters.input(simd::Pair{st.dryL[i], st.dryR[i]} * st.inputMeterGain);
+        requantize<kTaps>(q, yL, yR, i, qL, qR);
+    }
+    st.lookAhead.finish(lookAhead);
+    st.meters.store(meters);
+    requantizer = q;
+}
+
+// The second loop is the requantizer's, whose error-feedback recurrence is latency-bound; beside each of
+// its steps runs a slice of throughput-bound work that fills the units the recurrence leaves idle: the
+// output meters' interpolator sums, eight at a time, and with kAhead the same sums of the next chunk's
+// peak detector; and the meters' own recurrences on the input and on the samples 31 back. The peaks of
+// the half-sample points are kept per lane (the largest is the same in any order).
+template <int kTaps, bool kAhead>
+ZARPA_VECTOR_CLONES void requantizedOutput(const OutputStages& st, int n, const double* yL, const double* yR,
+                                           Requantizer::Run& requantizer, double* qL, double* qR,
+                                           const SumsAhead* ahead) {
+    MeterAccumulator::Running meters = st.meters.running();
+    Requantizer::Run q = requantizer;
+    HalfSampleInterpolator& oversampler = st.meters.oversampler();
+    const double* centreL = oversampler.centreL();
+    const double* centreR = oversampler.centreR();
+    const auto step = [&](int i) __attribute__((always_inline)) {
+        requantize<kTaps>(q, yL, yR, i, qL, qR);
+        meters.input(simd::Pair{st.dryL[i], st.dryR[i]} * st.inputMeterGain);
+        meters.output({centreL[i], centreR[i]});
+    };
+    using Interpolator = HalfSampleInterpolator;
+    constexpr int kGroup = simd::kWideLanes;
+    static_assert(Interpolator::kLength / 2 == kGroup * Interpolator::kTapSlice);  // a slice a sample
+    simd::Wide peakL = {}, peakR = {};
+    for (int start = 0; start < n; start += kGroup) {
+        const int count = n - start < kGroup ? n - start : kGroup;
+        // Eight sums side by side, a slice of their taps beside each sample's step.
+        simd::Wide halfL = {}, halfR = {}, aheadL = {}, aheadR = {};
+        [&]<int... kStep>(std::integer_sequence<int, kStep...>) __attribute__((always_inline)) {
+            ((oversampler.addTaps<kStep * Interpolator::kTapSlice>(start, halfL, halfR),
+              kAhead ? ahead->interpolator->addTaps<kStep * Interpolator::kTapSlice>(start, aheadL, aheadR) : void(),
+              kStep < count ? step(start + kStep) : void()),
+             ...);
+        }(std::make_integer_sequence<int, kGroup>{});
+        if constexpr (kAhead) {
+            simd::store(ahead->halfL + start, aheadL);  // past the next chunk: discarded values
+            simd::store(ahead->halfR + start, aheadR);
+        }
+        if (count == kGroup) {
+            holdPeaks(halfL, peakL);
+            holdPeaks(halfR, peakR);
+        } else {
+            for (int j = 0; j < count; ++j) meters.outputBetween({halfL[j], halfR[j]});
+        }
+    }
+    for (int j = 0; j < kGroup; ++j) meters.outputBetween({peakL[j], peakR[j]});
+    oversampler.advance(n);
+    st.meters.store(meters);
+    requantizer = q;
+}
+
+// Calls f.operator()<kTaps>() with the tap count as a constant.
+template <typename F>
+void withTapCount(int taps, F&& f) {
+    switch (taps) {
+        case kNoRequantizer: f.template operator()<kNoRequantizer>(); break;
+        case 0: f.template operator()<0>(); break;
+        case 3: f.template operator()<3>(); break;
+        case 11: f.template operator()<11>(); break;
+        case 12: f.template operator()<12>(); break;
+        default: f.template operator()<Requantizer::kAnyCount>(); break;
+    }
+}
+
+}  // namespace
+
+// With oversampled output meters the output stage runs in two loops. The first gives y and hands it to
+// the meters' interpolator.
+ZARPA_VECTOR_CLONES void limitedSamples(const OutputStages& st, int n, double* yL, double* yR) {
+    MeterAccumulator::Running meters = st.meters.running();
+    StereoDelay::Run lookAhead = st.lookAhead.run();
+    HalfSampleInterpolator& oversampler = st.meters.oversampler();
+    double* appendedL = oversampler.appendedL();
+    double* appendedR = oversampler.appendedR();
+    for (int i = 0; i < n; ++i) {
+        const Stereo y = limitSample(st, lookAhead, meters, i);
+        yL[i] = appendedL[i] = y.l;
+        yR[i] = appendedR[i] = y.r;
+    }
+    st.lookAhead.finish(lookAhead);
+    st.meters.store(meters);
+}
+
+void limitedOutput(int taps, const OutputStages& st, int n, double* yL, double* yR, Requantizer::Run& q,
+                   double* qL, double* qR) {
+    withTapCount(taps, [&]<int kTaps>() { limitedOutput<kTaps>(st, n, yL, yR, q, qL, qR); });
+}
+
+void requantizedOutput(int taps, const OutputStages& st, int n, const double* yL, const double* yR,
+                       Requantizer::Run& q, double* qL, double* qR, const SumsAhead* ahead) {
+    withTapCount(taps, [&]<int kTaps>() {
+        if (ahead)
+            requantizedOutput<kTaps, true>(st, n, yL, yR, q, qL, qR, ahead);
+        else
+            requantizedOutput<kTaps, false>(st, n, yL, yR, q, qL, qR, nullptr);
+    });
+}
+
+template <typename T>
+void clipAndStore(const double* yL, const double* yR, int n, T* outL, T* outR) {
+    clipAndStoreLoop(yL, yR, n, outL, outR);
+}
+
+template void clipAndStore<float>(const double*, const double*, int, float*, float*);
+template void clipAndStore<double>(const double*, const double*, int, double*, double*);
+
+}  // namespace zarpa::dsp
