@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 #include "engine/dsp/calibration_noise.h"
@@ -292,6 +293,43 @@ TEST(PeakDetector, LookAheadPeakHoldsExactlyLSamplesAndFollowsTheLink) {
     EXPECT_EQ(apart.lookAheadR[first], 0.2);
     EXPECT_EQ(linked.lookAheadR[first], 0.8);
     EXPECT_NEAR(half.lookAheadR[first], 0.5, 1e-15);
+}
+
+TEST(PeakDetector, SummingAheadThenDetectingEqualsProcessing) {
+    // The kernel's split: the chunk written to the interpolator, its half-sample sums in slices (eight
+    // samples, four taps at a time, as beside the requantizer), the detection later. Chunks of varying
+    // length, both channels, with and without oversampling.
+    const auto l = enginetest::noise(3000, 0.9, 41), r = enginetest::noise(3000, 0.6, 42);
+    for (const bool oversample : {false, true}) {
+        PeakDetector whole, split;
+        DetectorChunk a, b;
+        constexpr int kSizes[] = {128, 128, 77, 1, 128, 9, 64};
+        for (std::size_t at = 0, k = 0; at < l.size(); ++k) {
+            const int n = static_cast<int>(std::min<std::size_t>(kSizes[k % 7], l.size() - at));
+            whole.process(&l[at], &r[at], n, oversample, 0.5, a);
+            HalfSampleInterpolator& interpolator = split.interpolator();
+            std::copy(&l[at], &l[at] + n, interpolator.appendedL());
+            std::copy(&r[at], &r[at] + n, interpolator.appendedR());
+            for (int start = 0; oversample && start < n; start += 8) {
+                simd::Wide sumL = {}, sumR = {};
+                [&]<int... kSlice>(std::integer_sequence<int, kSlice...>) {
+                    (interpolator.addTaps<kSlice * HalfSampleInterpolator::kTapSlice>(start, sumL, sumR), ...);
+                }(std::make_integer_sequence<int, 8>{});
+                simd::store(split.halfL() + start, sumL);
+                simd::store(split.halfR() + start, sumR);
+            }
+            split.detectInterpolated(n, oversample, 0.5, b);
+            for (int i = 0; i < n; ++i) {
+                ASSERT_EQ(a.delayedL[i], b.delayedL[i]) << at + i;
+                ASSERT_EQ(a.delayedR[i], b.delayedR[i]) << at + i;
+                ASSERT_EQ(a.detectorL[i], b.detectorL[i]) << at + i;
+                ASSERT_EQ(a.detectorR[i], b.detectorR[i]) << at + i;
+                ASSERT_EQ(a.lookAheadL[i], b.lookAheadL[i]) << at + i;
+                ASSERT_EQ(a.lookAheadR[i], b.lookAheadR[i]) << at + i;
+            }
+            at += static_cast<std::size_t>(n);
+        }
+    }
 }
 
 namespace {
