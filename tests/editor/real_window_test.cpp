@@ -2,97 +2,19 @@
 // built plug-in loaded through its entry point, the editor opened with effEditOpen into the host window,
 // a click sent with xdotool, and effEditIdle as the only event pump. Skipped when Xvfb or xdotool is
 // missing.
-#include <gtest/gtest.h>
-
 // Our headers before Xlib's, whose macros (None, Display) would clash with their names.
 #include "engine/parameters.h"
-#include "hostlib/vst_host.h"
 #include "resources/resources.h"
-#include "tests/support/host_window.h"
-#include "tests/support/virtual_display.h"
-
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "tests/support/plugin_window.h"
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
-#include <string>
+#include <cstdint>
 #include <thread>
 
 namespace {
 
-// The private server and the test host's own connection to it.
-class HostDisplay {
-public:
-    HostDisplay() : display_(server_.running() ? XOpenDisplay(server_.name().c_str()) : nullptr) {}
-    ~HostDisplay() {
-        if (display_) XCloseDisplay(display_);
-    }
-    HostDisplay(const HostDisplay&) = delete;
-    HostDisplay& operator=(const HostDisplay&) = delete;
-
-    Display* display() const { return display_; }
-    std::string name() const { return server_.name(); }
-
-private:
-    VirtualDisplay server_;
-    Display* display_;
-};
-
-bool haveXdotool() { return access("/usr/bin/xdotool", X_OK) == 0; }
-
-class RealWindow : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!server.display()) GTEST_SKIP() << "no Xvfb";
-        if (!haveXdotool()) GTEST_SKIP() << "no xdotool";
-        setenv("DISPLAY", server.name().c_str(), 1);  // the plug-in opens its own connection
-        Display* d = server.display();
-        host = createMappedHostWindow(d);
-        library = std::make_unique<vsthost::Library>(vsthost::defaultPluginPath());
-        ASSERT_TRUE(library->ok()) << library->error();
-        instance = std::make_unique<vsthost::Instance>(*library);
-        ASSERT_TRUE(instance->ok());
-    }
-    void TearDown() override {
-        instance.reset();
-        if (host) XDestroyWindow(server.display(), host);
-        if (server.display()) XSync(server.display(), False);
-    }
-
-    // The host's idle calls, every 20 ms, for about ms milliseconds.
-    void pumpIdle(int ms) {
-        for (int t = 0; t < ms; t += 20) {
-            instance->dispatch(effEditIdle);
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    }
-    void click(int x, int y) {
-        const std::string command = "DISPLAY=" + server.name() + " /usr/bin/xdotool mousemove " + std::to_string(x) +
-                                    " " + std::to_string(y) + " click 1";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-    }
-    // A pixel of the host window as the X server shows it.
-    unsigned long screenPixel(int x, int y) {
-        XImage* image = XGetImage(server.display(), host, x, y, 1, 1, AllPlanes, ZPixmap);
-        if (!image) return 0;
-        const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
-        XDestroyImage(image);
-        return pixel;
-    }
-
-    static HostDisplay server;
-    Window host = 0;
-    std::unique_ptr<vsthost::Library> library;
-    std::unique_ptr<vsthost::Instance> instance;
-};
-
-HostDisplay RealWindow::server;
+using RealWindow = PluginWindowTest;
 
 TEST_F(RealWindow, AClickOnThePowerButtonSwitchesTheEffectAndTellsTheHost) {
     ERect* rect = nullptr;
@@ -125,9 +47,9 @@ TEST_F(RealWindow, AClickOnThePowerButtonSwitchesTheEffectAndTellsTheHost) {
 }
 
 TEST_F(RealWindow, AnOpenIntoAWindowThatDoesNotExistFailsAndTheNextOpenWorks) {
-    Window gone = XCreateSimpleWindow(server.display(), host, 0, 0, 10, 10, 0, 0, 0);
-    XDestroyWindow(server.display(), gone);
-    XSync(server.display(), False);
+    Window gone = XCreateSimpleWindow(server().display(), host, 0, 0, 10, 10, 0, 0, 0);
+    XDestroyWindow(server().display(), gone);
+    XSync(server().display(), False);
     EXPECT_EQ(instance->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(gone)), 0);
     instance->dispatch(effEditIdle);
     EXPECT_EQ(instance->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 1);
