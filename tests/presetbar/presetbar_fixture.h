@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -35,9 +36,12 @@ protected:
     void SetUp() override {
         EditorTest::SetUp();
         frame->setFileDialogBackend(&dialog);
-        scratch = std::filesystem::temp_directory_path() /
-                  ("zarpa-presetbar-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-        std::filesystem::create_directories(scratch);
+        // A directory of this test's own, made atomically: test programs run side by side, and an
+        // object's address repeats between them (the address sanitizer's allocator hands out the same
+        // ones), so it cannot name the directory.
+        std::random_device random;
+        do scratch = std::filesystem::temp_directory_path() / ("zarpa-presetbar-" + std::to_string(random()));
+        while (!std::filesystem::create_directory(scratch));
     }
     void TearDown() override {
         EditorTest::TearDown();
