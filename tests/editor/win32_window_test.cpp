@@ -6,6 +6,7 @@
 
 #include "engine/parameters.h"
 #include "hostlib/vst_host.h"
+#include "tests/support/loaded_plugin.h"
 
 #include <windows.h>
 
@@ -35,13 +36,10 @@ protected:
     void SetUp() override {
         host = createHostWindow();
         if (!host) GTEST_SKIP() << "no window can be created here (no display)";
-        library = std::make_unique<vsthost::Library>(vsthost::defaultPluginPath());
-        ASSERT_TRUE(library->ok()) << library->error();
-        instance = std::make_unique<vsthost::Instance>(*library);
-        ASSERT_TRUE(instance->ok());
+        plugin.load();
     }
     void TearDown() override {
-        instance.reset();
+        plugin.instance.reset();
         if (host) DestroyWindow(host);
     }
     // The host's message loop and idle calls for about ms milliseconds.
@@ -59,8 +57,8 @@ protected:
     }
 
     HWND host = nullptr;
-    std::unique_ptr<vsthost::Library> library;
-    std::unique_ptr<vsthost::Instance> instance;
+    LoadedPlugin plugin;
+    std::unique_ptr<vsthost::Instance>& instance = plugin.instance;
 };
 
 TEST_F(Win32Window, AClickOnThePowerButtonSwitchesTheEffectAndTellsTheHost) {

@@ -8,6 +8,7 @@
 // Our headers before Xlib's, whose macros (None, Display) would clash with their names.
 #include "hostlib/vst_host.h"
 #include "tests/support/host_window.h"
+#include "tests/support/loaded_plugin.h"
 #include "tests/support/virtual_display.h"
 
 #include <X11/Xlib.h>
@@ -46,13 +47,10 @@ protected:
         if (!server().display()) GTEST_SKIP() << "no Xvfb or xdotool";
         setenv("DISPLAY", server().name().c_str(), 1);  // the plug-in opens its own connection
         host = createMappedHostWindow(server().display());
-        library = std::make_unique<vsthost::Library>(vsthost::defaultPluginPath());
-        ASSERT_TRUE(library->ok()) << library->error();
-        instance = std::make_unique<vsthost::Instance>(*library);
-        ASSERT_TRUE(instance->ok());
+        plugin.load();
     }
     void TearDown() override {
-        instance.reset();
+        plugin.instance.reset();
         if (host) XDestroyWindow(server().display(), host);
         if (server().display()) XSync(server().display(), False);
     }
@@ -86,6 +84,6 @@ protected:
     }
 
     Window host = 0;
-    std::unique_ptr<vsthost::Library> library;
-    std::unique_ptr<vsthost::Instance> instance;
+    LoadedPlugin plugin;
+    std::unique_ptr<vsthost::Instance>& instance = plugin.instance;
 };
