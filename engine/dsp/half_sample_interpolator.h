@@ -26,9 +26,9 @@ public:
                  double* halfR);
 
     // The same sums for loops that run other work beside them (a latency-bound recurrence leaves the
-    // adders idle): write a chunk's samples to appended(), each group of four before its sums, sum the
-    // half-sample points eight at a time with addTaps() in slices of kTapSlice taps (so the other work
-    // can step between slices), read centre(), then advance() past the chunk.
+    // adders idle): write a chunk's samples to appendedL() and appendedR(), sum the half-sample points
+    // eight at a time with addTaps() in slices of kTapSlice taps (so the other work can step between
+    // slices), read centre(), then advance() past the chunk.
     double* appendedL() { return left_.data() + kHistory; }
     double* appendedR() { return right_.data() + kHistory; }
     static constexpr int kTapSlice = 4;
