@@ -50,14 +50,6 @@ struct DriveSettings {
     double levellerThreshold;
     bool levellerOff;
 };
-struct DriveOutputs {
-    double* output;  // smoothed output gain
-    double* dryL;
-    double* dryR;
-    double* level;  // leveller gain
-    double* drivenL;
-    double* drivenR;
-};
 
 // The drive stage of one chunk with its state in locals: gain glides, dry delay, leveller, and the
 // driven signal u.
@@ -69,7 +61,7 @@ public:
 
     template <typename T>
     [[gnu::always_inline]] void step(int i, const T* inL, const T* inR, const DriveSettings& s,
-                                     const DriveOutputs& out) {
+                                     DrivenChunk& out) {
         // Both channels side by side as one vector value.
         const simd::Pair x = sanitize(simd::Pair{static_cast<double>(inL[i]), static_cast<double>(inR[i])});
 
@@ -87,8 +79,8 @@ public:
         const double level = leveller_.step(driven, s.levellerThreshold, s.levellerOff);
         out.level[i] = level;
         const simd::Pair u = level * driven;
-        out.drivenL[i] = u[0];
-        out.drivenR[i] = u[1];
+        out.uL[i] = u[0];
+        out.uR[i] = u[1];
     }
 
     void finish(const DriveStages& st) const {
@@ -106,7 +98,7 @@ private:
 
 template <bool kGliding, typename T>
 ZARPA_VECTOR_CLONES void driveAlone(const DriveStages& st, const T* inL, const T* inR, int n, const DriveSettings& s,
-                const DriveOutputs& out) {
+                DrivenChunk& out) {
     DriveLoop<kGliding> loop(st);
     for (int i = 0; i < n; ++i) loop.step(i, inL, inR, s, out);
     loop.finish(st);
@@ -164,12 +156,10 @@ void SignalPath::drive(const T* inL, const T* inR, int n, const BlockSettings& s
     // them) stay where they are: no need to step them per sample.
     const DriveStages stages{drive_, output_, dry_, leveller_};
     const DriveSettings settings{s.driveTarget, outputTarget, s.levellerThreshold, s.levellerOff};
-    const DriveOutputs outputs{out.output.data(), out.dryL.data(), out.dryR.data(),
-                               out.level.data(),  out.uL.data(),   out.uR.data()};
     if (drive_.settled(s.driveTarget) && output_.settled(outputTarget))
-        driveAlone<false>(stages, inL, inR, n, settings, outputs);
+        driveAlone<false>(stages, inL, inR, n, settings, out);
     else
-        driveAlone<true>(stages, inL, inR, n, settings, outputs);
+        driveAlone<true>(stages, inL, inR, n, settings, out);
 }
 
 template <typename T>

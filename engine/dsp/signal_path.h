@@ -35,6 +35,15 @@ struct BlockSettings {
     bool autoblack = false;
 };
 
+// What the drive stage gives a chunk.
+struct DrivenChunk {
+    static constexpr int kMax = DetectorChunk::kMax;
+    std::array<double, kMax> uL, uR;      // the driven signal u
+    std::array<double, kMax> dryL, dryR;  // the input delayed by the latency
+    std::array<double, kMax> level;       // leveller gain
+    std::array<double, kMax> output;      // smoothed output gain
+};
+
 // Not thread-safe: everything runs on the audio thread or under the instance lock.
 class SignalPath {
 public:
@@ -64,13 +73,7 @@ public:
 private:
     static constexpr int kChunk = DetectorChunk::kMax;
 
-    // What the drive stage gives a chunk.
-    struct Driven {
-        std::array<double, kChunk> uL, uR;      // the driven signal u
-        std::array<double, kChunk> dryL, dryR;  // the input delayed by the latency
-        std::array<double, kChunk> level;       // leveller gain
-        std::array<double, kChunk> output;      // smoothed output gain
-    };
+    using Driven = DrivenChunk;
     // The input of the block's next chunk (n = 0: none).
     template <typename T>
     struct NextChunk {
