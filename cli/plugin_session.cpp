@@ -150,6 +150,9 @@ ParameterCatalog& PluginSession::catalog() {
 }
 
 void PluginSession::start() {
+    // Everything the command line set is in force now: a suspend resets the effect, so its gain glides,
+    // leveller and dither start from these settings rather than from the program it was opened with.
+    instance_->suspend();
     instance_->resume();
     instance_->dispatch(effStartProcess);
 }

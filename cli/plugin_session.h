@@ -48,7 +48,8 @@ public:
     // Parameter texts, probed on the scratch instance (created on first use).
     ParameterCatalog& catalog();
 
-    // effMainsChanged(1) and effStartProcess: from now on the instance processes.
+    // Resets the effect (effMainsChanged 0), then effMainsChanged(1) and effStartProcess: from now on the
+    // instance processes, every setting made before in force from the first sample.
     void start();
     void process(float** inputs, float** outputs, int frames);
     void process(double** inputs, double** outputs, int frames);
