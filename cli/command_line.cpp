@@ -2,10 +2,12 @@
 #include "cli/command_line.h"
 
 #include <charconv>
+#include <optional>
 #include <map>
 #include <set>
 
 #include "cli/cli_error.h"
+#include "cli/help_text.h"
 #include "cli/text_util.h"
 
 namespace zarpacli {
@@ -15,8 +17,7 @@ namespace {
 const std::map<std::string, Command> kCommands = {
     {"render", Command::Render},   {"demo", Command::Demo},     {"analyze", Command::Analyze},
     {"analyse", Command::Analyze}, {"presets", Command::Presets}, {"params", Command::Params},
-    {"info", Command::Info},       {"help", Command::Help},     {"--help", Command::Help},
-    {"-h", Command::Help},         {"--version", Command::Version}, {"version", Command::Version},
+    {"info", Command::Info},       {"help", Command::Help},     {"version", Command::Version},
 };
 
 // Options that take a value, and the commands each option applies to.
@@ -24,13 +25,16 @@ const std::set<std::string> kValueOptions = {"--preset", "--set",  "--preset-fil
                                              "--chunk",  "--save-chunk", "--block", "--format", "--bits",
                                              "--plugin", "--seconds"};
 
+const std::set<std::string> kFlagOptions = {"--double", "--keep-latency", "--force", "--json", "--quiet",
+                                            "--version"};
+
 const std::set<std::string> kSettingOptions = {"--preset", "--set", "--preset-file", "--bank-file", "--program",
                                                "--chunk", "--save-chunk"};
 const std::set<std::string> kRenderOptions = {"--block", "--double", "--format", "--bits", "--keep-latency",
                                               "--force"};
 
 bool applies(const std::string& option, Command command) {
-    if (option == "--json" || option == "--plugin") return true;
+    if (option == "--json" || option == "--plugin" || option == "--version") return true;
     if (option == "--quiet") return command == Command::Render || command == Command::Demo || command == Command::Analyze;
     if (kSettingOptions.count(option))
         return command == Command::Render || command == Command::Demo || command == Command::Params;
@@ -40,10 +44,13 @@ bool applies(const std::string& option, Command command) {
     return false;
 }
 
-std::string commandName(Command c) {
-    for (const auto& [name, command] : kCommands)
-        if (command == c && name[0] != '-') return name;
-    return "?";
+// An option starts with a dash; "-" alone names standard input or output.
+bool isOption(const std::string& arg) { return arg.size() >= 2 && arg[0] == '-'; }
+
+Command commandNamed(const std::string& name) {
+    auto c = kCommands.find(name);
+    if (c == kCommands.end()) throw usageError("unknown command '" + name + "' (try zarpa help)");
+    return c->second;
 }
 
 int parseInteger(const std::string& option, const std::string& text, int low, int high) {
@@ -87,6 +94,7 @@ void setFlag(Options& o, const std::string& option) {
     else if (option == "--force") o.force = true;
     else if (option == "--json") o.json = true;
     else if (option == "--quiet") o.quiet = true;
+    else if (option == "--version") o.version = true;
 }
 
 void checkCombination(const Options& o) {
@@ -116,21 +124,23 @@ void checkCombination(const Options& o) {
 
 Options parseCommandLine(const std::vector<std::string>& args) {
     Options o;
-    if (args.empty()) throw usageError("no command given\n\n" + usageText());
-    auto c = kCommands.find(args[0]);
-    if (c == kCommands.end()) throw usageError("unknown command '" + args[0] + "' (try zarpa help)");
-    o.command = c->second;
-    if (o.command == Command::Help || o.command == Command::Version) return o;
-
+    std::optional<Command> command;
+    bool wantHelp = false;
+    std::vector<std::string> given;  // options in order, checked against the command once it is known
     bool optionsEnded = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            o.files.push_back(arg);
+        if (optionsEnded || !isOption(arg)) {
+            if (!command) command = commandNamed(arg);
+            else o.files.push_back(arg);
             continue;
         }
         if (arg == "--") {
             optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            wantHelp = true;
             continue;
         }
         std::string option = arg, value;
@@ -140,11 +150,8 @@ Options parseCommandLine(const std::vector<std::string>& args) {
             value = arg.substr(eq + 1);
             hasValue = true;
         }
-        const bool known = kValueOptions.count(option) || option == "--double" || option == "--keep-latency" ||
-                           option == "--force" || option == "--json" || option == "--quiet";
+        const bool known = kValueOptions.count(option) || kFlagOptions.count(option);
         if (!known) throw usageError("unknown option '" + option + "' (try zarpa help)");
-        if (!applies(option, o.command))
-            throw usageError("option " + option + " does not apply to '" + commandName(o.command) + "'");
         if (kValueOptions.count(option)) {
             if (!hasValue) {
                 if (i + 1 >= args.size()) throw usageError("option " + option + " needs a value");
@@ -155,50 +162,26 @@ Options parseCommandLine(const std::vector<std::string>& args) {
             if (hasValue) throw usageError("option " + option + " takes no value");
             setFlag(o, option);
         }
+        given.push_back(option);
     }
+
+    if (!command && o.version) command = Command::Version;
+    if (!command && !wantHelp) throw usageError("no command given\n\n" + usageText());
+    if (wantHelp || *command == Command::Help) {
+        // `zarpa CMD --help` and `zarpa help CMD` both print the command's own help.
+        if (command && *command != Command::Help) o.helpTopic = *command;
+        else if (!o.files.empty()) o.helpTopic = commandNamed(o.files[0]);
+        o.command = Command::Help;
+        o.files.clear();
+        return o;
+    }
+    o.command = *command;
+    if (o.command == Command::Version) return o;
+    for (const std::string& option : given)
+        if (!applies(option, o.command))
+            throw usageError("option " + option + " does not apply to '" + commandName(o.command) + "'");
     checkCombination(o);
     return o;
-}
-
-std::string usageText() {
-    return R"(zarpa - offline renderer for the OKA Zarpa limiter (loads the built VST 2.4 plug-in)
-
-usage:
-  zarpa render IN OUT [options]   render IN through the plug-in into OUT
-  zarpa demo [OUT] [options]      render a built-in demo mix (6 dB too hot) through "CD Master 1"
-                                  (OUT defaults to zarpa-demo.wav)
-  zarpa analyze FILE...           peak, true peak, loudness and loudness range of files
-  zarpa presets                   the plug-in's 24 programs
-  zarpa params [settings]         the parameters: names, display texts, labels, accepted values
-  zarpa info                      the effect record as a host sees it
-
-plug-in settings (render, demo, params), applied in this order:
-  --chunk F            load a state chunk (as saved by --save-chunk or a host)
-  --bank-file F.okb    load a bank file;   --program N   select its program N (0-23)
-  --preset NAME|N      select a program by name or index
-  --preset-file F.oka  load a preset file into the current program
-  --set NAME=VALUE     set a parameter; repeatable. VALUE is a step text (Bits=24, Oversample=on,
-                       NoiseShape="type B"), a display value with its unit (Drive=+6dB, Release=120ms,
-                       "L/R Link=50%"), or a bare number 0..1 (normalised)
-  --save-chunk F       write the resulting state chunk to F
-
-render options:
-  --format wav|aiff|flac|ogg|w64|caf   output container (default: from OUT's extension)
-  --bits 16|24|32      16- or 24-bit integer or 32-bit float (default: the input's word length)
-  --block N            block size handed to the plug-in (default 512)
-  --double             use the 64-bit processing entry
-  --keep-latency       keep the plug-in's delay at the start (OUT is longer by the latency)
-  --force              replace an existing OUT (the input file is never replaced)
-  --seconds S          demo length (default 8)
-
-general options:
-  --json               print the report as JSON
-  --quiet              no progress bar and no readable report
-  --plugin PATH        the plug-in library (default: $ZARPA_PLUGIN, else the one built with zarpa,
-                       else OKAZarpa.so or OKAZarpa.dll in zarpa's own folder)
-
-exit codes: 0 success, 1 usage error, 2 processing error (files, formats, the plug-in).
-)";
 }
 
 }  // namespace zarpacli

@@ -40,13 +40,12 @@ struct Options {
     bool force = false;
     bool json = false;
     bool quiet = false;
+    bool version = false;                // --version given as an option
+    std::optional<Command> helpTopic;    // help: the command whose help to print
 };
 
 // Throws a usage CliError for anything it cannot accept.
 Options parseCommandLine(const std::vector<std::string>& args);
-
-// The text of `zarpa help`.
-std::string usageText();
 
 constexpr int kMaxBlockSize = 65536;
 

@@ -10,6 +10,7 @@
 #include "cli/audio_file.h"
 #include "cli/cli_error.h"
 #include "cli/demo_signal.h"
+#include "cli/help_text.h"
 #include "cli/level_meter.h"
 #include "cli/output_quantizer.h"
 #include "cli/pending_output.h"
@@ -153,7 +154,7 @@ int runCommand(const Options& o) {
         case Command::Presets: return runPresets(o);
         case Command::Params: return runParams(o);
         case Command::Info: return runInfo(o);
-        case Command::Help: print(usageText()); return kExitOk;
+        case Command::Help: print(o.helpTopic ? commandHelp(*o.helpTopic) : usageText()); return kExitOk;
         case Command::Version: print("zarpa 1.0.0\n"); return kExitOk;
     }
     return kExitUsage;

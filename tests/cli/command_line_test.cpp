@@ -3,6 +3,7 @@
 
 #include "cli/cli_error.h"
 #include "cli/command_line.h"
+#include "cli/help_text.h"
 
 namespace zarpacli {
 namespace {
@@ -52,6 +53,45 @@ TEST(CommandLine, DemoAndAnalyzeTakeTheirFiles) {
     EXPECT_EQ(parse({"demo", "x.wav", "--seconds", "2.5"}).demoSeconds, 2.5);
     EXPECT_EQ(parse({"analyze", "a.wav", "b.flac"}).files.size(), 2u);
     EXPECT_EQ(parse({"--help"}).command, Command::Help);
+    EXPECT_EQ(parse({"render", "-", "-"}).files, (std::vector<std::string>{"-", "-"}));
+}
+
+TEST(CommandLine, OptionsMayStandBeforeTheCommand) {
+    Options o = parse({"--plugin", "p.so", "--json", "render", "--force", "in.wav", "out.wav", "--set", "Drive=+1dB"});
+    EXPECT_EQ(o.command, Command::Render);
+    EXPECT_EQ(o.files, (std::vector<std::string>{"in.wav", "out.wav"}));
+    EXPECT_EQ(o.pluginPath, "p.so");
+    EXPECT_TRUE(o.json && o.force);
+    EXPECT_EQ(parse({"--quiet", "analyze", "a.wav"}).files, (std::vector<std::string>{"a.wav"}));
+    // An option placed before the command is still checked against it.
+    EXPECT_NE(usageMessage({"--bits", "16", "presets"}).find("does not apply to 'presets'"), std::string::npos);
+    EXPECT_EQ(parse({"--version"}).command, Command::Version);
+}
+
+TEST(CommandLine, HelpAfterACommandOrNamingOneAsksForThatCommandsHelp) {
+    for (auto args : std::vector<std::vector<std::string>>{
+             {"render", "--help"}, {"render", "in.wav", "-h"}, {"--help", "render"}, {"help", "render"},
+             {"render", "a", "b", "c", "--help"}}) {  // help wins over what would be a usage error
+        Options o = parse(args);
+        EXPECT_EQ(o.command, Command::Help);
+        EXPECT_EQ(o.helpTopic, Command::Render) << args[0] << " " << args[1];
+    }
+    EXPECT_EQ(parse({"analyse", "--help"}).helpTopic, Command::Analyze);
+    EXPECT_FALSE(parse({"help"}).helpTopic);
+    EXPECT_FALSE(parse({"-h"}).helpTopic);
+    EXPECT_NE(usageMessage({"help", "frobnicate"}).find("unknown command 'frobnicate'"), std::string::npos);
+}
+
+TEST(CommandLine, EachCommandsHelpListsItsOwnOptionsOnly) {
+    const std::string render = commandHelp(Command::Render);
+    EXPECT_EQ(render.rfind("usage: zarpa render", 0), 0u);
+    for (const char* option : {"--set NAME=VALUE", "--bits", "--force", "--plugin", "--json"})
+        EXPECT_NE(render.find(option), std::string::npos) << option;
+    const std::string analyze = commandHelp(Command::Analyze);
+    EXPECT_EQ(analyze.find("--set"), std::string::npos);
+    EXPECT_EQ(analyze.find("--bits"), std::string::npos);
+    EXPECT_NE(commandHelp(Command::Demo).find("--seconds"), std::string::npos);
+    EXPECT_EQ(render.find("--seconds"), std::string::npos);
 }
 
 TEST(CommandLine, RefusesUnknownCommandsAndOptions) {

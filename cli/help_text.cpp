@@ -1,0 +1,123 @@
+// The help texts, assembled from one block per group of options so that every page that lists a
+// group lists it the same way.
+#include "cli/help_text.h"
+
+namespace zarpacli {
+
+namespace {
+
+constexpr const char* kSettingsHelp = R"(
+plug-in settings, applied in this order:
+  --chunk F            load a state chunk (as saved by --save-chunk or a host)
+  --bank-file F.okb    load a bank file;   --program N   select its program N (0-23)
+  --preset NAME|N      select a program by name or index
+  --preset-file F.oka  load a preset file into the current program
+  --set NAME=VALUE     set a parameter; repeatable. VALUE is a step text (Bits=24, Oversample=on,
+                       NoiseShape="type B"), a display value with its unit (Drive=+6dB, Release=120ms,
+                       "L/R Link=50%"), or a bare number 0..1 (normalised)
+  --save-chunk F       write the resulting state chunk to F
+)";
+
+constexpr const char* kRenderOptionsHelp = R"(
+render options:
+  --format wav|aiff|flac|ogg|w64|caf   output container (default: from OUT's extension)
+  --bits 16|24|32      16- or 24-bit integer or 32-bit float (default: the input's word length)
+  --block N            block size handed to the plug-in (default 512)
+  --double             use the 64-bit processing entry
+  --keep-latency       keep the plug-in's delay at the start (OUT is longer by the latency)
+  --force              replace an existing OUT (the input file is never replaced)
+)";
+
+constexpr const char* kGeneralHelp = R"(
+general options (before or after the command):
+  --json               print the report as JSON
+  --quiet              no progress bar and no readable report
+  --plugin PATH        the plug-in library (default: $ZARPA_PLUGIN, else the one built with zarpa,
+                       else OKAZarpa.so or OKAZarpa.dll in zarpa's own folder)
+  --help, -h           this help; after a command, the command's help
+)";
+
+constexpr const char* kExitCodesHelp =
+    "\nexit codes: 0 success, 1 usage error, 2 processing error (files, formats, the plug-in).\n";
+
+constexpr const char* kRenderHelp = R"(usage: zarpa render IN OUT [options]
+
+Renders IN through the plug-in into OUT, time-aligned with IN (the plug-in's latency removed) and as
+long, and prints a report of both sides: peaks, true peaks, loudness and loudness range.
+)";
+
+constexpr const char* kDemoHelp = R"(usage: zarpa demo [OUT] [options]
+
+Renders a built-in demo mix (6 dB too hot) through "CD Master 1" into OUT (default zarpa-demo.wav,
+16-bit unless --bits or --format says otherwise).
+  --seconds S          demo length, 1 to 60 (default 8)
+)";
+
+constexpr const char* kAnalyzeHelp = R"(usage: zarpa analyze FILE... [options]
+
+Measures files without the plug-in: sample peak, true peak, integrated loudness and loudness range.
+)";
+
+constexpr const char* kPresetsHelp = R"(usage: zarpa presets [options]
+
+Lists the plug-in's 24 programs by index and name.
+)";
+
+constexpr const char* kParamsHelp = R"(usage: zarpa params [settings] [options]
+
+Lists the parameters with the settings applied: names, display texts, labels and the values --set
+accepts.
+)";
+
+constexpr const char* kInfoHelp = R"(usage: zarpa info [options]
+
+Shows the effect record as a host sees it: name, vendor, ids, channels, parameters, latency, flags.
+)";
+
+}  // namespace
+
+std::string commandName(Command command) {
+    switch (command) {
+        case Command::Render: return "render";
+        case Command::Demo: return "demo";
+        case Command::Analyze: return "analyze";
+        case Command::Presets: return "presets";
+        case Command::Params: return "params";
+        case Command::Info: return "info";
+        case Command::Help: return "help";
+        case Command::Version: return "version";
+    }
+    return "?";
+}
+
+std::string usageText() {
+    return std::string(R"(zarpa - offline renderer for the OKA Zarpa limiter (loads the built VST 2.4 plug-in)
+
+usage:
+  zarpa render IN OUT [options]   render IN through the plug-in into OUT
+  zarpa demo [OUT] [options]      render a built-in demo mix (6 dB too hot) through "CD Master 1"
+                                  (OUT defaults to zarpa-demo.wav)
+  zarpa analyze FILE...           peak, true peak, loudness and loudness range of files
+  zarpa presets                   the plug-in's 24 programs
+  zarpa params [settings]         the parameters: names, display texts, labels, accepted values
+  zarpa info                      the effect record as a host sees it
+  zarpa help COMMAND              the options of one command (or: zarpa COMMAND --help)
+)") + kSettingsHelp + kRenderOptionsHelp + kGeneralHelp + kExitCodesHelp;
+}
+
+std::string commandHelp(Command command) {
+    std::string text;
+    switch (command) {
+        case Command::Render: text = std::string(kRenderHelp) + kSettingsHelp + kRenderOptionsHelp; break;
+        case Command::Demo: text = std::string(kDemoHelp) + kSettingsHelp + kRenderOptionsHelp; break;
+        case Command::Analyze: text = kAnalyzeHelp; break;
+        case Command::Presets: text = kPresetsHelp; break;
+        case Command::Params: text = std::string(kParamsHelp) + kSettingsHelp; break;
+        case Command::Info: text = kInfoHelp; break;
+        case Command::Help:
+        case Command::Version: return usageText();
+    }
+    return text + kGeneralHelp + kExitCodesHelp;
+}
+
+}  // namespace zarpacli
