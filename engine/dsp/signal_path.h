@@ -66,6 +66,12 @@ public:
     template <typename T>
     void processCalibration(T* outL, T* outR, int frames, CalibrationMode mode, double level);
 
+    // The limiter once more, one sample at a time through every stage in signal order: the readable
+    // form of the path (reference_path.cpp), which the tests hold processLimiter to bit for bit. The
+    // plug-in never runs it.
+    template <typename T>
+    void processReference(const T* inL, const T* inR, T* outL, T* outR, int frames, const BlockSettings& s);
+
     const RateConfig& config() const { return config_; }
     MeterAccumulator& meters() { return meters_; }
     double smoothedDrive() const { return drive_.value(); }
