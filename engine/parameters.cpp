@@ -112,12 +112,18 @@ void formatNumber(float value, char* out) {
     std::strcat(out, s + 1);
 }
 
+// In 32-bit float, as the texts users know were made: the gain narrowed to float, its logarithm rounded
+// to float, and the product with 20 rounded to float (0.25 gives -12.0412 where 64-bit arithmetic gives
+// -12.0411997 and so -12.0411). The logarithm is taken in 64-bit and rounded once, so that both targets'
+// maths libraries give the same float.
 void formatDb(double gain, char* out) {
-    if (!(gain > 0)) {
+    const float g = static_cast<float>(gain);
+    if (!(g > 0.0f)) {
         std::strcpy(out, "-oo");
         return;
     }
-    formatNumber(static_cast<float>(20.0 * std::log10(gain)), out);
+    const float log10g = static_cast<float>(std::log10(static_cast<double>(g)));
+    formatNumber(20.0f * log10g, out);
 }
 
 double outputGain(float x) { return std::pow(2.0, 2.0 * (static_cast<double>(x) - 1.0)); }

@@ -70,7 +70,7 @@ float stepToValue(int i, int n);
 // The 8-character number text (sign and decimal point included), digits truncated, of value narrowed
 // to 32 bits. out must hold at least 13 bytes.
 void formatNumber(float value, char* out);
-// "-oo" for g <= 0, else the number text of 20·log10(g).
+// "-oo" for g <= 0, else the number text of 20·log10(g) computed in 32-bit float.
 void formatDb(double gain, char* out);
 
 // The physical values a parameter maps to (the signal path reads these).

@@ -62,7 +62,7 @@ void Plugin::setParameter(VstInt32 index, float value) {
     if (index >= 0 && index < kEffectParamCount) {
         raw_[index].store(value, kRelaxed);
         applyParameter(index, value);
-    } else if (index == kVersionMarker && valueToStep(value, 100) == 0) {
+    } else if (index == kVersionMarker && marksOldLayout(value)) {
         migrateOldLayout();
     }
     if (!loadingProgram) CPresetSystemEffect::setParameter(index, value);
@@ -106,6 +106,14 @@ void Plugin::setTransShapeStep(int step) {
     } else {
         pendingShape_.store(step, kRelaxed);
     }
+}
+
+// The older layout stored a value of step 0 of 100 here: -0.01 < x < 0.01, the product taken in 32-bit
+// float as the step helper does (0.01 itself is step 1). A more negative value or NaN is no step 0 of
+// anything and migrates nothing; limiting it to step 0 first would switch Quantize, Scale and the meters.
+bool Plugin::marksOldLayout(float x) {
+    const float scaled = 100.0f * x;
+    return scaled > -1.0f && scaled < 1.0f;
 }
 
 // Settings stored by the older parameter layout (four Bits and four Scale steps, no Quantize, Autoblack,

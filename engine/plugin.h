@@ -64,6 +64,7 @@ private:
     void applySampleRate(float rate);
     void applyPendingChanges();
     void migrateOldLayout();
+    static bool marksOldLayout(float versionMarker);
     void readMeteringPreferences();
     template <typename T>
     void processBlock(T** inputs, T** outputs, VstInt32 frames);

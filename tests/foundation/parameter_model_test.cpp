@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <memory>
@@ -72,6 +73,28 @@ TEST_F(ParameterModel, TextOperationsLeaveTheBufferAloneWhereNothingIsWritten) {
     plugin->getParameterDisplay(kLeveller, nullptr);  // a null buffer is ignored
 }
 
+// Hosts may give exactly 8 characters and a terminator; our longest texts ("DetectorOrder", "l+r uncor")
+// are longer and hosts tolerate that, but not a single byte beyond the text and its terminator.
+TEST_F(ParameterModel, TextsWriteNothingBeyondThemselvesAndTheirTerminator) {
+    const float values[] = {0.0f, 0.37f, 0.6f, 1.0f, -1.0f, 1e30f, -1e30f, std::numeric_limits<float>::infinity(),
+                            std::numeric_limits<float>::quiet_NaN()};
+    AEffect* effect = plugin->getAeffect();
+    for (int index = -1; index <= kParamCount; ++index) {
+        for (float x : values) {
+            plugin->setParameter(index, x);
+            for (VstInt32 opcode : {effGetParamName, effGetParamLabel, effGetParamDisplay}) {
+                char text[64];
+                std::memset(text, 0x5A, sizeof text);
+                effect->dispatcher(effect, opcode, index, 0, text, 0.0f);
+                const std::size_t used = text[0] == 0x5A ? 0 : std::strlen(text) + 1;
+                ASSERT_LE(used, 14u) << opcode << " " << index;
+                for (std::size_t i = used; i < sizeof text; ++i)
+                    ASSERT_EQ(text[i], 0x5A) << "byte " << i << " of opcode " << opcode << " index " << index << " x " << x;
+            }
+        }
+    }
+}
+
 TEST_F(ParameterModel, ChangesAreWrittenIntoTheCurrentProgramButNotWhileOneIsApplied) {
     plugin->selectProgram(3);
     plugin->setParameter(kDrive, 0.9f);
@@ -116,12 +139,24 @@ TEST_F(ParameterModel, MigrationFromOld24BitAndK12) {
     EXPECT_EQ(displayOf(*plugin, kScale), "K-12");
 }
 
-TEST_F(ParameterModel, NoMigrationAtOrAboveOneHundredth) {
+TEST_F(ParameterModel, MigrationOnlyStrictlyInsideOneHundredthOfZero) {
+    // Values that mark no old layout change nothing at all, whatever else is set.
     plugin->setParameter(kBits, 0.0f);
-    plugin->setParameter(kVersionMarker, 0.01f);
-    EXPECT_EQ(displayOf(*plugin, kBits), "8");
-    plugin->setParameter(kVersionMarker, -0.009f);  // still inside (-0.01, 0.01): migrates
+    plugin->setParameter(kScale, 0.0f);
+    plugin->setParameter(kQuantize, 0.75f);
+    plugin->setParameter(kPostMeter, 0.25f);
+    for (float x : {0.01f, -0.01f, -0.5f, -1.0f, -std::numeric_limits<float>::infinity(),
+                    std::numeric_limits<float>::quiet_NaN()}) {
+        plugin->setParameter(kVersionMarker, x);
+        EXPECT_EQ(displayOf(*plugin, kBits), "8") << x;
+        EXPECT_EQ(displayOf(*plugin, kScale), "K-12") << x;
+        EXPECT_EQ(displayOf(*plugin, kQuantize), "on") << x;
+        EXPECT_EQ(displayOf(*plugin, kPostMeter), "pre") << x;
+    }
+    plugin->setParameter(kVersionMarker, -0.0099f);  // inside (-0.01, 0.01): migrates
     EXPECT_EQ(displayOf(*plugin, kBits), "16");
+    EXPECT_EQ(displayOf(*plugin, kQuantize), "off");
+    EXPECT_EQ(displayOf(*plugin, kPostMeter), "post");
 }
 
 TEST(MeteringPreferences, StoredStepsBecomeParameterValuesOfProgramZero) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -77,8 +78,12 @@ TEST(ParameterTexts, NamesAndLabelsAsTheHostSeesThem) {
 
 TEST(ParameterTexts, ContinuousDisplays) {
     EXPECT_EQ(display(kOutput, 1.0f), "0.000000");
-    EXPECT_EQ(display(kOutput, 0.0f), "-12.0411");  // -12.0412 rounded
-    EXPECT_EQ(display(kDrive, 1.0f), "24.08239");   // 24.0824 rounded
+    // dB texts come from 32-bit float arithmetic: 20·log10(0.25) is -12.0411998 exactly but -12.0412006
+    // in float, so the truncated text ends in 2, not 1.
+    EXPECT_EQ(display(kOutput, 0.0f), "-12.0412");
+    EXPECT_EQ(display(kDrive, 1.0f), "24.08240");
+    EXPECT_EQ(display(kDrive, 0.0f), "-24.0824");
+    EXPECT_EQ(display(kLeveller, 0.5f), "-6.02060");
     EXPECT_EQ(display(kDrive, 0.5f), "0.000000");
     EXPECT_EQ(display(kRelease, 1.0f), "1000.000");
     EXPECT_EQ(display(kRelease, 0.0f), "1.000000");
@@ -87,6 +92,38 @@ TEST(ParameterTexts, ContinuousDisplays) {
     EXPECT_EQ(display(kLeveller, 1.0f), "0.000000");
     EXPECT_EQ(display(kTransient, 1.0f), "0.500000");
     EXPECT_NEAR(std::stod(display(kRelease, 0.7237f)), 200.0, 0.5);
+}
+
+// Over the whole range each dB text is the true decibel value truncated to its eight characters, give
+// or take the float rounding of the value before truncation; and both targets print the same texts
+// (the hash below is the same under wine as on Linux).
+TEST(ParameterTexts, DbTextsAcrossTheRangeAreTruncatedDecibelsAndAlikeOnBothTargets) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (int k = 0; k <= 4096; ++k) {
+        const float x = static_cast<float>(k) / 4096.0f;
+        const struct {
+            int index;
+            double gain;
+        } cases[] = {{kOutput, outputGain(x)}, {kDrive, driveGain(x)}, {kLeveller, x}};
+        for (const auto& c : cases) {
+            const std::string text = display(c.index, x);
+            for (char ch : text) hash = (hash ^ static_cast<unsigned char>(ch)) * 1099511628211ull;
+            if (c.gain <= 0) {
+                EXPECT_EQ(text, "-oo");
+                continue;
+            }
+            ASSERT_EQ(text.size(), 8u) << text;
+            const double exact = std::fabs(20.0 * std::log10(c.gain));
+            const double shown = std::fabs(std::stod(text));
+            const std::size_t point = text.find('.');
+            const double lastDigit = std::pow(10.0, -static_cast<double>(text.size() - 1 - point));
+            // The float steps of the gain, its logarithm and the product.
+            const double rounding = 4e-7 * exact + 1e-6;
+            EXPECT_GT(exact - shown, -rounding) << c.index << " " << x << " " << text;
+            EXPECT_LT(exact - shown, lastDigit + rounding) << c.index << " " << x << " " << text;
+        }
+    }
+    EXPECT_EQ(hash, 10738497440908864423ull);
 }
 
 TEST(ParameterTexts, SteppedDisplays) {
