@@ -235,6 +235,7 @@ void Editor::close() {
     CPresetSystemEditor::close();  // the preset bar's timer and controls first
     AEffGUIEditor::close();  // the frame, and with it every control, is released here
     clearControls();
+    endOpenGestures();
 }
 
 void Editor::clearControls() {
@@ -421,7 +422,31 @@ void Editor::valueChanged(CControl* control) {
     }
 }
 
-void Editor::automateParameter(int index, float value) { plugin_->setParameterAutomated(index, value); }
+void Editor::automateParameter(int index, float value) {
+    const bool inGesture = index >= 0 && index < kParamCount && openGestures_[index] > 0;
+    if (!inGesture) beginEdit(index);
+    plugin_->setParameterAutomated(index, value);
+    if (!inGesture) endEdit(index);
+}
+
+// The frame passes every control's tag; only parameter indices are gestures the host knows.
+void Editor::beginEdit(VstInt32 index) {
+    if (index < 0 || index >= kParamCount) return;
+    ++openGestures_[index];
+    CPresetSystemEditor::beginEdit(index);
+}
+
+void Editor::endEdit(VstInt32 index) {
+    if (index < 0 || index >= kParamCount || openGestures_[index] == 0) return;
+    --openGestures_[index];
+    CPresetSystemEditor::endEdit(index);
+}
+
+// A window closed in the middle of a drag: the host still sees the gesture end.
+void Editor::endOpenGestures() {
+    for (int index = 0; index < kParamCount; ++index)
+        while (openGestures_[index] > 0) endEdit(index);
+}
 
 void Editor::resetMeters() {
     if (meterIn_) meterIn_->reset();

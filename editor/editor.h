@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "editor/editor_services.h"
+#include "engine/parameters.h"
 #include "presets/preset_system_editor.h"
 #include "toolkit/control.h"
 
@@ -49,7 +50,13 @@ public:
     void setParameter(VstInt32 index, float value) override;
     void valueChanged(CControl* control) override;
 
+    // Every change the user makes reaches the host inside an edit gesture (begin edit, automate, end
+    // edit), so that hosts in touch or latch automation record switches and buttons as well as knobs. A
+    // knob drag is one gesture from mouse down to mouse up (the toolkit opens and closes it); a change
+    // inside an open gesture of its parameter is not bracketed again.
     void automateParameter(int index, float value) override;
+    void beginEdit(VstInt32 index) override;
+    void endEdit(VstInt32 index) override;
     void saveMeteringPreferences() override;
 
     // The processing latency in samples, shown by the info panel (any thread).
@@ -72,6 +79,7 @@ private:
     void resetMeters();
     void setFlash(bool on);
     void clearControls();
+    void endOpenGestures();
     bool onUserInterfaceThread() const;
 
     Plugin* plugin_;
@@ -94,6 +102,8 @@ private:
     CInfo* info_ = nullptr;
     CZarpaButton* flashButtons_[6] = {};  // the buttons that save the metering preferences
     int flashButtonCount_ = 0;
+
+    int openGestures_[kParamCount] = {};  // edits begun and not yet ended, per parameter
 
     std::uint32_t lastIdleTick_;
     std::uint32_t flashStartTick_;

@@ -65,6 +65,62 @@ TEST_F(Bindings, AKnobDragIsOneGestureForTheHost) {
     EXPECT_NEAR(plugin->getParameter(kTransient), 0.2f + 40.0f / 400.0f, 1e-6);
 }
 
+// Every automated value lies inside an open gesture of its own parameter, and every gesture ends.
+void expectEveryChangeInsideAGesture(const char* what) {
+    int open[kParamCount] = {};
+    int automated = 0;
+    for (const HostCall& call : hostCalls()) {
+        if (call.opcode != audioMasterBeginEdit && call.opcode != audioMasterEndEdit &&
+            call.opcode != audioMasterAutomate)
+            continue;
+        ASSERT_TRUE(call.index >= 0 && call.index < kParamCount) << what << ": index " << call.index;
+        if (call.opcode == audioMasterBeginEdit) ++open[call.index];
+        if (call.opcode == audioMasterEndEdit) {
+            EXPECT_GT(open[call.index]--, 0) << what;
+        }
+        if (call.opcode == audioMasterAutomate) {
+            EXPECT_GT(open[call.index], 0) << what << ": parameter " << call.index << " outside a gesture";
+            ++automated;
+        }
+    }
+    for (int index = 0; index < kParamCount; ++index) EXPECT_EQ(open[index], 0) << what << ": " << index;
+    EXPECT_GT(automated, 0) << what << " changed nothing";
+}
+
+TEST_F(Bindings, SwitchesButtonsAndTypedValuesReachTheHostAsGestures) {
+    const struct {
+        const char* what;
+        CCoord x, y;
+    } clicks[] = {
+        {"Power", 260, 420},          {"Oversample", 100, 50},     {"DetectorOrder", 60, 50},
+        {"Quantize", 430, 50},        {"Autoblack", 465, 50},      {"Bits", 430, 88},
+        {"NoiseShape", 465, 88},      {"Calibrate", 285, 350},     {"AttZoom", 285, 275},
+        {"AttShow bit 2", 240, 240},  {"TransShape", 80, 130},     {"mode button", 240, 355},
+        {"PostMeter", 125, 380},      {"AutoOut", 403, 380},
+    };
+    for (const auto& click : clicks) {
+        hostCalls().clear();
+        press(click.x, click.y);
+        expectEveryChangeInsideAGesture(click.what);
+    }
+    hostCalls().clear();
+    press(80, 418);  // Drive field
+    typeText("-3");
+    expectEveryChangeInsideAGesture("typed Drive");
+    hostCalls().clear();
+    drag(CPoint(80, 190), CPoint(80, 150));
+    expectEveryChangeInsideAGesture("knob drag");
+    EXPECT_EQ(callsWith(audioMasterBeginEdit).size(), 1u);  // one gesture, not one per move
+}
+
+TEST_F(Bindings, ClosingInTheMiddleOfADragEndsTheGesture) {
+    CPoint from(80, 190), to(80, 170);
+    frame->onMouseDown(from, kLButton);
+    frame->onMouseMoved(to, kLButton);
+    editor().close();
+    expectEveryChangeInsideAGesture("interrupted drag");
+}
+
 TEST_F(Bindings, TypedTextBecomesTheParameterAndIsShownBack) {
     press(80, 418);  // Drive field
     typeText("loud");
