@@ -7,7 +7,9 @@
 #include <set>
 
 #include "cli/cli_error.h"
+#include "cli/delivery.h"
 #include "cli/help_text.h"
+#include "cli/delivery.h"
 #include "cli/text_util.h"
 
 namespace zarpacli {
@@ -23,18 +25,18 @@ const std::map<std::string, Command> kCommands = {
 // Options that take a value, and the commands each option applies to.
 const std::set<std::string> kValueOptions = {"--preset", "--set",  "--preset-file", "--bank-file", "--program",
                                              "--chunk",  "--save-chunk", "--block", "--format", "--bits",
-                                             "--plugin", "--seconds"};
+                                             "--plugin", "--seconds", "--ceiling", "--target-lufs"};
 
 const std::set<std::string> kFlagOptions = {"--double", "--keep-latency", "--force", "--json", "--quiet",
-                                            "--version"};
+                                            "--version", "--no-dither", "--user-settings"};
 
 const std::set<std::string> kSettingOptions = {"--preset", "--set", "--preset-file", "--bank-file", "--program",
                                                "--chunk", "--save-chunk"};
 const std::set<std::string> kRenderOptions = {"--block", "--double", "--format", "--bits", "--keep-latency",
-                                              "--force"};
+                                              "--force", "--ceiling", "--target-lufs", "--no-dither"};
 
 bool applies(const std::string& option, Command command) {
-    if (option == "--json" || option == "--plugin" || option == "--version") return true;
+    if (option == "--json" || option == "--plugin" || option == "--version" || option == "--user-settings") return true;
     if (option == "--quiet") return command == Command::Render || command == Command::Demo || command == Command::Analyze;
     if (kSettingOptions.count(option))
         return command == Command::Render || command == Command::Demo || command == Command::Params;
@@ -70,6 +72,15 @@ double parseSeconds(const std::string& text) {
     return v;
 }
 
+double parseTargetLufs(const std::string& text) {
+    double v = 0.0;
+    const std::string t = trim(text);
+    auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (ec != std::errc() || end != t.data() + t.size() || !(v >= -70.0 && v <= 0.0))
+        throw usageError("--target-lufs takes a loudness from -70 to 0 (LUFS), not '" + text + "'");
+    return v;
+}
+
 void store(Options& o, const std::string& option, const std::string& value) {
     if (option == "--preset") o.settings.preset = value;
     else if (option == "--set") {
@@ -86,6 +97,12 @@ void store(Options& o, const std::string& option, const std::string& value) {
     else if (option == "--bits") o.bits = value;
     else if (option == "--plugin") o.pluginPath = value;
     else if (option == "--seconds") o.demoSeconds = parseSeconds(value);
+    else if (option == "--ceiling") {
+        if (!parseCeiling(value))
+            throw usageError("--ceiling takes a level with its unit, -1dBTP (true peak) or -0.3dBFS (sample peak), not '" +
+                             value + "'");
+        o.ceiling = value;
+    } else if (option == "--target-lufs") o.targetLufs = parseTargetLufs(value);
 }
 
 void setFlag(Options& o, const std::string& option) {
@@ -95,6 +112,8 @@ void setFlag(Options& o, const std::string& option) {
     else if (option == "--json") o.json = true;
     else if (option == "--quiet") o.quiet = true;
     else if (option == "--version") o.version = true;
+    else if (option == "--no-dither") o.noDither = true;
+    else if (option == "--user-settings") o.userSettings = true;
 }
 
 void checkCombination(const Options& o) {

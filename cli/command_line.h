@@ -42,6 +42,11 @@ struct Options {
     bool quiet = false;
     bool version = false;                // --version given as an option
     std::optional<Command> helpTopic;    // help: the command whose help to print
+    // Delivery: a peak ceiling ("-1dBTP", "-0.3dBFS"), a loudness target, and the word length.
+    std::string ceiling;
+    std::optional<double> targetLufs;
+    bool noDither = false;
+    bool userSettings = false;  // the plug-in sees the user's own settings store
 };
 
 // Throws a usage CliError for anything it cannot accept.

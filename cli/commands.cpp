@@ -9,7 +9,9 @@
 
 #include "cli/audio_file.h"
 #include "cli/cli_error.h"
+#include "cli/delivery.h"
 #include "cli/demo_signal.h"
+#include "cli/held_audio.h"
 #include "cli/help_text.h"
 #include "cli/level_meter.h"
 #include "cli/output_quantizer.h"
@@ -19,6 +21,7 @@
 #include "cli/renderer.h"
 #include "cli/report.h"
 #include "cli/text_util.h"
+#include "cli/user_settings_isolation.h"
 
 namespace zarpacli {
 
@@ -64,20 +67,39 @@ int renderFrom(const Options& o, AudioReader& source, const std::string& inputNa
     report.settings = applySettings(session, o.settings);
     report.program = session.currentProgramName();
     report.effectName = session.instance().effectName();
+    const WordLength wordLength = prepareWordLength(session, format, info, !o.noDither);
+    report.wordLength = wordLength.summary;
+    report.warnings = wordLength.warnings;
+    if (o.json || o.quiet)  // else the report shows them
+        for (const std::string& w : report.warnings) std::fprintf(stderr, "zarpa: warning: %s\n", w.c_str());
 
+    PendingOutput audioOut(outPath);
+    OutputQuantizer quantizer(format.encoding);
+    RenderSettings settings{o.blockSize, o.useDouble, o.keepLatency, !o.quiet};
+    RenderOutcome outcome;
+    DeliveryGoal goal;
+    if (!o.ceiling.empty()) goal.ceiling = parseCeiling(o.ceiling);
+    goal.targetLufs = o.targetLufs;
+    if (goal.any()) {
+        HeldAudio held(source, o.useDouble);
+        const DeliveryResult delivered =
+            renderToGoal(held, session, audioOut.tempPath(), format, quantizer, settings, goal);
+        outcome = delivered.outcome;
+        outcome.seconds = delivered.seconds;
+        report.deliveryText = deliveryText(delivered);
+        report.deliveryJson = deliveryJson(delivered);
+    } else {
+        session.start();
+        auto writer = createAudioWriter(audioOut.tempPath(), format, info.sampleRate, info.channels);
+        outcome = renderAudio(source, session, *writer, quantizer, settings);
+        writer->close();
+    }
+    // The state rendered with, the renderer's own choices included.
     std::optional<PendingOutput> chunkOut;
     if (!o.saveChunk.empty()) {
         chunkOut.emplace(o.saveChunk);
         chunkOut->writeAll(session.chunk().bytes());
     }
-
-    session.start();
-    PendingOutput audioOut(outPath);
-    auto writer = createAudioWriter(audioOut.tempPath(), format, info.sampleRate, info.channels);
-    OutputQuantizer quantizer(format.encoding);
-    RenderSettings settings{o.blockSize, o.useDouble, o.keepLatency, !o.quiet};
-    const RenderOutcome outcome = renderAudio(source, session, *writer, quantizer, settings);
-    writer->close();
     audioOut.commit();
     if (chunkOut) chunkOut->commit();
 
@@ -147,6 +169,9 @@ int runAnalyze(const Options& o) {
 }
 
 int runCommand(const Options& o) {
+    // Every command that loads the plug-in runs it apart from the user's stored defaults unless asked.
+    const bool loadsPlugin = o.command != Command::Analyze && o.command != Command::Help && o.command != Command::Version;
+    UserSettingsIsolation isolation(loadsPlugin && !o.userSettings);
     switch (o.command) {
         case Command::Render: return runRender(o);
         case Command::Demo: return runDemo(o);

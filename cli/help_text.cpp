@@ -28,10 +28,23 @@ render options:
   --force              replace an existing OUT (the input file is never replaced)
 )";
 
+constexpr const char* kDeliveryHelp = R"(
+delivery:
+  --ceiling VALUE      a peak ceiling the written file meets: -1dBTP (true peak, ITU-R BS.1770-4) or
+                       -0.3dBFS (sample peak), measured on the file as written (a lossy file decoded
+                       again); met by choosing Output (Oversample on for dBTP) and lowering it as needed
+  --target-lufs N      integrated loudness within 0.1 LU of N, found by searching Drive, with the
+                       ceiling (default -1dBTP). Both exit with 2 when they cannot be met
+  --no-dither          16- and 24-bit files from a longer word length are dithered by default by the
+                       plug-in's requantizer (Quantize on, Bits the file's, the program's noise shape)
+)";
+
 constexpr const char* kGeneralHelp = R"(
 general options (before or after the command):
   --json               print the report as JSON
   --quiet              no progress bar and no readable report
+  --user-settings      let the plug-in use your stored defaults (default bank and preset, metering);
+                       without it the plug-in runs with an empty settings store and writes nothing
   --plugin PATH        the plug-in library (default: $ZARPA_PLUGIN, else the one built with zarpa,
                        else OKAZarpa.so or OKAZarpa.dll in zarpa's own folder)
   --help, -h           this help; after a command, the command's help
@@ -102,14 +115,14 @@ usage:
   zarpa params [settings]         the parameters: names, display texts, labels, accepted values
   zarpa info                      the effect record as a host sees it
   zarpa help COMMAND              the options of one command (or: zarpa COMMAND --help)
-)") + kSettingsHelp + kRenderOptionsHelp + kGeneralHelp + kExitCodesHelp;
+)") + kSettingsHelp + kRenderOptionsHelp + kDeliveryHelp + kGeneralHelp + kExitCodesHelp;
 }
 
 std::string commandHelp(Command command) {
     std::string text;
     switch (command) {
-        case Command::Render: text = std::string(kRenderHelp) + kSettingsHelp + kRenderOptionsHelp; break;
-        case Command::Demo: text = std::string(kDemoHelp) + kSettingsHelp + kRenderOptionsHelp; break;
+        case Command::Render: text = std::string(kRenderHelp) + kSettingsHelp + kRenderOptionsHelp + kDeliveryHelp; break;
+        case Command::Demo: text = std::string(kDemoHelp) + kSettingsHelp + kRenderOptionsHelp + kDeliveryHelp; break;
         case Command::Analyze: text = kAnalyzeHelp; break;
         case Command::Presets: text = kPresetsHelp; break;
         case Command::Params: text = std::string(kParamsHelp) + kSettingsHelp; break;

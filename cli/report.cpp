@@ -44,7 +44,7 @@ double speedOf(const RenderReport& r) {
 std::string conversionText(const RenderReport& r) {
     if (r.lossyOutput) return "lossy (" + r.outputFormat + ")";
     std::string text;
-    if (r.roundedSamples == 0 && r.clippedSamples == 0) return "lossless";
+    if (r.roundedSamples == 0 && r.clippedSamples == 0) return r.wordLength.empty() ? "lossless" : r.wordLength;
     if (r.roundedSamples > 0) {
         text = std::to_string(r.roundedSamples) + " samples rounded without dither";
         if (r.outputBits > 0)
@@ -64,6 +64,8 @@ std::string renderReportText(const RenderReport& r) {
     s += "  audio     " + std::to_string(r.sampleRate) + " Hz, " + channelsText(r.channels) + ", " +
          fixed(r.input.durationSeconds, 3) + " s; " + r.inputFormat + " -> " + r.outputFormat + "\n";
     s += "  written   " + conversionText(r) + "\n";
+    for (const std::string& w : r.warnings) s += "  warning   " + w + "\n";
+    s += r.deliveryText;
     s += figuresHeader() + figuresRow("input", r.input) + figuresRow("output", r.output);
     char speed[64];
     std::snprintf(speed, sizeof speed, "%.1fx realtime (%.2f s)", speedOf(r), r.seconds);
@@ -72,6 +74,8 @@ std::string renderReportText(const RenderReport& r) {
 }
 
 std::string renderReportJson(const RenderReport& r) {
+    std::string warnings;
+    for (const std::string& w : r.warnings) warnings += (warnings.empty() ? "" : ", ") + jsonString(w);
     std::string settings;
     for (const auto& a : r.settings)
         settings += std::string(settings.empty() ? "" : ", ") + "{\"name\": " + jsonString(a.name) +
@@ -87,7 +91,10 @@ std::string renderReportJson(const RenderReport& r) {
            jsonString(r.program) + ",\n  \"settings\": [" + settings + "],\n  \"latency_samples\": " +
            std::to_string(r.latency) + ",\n  \"latency_compensated\": " + (r.latencyKept ? "false" : "true") +
            ",\n  \"double_precision\": " + (r.usedDouble ? "true" : "false") + ",\n  \"elapsed_s\": " +
-           jsonNumber(r.seconds, 3) + ",\n  \"speed_x_realtime\": " + jsonNumber(speedOf(r), 1) + "\n}\n";
+           jsonNumber(r.seconds, 3) + ",\n  \"speed_x_realtime\": " + jsonNumber(speedOf(r), 1) +
+           ",\n  \"word_length\": " + (r.wordLength.empty() ? std::string("null") : jsonString(r.wordLength)) +
+           ",\n  \"warnings\": [" + warnings + "],\n  \"delivery\": " +
+           (r.deliveryJson.empty() ? std::string("null") : r.deliveryJson) + "\n}\n";
 }
 
 std::string analysisText(const FileAnalysis& a) {

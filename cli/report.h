@@ -32,6 +32,9 @@ struct RenderReport {
     std::int64_t roundedSamples = 0, clippedSamples = 0;
     bool lossyOutput = false;
     int outputBits = 0;  // integer word length, 0 for float or lossy
+    std::string wordLength;             // how the plug-in requantized, "" when it did not
+    std::vector<std::string> warnings;  // word lengths that do not fit the file
+    std::string deliveryText, deliveryJson;  // a ceiling or loudness target met; "" without one
 };
 
 struct FileAnalysis {
