@@ -44,7 +44,8 @@ double speedOf(const RenderReport& r) {
 std::string conversionText(const RenderReport& r) {
     if (r.lossyOutput) return "lossy (" + r.outputFormat + ")";
     std::string text;
-    if (r.roundedSamples == 0 && r.clippedSamples == 0) return r.wordLength.empty() ? "lossless" : r.wordLength;
+    // Exact, but not lossless when the plug-in already cut the word shorter than the file's.
+    if (r.roundedSamples == 0 && r.clippedSamples == 0) return r.warnings.empty() ? "lossless" : r.wordLength;
     if (r.roundedSamples > 0) {
         text = std::to_string(r.roundedSamples) + " samples rounded without dither";
         if (r.outputBits > 0)
@@ -64,6 +65,7 @@ std::string renderReportText(const RenderReport& r) {
     s += "  audio     " + std::to_string(r.sampleRate) + " Hz, " + channelsText(r.channels) + ", " +
          fixed(r.input.durationSeconds, 3) + " s; " + r.inputFormat + " -> " + r.outputFormat + "\n";
     s += "  written   " + conversionText(r) + "\n";
+    if (!r.wordLength.empty() && r.warnings.empty()) s += "  dither    " + r.wordLength + "\n";
     for (const std::string& w : r.warnings) s += "  warning   " + w + "\n";
     s += r.deliveryText;
     s += figuresHeader() + figuresRow("input", r.input) + figuresRow("output", r.output);

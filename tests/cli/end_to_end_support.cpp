@@ -3,6 +3,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -143,6 +144,12 @@ Audio sineSignal(int sampleRate, int channels, int frames, double hz, double amp
         for (int c = 0; c < channels; ++c)
             a.samples.push_back(amplitude * std::sin(2.0 * std::numbers::pi * hz * n / sampleRate));
     return a;
+}
+
+double maxAbs(const Audio& a) {
+    double m = 0.0;
+    for (double v : a.samples) m = std::max(m, std::fabs(v));
+    return m;
 }
 
 double jsonNumberField(const std::string& json, const std::string& key, const std::string& after) {

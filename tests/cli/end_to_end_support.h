@@ -48,6 +48,8 @@ Audio quietSignal(int sampleRate, int channels, int frames);                 // 
 Audio hotSignal(int sampleRate, int channels, int frames, double peakGain);  // sines, clicks and noise
 Audio sineSignal(int sampleRate, int channels, int frames, double hz, double amplitude);
 
+double maxAbs(const Audio& a);  // the sample peak, linear
+
 // A number or string field of a JSON text, the first after `after` (a plain text search; our reports
 // write one field per key and object).
 double jsonNumberField(const std::string& json, const std::string& key, const std::string& after = "");
