@@ -49,16 +49,9 @@ struct FollowerLanes {
     larger = f.secondLo > f.secondHi ? f.secondLo : f.secondHi;
 }
 
-// F = max(1, every follower's output) from followStep's four lanes. The maximum of a set of (never
-// NaN) values does not depend on the order it is taken in.
-[[gnu::always_inline]] inline double followerPeak(const Lanes& m) {
-    const double a = m[0] > m[1] ? m[0] : m[1];
-    const double b = m[2] > m[3] ? m[2] : m[3];
-    const double peak = a > b ? a : b;
-    return peak > 1.0 ? peak : 1.0;
-}
-
-// The same for two channels at once: F of the left in lane 0, of the right in lane 1.
+// F = max(1, every follower's output) from followStep's four lanes, for two channels at once: F of the
+// left in lane 0, of the right in lane 1. The maximum of a set of (never NaN) values does not depend on
+// the order it is taken in.
 [[gnu::always_inline]] inline simd::Pair followerPeaks(const Lanes& left, const Lanes& right) {
     const Lanes low = __builtin_shufflevector(left, right, 0, 1, 4, 5);   // left 0 1, right 0 1
     const Lanes high = __builtin_shufflevector(left, right, 2, 3, 6, 7);  // left 2 3, right 2 3
@@ -84,8 +77,8 @@ void storeLanes(const FollowerLanes& f, double* first, double* second) {
     simd::store(second + 4, f.secondHi);
 }
 
-// Up to two channels in one pass, so that their independent updates overlap. Everything stays in this
-// one function (vector values never cross a call). right may be null (one channel).
+// Both channels in one pass, so that their independent updates overlap. Everything stays in this one
+// function (vector values never cross a call).
 ZARPA_VECTOR_CLONES
 void follow(double* firstL, double* secondL, double* firstR, double* secondR, const double* dL, const double* dR,
             int n, const double* attack, const double* release, bool twoStages, double* peakL, double* peakR) {
@@ -96,33 +89,20 @@ void follow(double* firstL, double* secondL, double* firstR, double* secondR, co
     simd::load(releaseHi, release + 4);
     FollowerLanes left, right;
     loadLanes(left, firstL, secondL);
-    if (firstR) {
-        loadLanes(right, firstR, secondR);
-        for (int i = 0; i < n; ++i) {
-            Lanes l, r;
-            followStep(left, dL[i], attackLo, attackHi, releaseLo, releaseHi, twoStages, l);
-            followStep(right, dR[i], attackLo, attackHi, releaseLo, releaseHi, twoStages, r);
-            const simd::Pair peak = followerPeaks(l, r);
-            peakL[i] = peak[0];
-            peakR[i] = peak[1];
-        }
-        storeLanes(right, firstR, secondR);
-    } else {
-        for (int i = 0; i < n; ++i) {
-            Lanes l;
-            followStep(left, dL[i], attackLo, attackHi, releaseLo, releaseHi, twoStages, l);
-            peakL[i] = followerPeak(l);
-        }
+    loadLanes(right, firstR, secondR);
+    for (int i = 0; i < n; ++i) {
+        Lanes l, r;
+        followStep(left, dL[i], attackLo, attackHi, releaseLo, releaseHi, twoStages, l);
+        followStep(right, dR[i], attackLo, attackHi, releaseLo, releaseHi, twoStages, r);
+        const simd::Pair peak = followerPeaks(l, r);
+        peakL[i] = peak[0];
+        peakR[i] = peak[1];
     }
+    storeLanes(right, firstR, secondR);
     storeLanes(left, firstL, secondL);
 }
 
 }  // namespace
-
-void ReleaseFollowers::process(const double* d, int n, const FollowerCoefficients& c, bool twoStages, double* peak) {
-    follow(first_.data(), second_.data(), nullptr, nullptr, d, nullptr, n, c.attack.data(), c.release.data(),
-           twoStages, peak, nullptr);
-}
 
 void ReleaseFollowers::processPair(ReleaseFollowers& left, ReleaseFollowers& right, const double* dL,
                                    const double* dR, int n, const FollowerCoefficients& c, bool twoStages,

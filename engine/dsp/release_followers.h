@@ -25,9 +25,8 @@ public:
         second_.fill(0.0);
     }
 
-    // d: n linked look-ahead peaks. Writes F = max(1, every follower's output) for each.
-    void process(const double* d, int n, const FollowerCoefficients& c, bool twoStages, double* peak);
-    // Both channels of a pair at once (their updates overlap in time); the same results as two calls.
+    // dL, dR: n linked look-ahead peaks per channel. Writes F = max(1, every follower's output) for each.
+    // Both channels in one pass, so that their independent updates overlap in time.
     static void processPair(ReleaseFollowers& left, ReleaseFollowers& right, const double* dL, const double* dR,
                             int n, const FollowerCoefficients& c, bool twoStages, double* peakL, double* peakR);
 

@@ -35,11 +35,6 @@ public:
     // h: 2^(bits-1). The dither draws come from generator, left channel first.
     Stereo step(Stereo y, double h, bool autoblack, DitherGenerator& generator);
 
-    // n samples per channel: y in, the requantized values out (out may be y). The same arithmetic as n
-    // calls of step().
-    void process(const double* yL, const double* yR, int n, double h, bool autoblack, DitherGenerator& generator,
-                 double* outL, double* outR);
-
     // The running state of a stretch of samples, held in locals (registers) by the loops that step it.
     struct Running {
         double autoblackGain;

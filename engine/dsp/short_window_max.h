@@ -1,7 +1,7 @@
 // Maximum over the last W values for short windows, a chunk at a time and without branches: the
 // maxima over 2, 4, 8 ... values come from the previous level and its copy shifted by half the span,
 // and W itself from two overlapping power-of-two spans. For windows up to 16 these few vector passes
-// cost less than the per-value bookkeeping of SlidingMax, whose results they equal.
+// cost less than the per-value bookkeeping of StereoSlidingMax, whose results they equal.
 #pragma once
 
 #include <vector>

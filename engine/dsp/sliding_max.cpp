@@ -24,7 +24,6 @@ void BasicSlidingMax<V>::closeBlock() {
     position_ = 0;
 }
 
-template class BasicSlidingMax<double>;
 template class BasicSlidingMax<simd::Pair>;
 
 }  // namespace zarpa::dsp

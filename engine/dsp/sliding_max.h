@@ -1,7 +1,7 @@
 // Maximum over the last W values in constant time per value: the stream is cut into blocks of W; the
 // window ending at a value is the running maximum of its own block so far joined with a suffix
-// maximum of the previous block (van Herk / Gil-Werman). The values may be plain doubles or a stereo
-// pair of doubles (simd::Pair), whose two channels then run through one set of instructions.
+// maximum of the previous block (van Herk / Gil-Werman). The kernel's values are stereo pairs of doubles
+// (simd::Pair), whose two channels run through one set of instructions.
 #pragma once
 
 #include <vector>
@@ -26,24 +26,8 @@ public:
     // Every value 0 (an empty window reads 0).
     void reset();
 
-    // Inserts v as the newest value (the one W steps old leaves) and returns the window maximum.
-    V push(V v) {
-        const int p = position_;
-        block_[static_cast<std::size_t>(p)] = v;
-        running_ = p == 0 ? v : larger(v, running_);
-        V result = running_;
-        if (p + 1 < window_) {
-            // The window also holds the previous block from position p + 1 to its end.
-            result = larger(suffix_[static_cast<std::size_t>(p + 1)], result);
-            position_ = p + 1;
-        } else {
-            closeBlock();
-        }
-        return result;
-    }
-
-    // n values in, their window maxima out (out may be in): the same as n calls of push(), with the
-    // position and the running maximum held in locals.
+    // n values in (each the newest, the one W steps old leaving), their window maxima out (out may be
+    // in), with the position and the running maximum held in locals.
     [[gnu::always_inline]] void push(const V* in, int n, V* out) {
         int p = position_;
         V running = running_;
@@ -82,7 +66,6 @@ private:
     V running_{};            // maximum of the current block so far
 };
 
-using SlidingMax = BasicSlidingMax<double>;
 using StereoSlidingMax = BasicSlidingMax<simd::Pair>;  // two channels with one shared position
 
 }  // namespace zarpa::dsp

@@ -16,7 +16,7 @@ class TransientEnvelope {
 public:
     // Windows up to this length use direct sums, longer ones the FFT.
     static constexpr int kLongestDirectWindow = 128;
-    // Windows up to this length take their maximum with ShortWindowMax, longer ones with SlidingMax.
+    // Windows up to this length take their maximum with ShortWindowMax, longer ones with StereoSlidingMax.
     static constexpr int kLongestShortWindow = 16;
 
     TransientEnvelope();

@@ -19,28 +19,41 @@
 #include "engine/dsp/release_followers.h"
 #include "engine/dsp/requantizer.h"
 #include "engine/dsp/short_window_max.h"
+#include "engine/dsp/signal_path.h"
 #include "engine/dsp/sliding_max.h"
 #include "engine/dsp/transient_envelope.h"
 #include "tests/engine/engine_test_support.h"
 
 using namespace zarpa::dsp;
 
-TEST(SlidingMax, EqualsTheBruteForceMaximumForEveryWindowLength) {
-    // Values span many decades, with runs of equal values and of silence.
-    std::vector<double> values = enginetest::noise(6000, 1.0, 7);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        values[i] = std::fabs(values[i]);
-        if (i % 97 == 0) values[i] *= 1e15;
-        if (i % 500 < 40) values[i] = i % 1000 < 500 ? 0.0 : 0.25;
+TEST(SlidingMax, EqualsTheBruteForceMaximumOfEachChannelForEveryWindowLengthAndChunking) {
+    // Values span many decades, with runs of equal values and of silence; the channels differ.
+    std::vector<double> left = enginetest::noise(6000, 1.0, 7), right = enginetest::noise(6000, 1.0, 8);
+    for (std::size_t i = 0; i < left.size(); ++i) {
+        left[i] = std::fabs(left[i]);
+        right[i] = std::fabs(right[i]);
+        if (i % 97 == 0) left[i] *= 1e15;
+        if (i % 500 < 40) left[i] = i % 1000 < 500 ? 0.0 : 0.25;
+        if (i % 700 < 90) right[i] = 0.5;
     }
+    const auto bruteForce = [](const std::vector<double>& v, std::size_t i, int window) {
+        double expected = 0.0;  // an empty window reads 0
+        for (std::size_t j = i + 1 > static_cast<std::size_t>(window) ? i + 1 - window : 0; j <= i; ++j)
+            expected = std::max(expected, v[j]);
+        return expected;
+    };
     for (int window : {1, 2, 3, 8, 100, 256, 512}) {
-        SlidingMax tree(512);
-        tree.setWindow(window);
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            double expected = 0.0;  // an empty window reads 0
-            for (std::size_t j = i + 1 > static_cast<std::size_t>(window) ? i + 1 - window : 0; j <= i; ++j)
-                expected = std::max(expected, values[j]);
-            ASSERT_EQ(tree.push(values[i]), expected) << "window " << window << " sample " << i;
+        StereoSlidingMax windowMax(512);
+        windowMax.setWindow(window);
+        std::vector<simd::Pair> maxima(left.size());
+        for (std::size_t i = 0, chunk = 1; i < left.size(); i += chunk, chunk = chunk % 128 + 13) {
+            const int n = static_cast<int>(std::min(chunk, left.size() - i));
+            for (std::size_t k = i; k < i + static_cast<std::size_t>(n); ++k) maxima[k] = simd::Pair{left[k], right[k]};
+            windowMax.push(&maxima[i], n, &maxima[i]);
+        }
+        for (std::size_t i = 0; i < left.size(); ++i) {
+            ASSERT_EQ(maxima[i][0], bruteForce(left, i, window)) << "left, window " << window << " sample " << i;
+            ASSERT_EQ(maxima[i][1], bruteForce(right, i, window)) << "right, window " << window << " sample " << i;
         }
     }
 }
@@ -334,11 +347,18 @@ TEST(PeakDetector, SummingAheadThenDetectingEqualsProcessing) {
 
 namespace {
 
-std::vector<double> follow(const std::vector<double>& d, bool twoStages, const FollowerCoefficients& c) {
-    ReleaseFollowers followers;
-    std::vector<double> f(d.size());
-    for (std::size_t i = 0; i < d.size(); i += 64)
-        followers.process(&d[i], static_cast<int>(std::min<std::size_t>(64, d.size() - i)), c, twoStages, &f[i]);
+// Both channels through the kernel's paired followers, in chunks of varying length.
+struct FollowerPeaks {
+    std::vector<double> left, right;
+};
+FollowerPeaks follow(const std::vector<double>& dL, const std::vector<double>& dR, bool twoStages,
+                     const FollowerCoefficients& c) {
+    ReleaseFollowers left, right;
+    FollowerPeaks f{std::vector<double>(dL.size()), std::vector<double>(dL.size())};
+    for (std::size_t i = 0, chunk = 1; i < dL.size(); i += chunk, chunk = chunk % 128 + 9) {
+        const int n = static_cast<int>(std::min(chunk, dL.size() - i));
+        ReleaseFollowers::processPair(left, right, &dL[i], &dR[i], n, c, twoStages, &f.left[i], &f.right[i]);
+    }
     return f;
 }
 
@@ -348,19 +368,28 @@ TEST(ReleaseFollowers, MatchTheScalarFollowerFormulasExactly) {
     FollowerCoefficients c;
     c.setAttack(48000.0);
     c.setRelease(37.0, 48000.0);
-    auto d = enginetest::noise(3000, 2.0, 17);
-    for (double& v : d) v = std::fabs(v) + 0.00001;
+    auto dL = enginetest::noise(3000, 2.0, 17), dR = enginetest::noise(3000, 1.2, 18);
+    for (auto* d : {&dL, &dR})
+        for (double& v : *d) v = std::fabs(v) + 0.00001;
     for (bool twoStages : {false, true}) {
-        double f1[8] = {}, f2[8] = {};
-        const auto f = follow(d, twoStages, c);
-        for (std::size_t i = 0; i < d.size(); ++i) {
-            double expected = 1.0;
-            for (int k = 0; k < 8; ++k) {
-                f1[k] = f1[k] + (d[i] - f1[k]) * (d[i] >= f1[k] ? c.attack[k] : c.release[k]);
-                f2[k] = twoStages ? f2[k] + (f1[k] - f2[k]) * (f1[k] > f2[k] ? c.attack[k] : c.release[k]) : f1[k];
-                expected = std::max(expected, f2[k]);
+        double f1[2][8] = {}, f2[2][8] = {};
+        const FollowerPeaks f = follow(dL, dR, twoStages, c);
+        for (std::size_t i = 0; i < dL.size(); ++i) {
+            for (int ch = 0; ch < 2; ++ch) {
+                const double d = ch == 0 ? dL[i] : dR[i];
+                double* first = f1[ch];
+                double* second = f2[ch];
+                double expected = 1.0;
+                for (int k = 0; k < 8; ++k) {
+                    first[k] = first[k] + (d - first[k]) * (d >= first[k] ? c.attack[k] : c.release[k]);
+                    second[k] = twoStages ? second[k] + (first[k] - second[k]) *
+                                                            (first[k] > second[k] ? c.attack[k] : c.release[k])
+                                          : first[k];
+                    expected = std::max(expected, second[k]);
+                }
+                ASSERT_EQ(ch == 0 ? f.left[i] : f.right[i], expected)
+                    << i << (ch == 0 ? " left" : " right") << (twoStages ? ", two stages" : ", one stage");
             }
-            ASSERT_EQ(f[i], expected) << i << (twoStages ? " two stages" : " one stage");
         }
     }
 }
@@ -370,13 +399,14 @@ TEST(ReleaseFollowers, TwoStagesReachAStepLaterThanOne) {
     c.setAttack(44100.0);
     c.setRelease(200.0, 44100.0);
     const std::vector<double> step(20000, 2.0);
-    const auto one = follow(step, false, c), two = follow(step, true, c);
+    const auto one = follow(step, step, false, c).left, two = follow(step, step, true, c).left;
     const auto reached = [](const std::vector<double>& f) { return std::find_if(f.begin(), f.end(), [](double v) { return v > 1.9; }) - f.begin(); };
     EXPECT_GT(reached(one), 0);
     EXPECT_GT(reached(two), reached(one));
     EXPECT_LT(reached(two), 20000);
     // Below full scale the followers never reduce the gain.
-    EXPECT_EQ(follow(std::vector<double>(100, 0.9), true, c).back(), 1.0);
+    const std::vector<double> quiet(100, 0.9);
+    EXPECT_EQ(follow(quiet, quiet, true, c).left.back(), 1.0);
 }
 
 TEST(NoiseShapeTaps, EachShapeHasItsOwnSetAtTheSixRatesAndNoneElsewhere) {
@@ -430,68 +460,81 @@ TEST(Requantizer, QuantizesHugeValuesWithoutIntegerOverflow) {
     EXPECT_NEAR(y.r, -3e9, 1.0);
 }
 
-TEST(Requantizer, ChunksAndSkippedZeroTapsGiveTheBitsOfTheWrittenFormula) {
-    // The written order: Σ a_k·e[n-k] over all twelve taps from 0, newest error first; then dither,
-    // truncation and the error store. The requantizer skips zero taps, runs chunks in specialised
-    // loops and keeps its errors in units of the grid step; all must give the same bits, also when the
-    // word length changes between chunks.
-    const auto in = enginetest::noise(3000, 0.5, 21);
+// The requantizer as written, sample by sample: Σ a_k·e[n-k] over all twelve taps from 0, newest error
+// first; dither, truncation, the error store; the auto-black gain; then the clip.
+class WrittenRequantizer {
+public:
+    WrittenRequantizer(const NoiseShapeTaps& taps, double fs) : taps_(taps), autoblackCoefficient_(onePoleCoefficient(10.0, fs)) {}
+
+    Stereo step(Stereo y, double h, bool autoblack) {
+        const double level = std::max(std::fabs(y.l), std::fabs(y.r));
+        gain_ = !autoblack || level > 1e-8 ? 1.0 : (gain_ - gain_ * autoblackCoefficient_ + 1e-30) - 1e-30;
+        double shaping[2] = {0.0, 0.0};
+        for (int t = 0; t < 12; ++t)
+            for (int c = 0; c < 2; ++c) shaping[c] += taps_[t] * errors_[c][(position_ - t + 12) % 12];
+        position_ = (position_ + 1) % 12;
+        double out[2];
+        for (int c = 0; c < 2; ++c) {
+            const double v = (c == 0 ? y.l : y.r) + shaping[c];
+            const double d = (dither_.next() + dither_.next()) / 2.0;
+            const double q = (std::trunc(v * h + d + h) - h) / h;
+            errors_[c][position_] = q - v;
+            const double x = q * gain_;
+            out[c] = (std::fabs(x + 1.0) - std::fabs(x - 1.0)) / 2.0;
+        }
+        return {out[0], out[1]};
+    }
+
+private:
+    NoiseShapeTaps taps_;
+    double autoblackCoefficient_;
+    double errors_[2][12] = {};
+    int position_ = 0;
+    double gain_ = 1e-20;
+    DitherGenerator dither_;
+};
+
+TEST(Requantizer, TheKernelsOutputLoopsGiveTheBitsOfTheWrittenFormula) {
+    // The kernel steps the requantizer inside its output loops (one with plain, one with oversampled output
+    // meters), skips zero taps, specialises by tap count and keeps its errors in units of the grid step;
+    // all must give the bits of the written formula, also when the word length, auto-black or the meters'
+    // oversampling change between blocks. With Power off the requantizer sees the input delayed by the
+    // latency; a stretch of silence lets auto-black fade.
+    const auto in = enginetest::noise(6000, 0.5, 21);
     constexpr double kWordLengths[3] = {128.0, 32768.0, 8388608.0};  // 8, 16 and 24 bits
+    constexpr int kBlockLengths[] = {100, 37, 300, 1, 128, 255, 129, 700};
     for (int shape = 0; shape < 4; ++shape) {
         for (int rate : {44100, 48000, 176400}) {
-            Requantizer q;
-            q.setAutoblackCoefficient(0.01);
-            q.selectShape(shape, rate);
-            q.reset();
+            const RateConfig config = makeRateConfig(rate, 0);
+            SignalPath path(config, 200.0);
+            path.setRate(config, 200.0, shape);
+            path.reset(1.0, 1.0);
             const NoiseShapeTaps none{};
-            const NoiseShapeTaps& taps = shape == 0 ? none : *findNoiseShapeTaps(shape, rate);
-            double errors[2][12] = {};
-            int position = 0;
-            DitherGenerator fromChunks, fromFormula;
+            WrittenRequantizer written(shape == 0 ? none : *findNoiseShapeTaps(shape, rate), config.fs);
+            std::vector<double> l(in.size()), r(in.size());
+            for (std::size_t k = 0; k < in.size(); ++k) {
+                const bool silent = k >= 2000 && k < 3500;
+                l[k] = silent ? 0.0 : in[k];
+                r[k] = silent || k % 7 == 0 ? 0.0 : -0.5 * in[k];
+            }
             std::vector<double> outL(in.size()), outR(in.size());
-            for (std::size_t i = 0; i < in.size(); i += 100) {
-                std::vector<double> l(in.begin() + static_cast<long>(i), in.begin() + static_cast<long>(i + 100));
-                std::vector<double> r(l.size());
-                for (std::size_t k = 0; k < l.size(); ++k) r[k] = (k % 7 == 0) ? 0.0 : -0.5 * l[k];
-                const double h = kWordLengths[(i / 100) % 3];
-                q.process(l.data(), r.data(), 100, h, false, fromChunks, &outL[i], &outR[i]);
-                for (std::size_t k = 0; k < l.size(); ++k) {
-                    const double y[2] = {l[k], r[k]};
-                    double shaping[2] = {0.0, 0.0};
-                    for (int t = 0; t < 12; ++t)
-                        for (int c = 0; c < 2; ++c) shaping[c] += taps[t] * errors[c][(position - t + 12) % 12];
-                    position = (position + 1) % 12;
-                    for (int c = 0; c < 2; ++c) {
-                        const double v = y[c] + shaping[c];
-                        const double d = (fromFormula.next() + fromFormula.next()) / 2.0;
-                        const double quantized = (std::trunc(v * h + d + h) - h) / h;
-                        errors[c][position] = quantized - v;
-                        const double got = c == 0 ? outL[i + k] : outR[i + k];
-                        ASSERT_EQ(got, quantized) << "shape " << shape << " rate " << rate << " sample " << i + k;
-                    }
+            BlockSettings s;
+            s.power = false;
+            s.quantize = true;
+            for (std::size_t i = 0, block = 0; i < in.size(); i += static_cast<std::size_t>(kBlockLengths[block % 8]), ++block) {
+                const int n = static_cast<int>(std::min<std::size_t>(kBlockLengths[block % 8], in.size() - i));
+                s.quantizerScale = kWordLengths[block % 3];
+                s.autoblack = block % 4 < 2;
+                s.meterOversample = block % 2 == 1;
+                path.processLimiter(&l[i], &r[i], &outL[i], &outR[i], n, s);
+                for (std::size_t k = i; k < i + static_cast<std::size_t>(n); ++k) {
+                    const std::size_t latency = static_cast<std::size_t>(config.latency());
+                    const Stereo y = k < latency ? Stereo{} : Stereo{l[k - latency], r[k - latency]};
+                    const Stereo expected = written.step(y, s.quantizerScale, s.autoblack);
+                    ASSERT_EQ(outL[k], expected.l) << "shape " << shape << " rate " << rate << " sample " << k;
+                    ASSERT_EQ(outR[k], expected.r) << "shape " << shape << " rate " << rate << " sample " << k;
                 }
             }
-        }
-    }
-}
-
-TEST(SlidingMax, AStereoPairEqualsTwoSingleChannelWindows) {
-    const auto l = enginetest::noise(4000, 1.0, 5), r = enginetest::noise(4000, 1.0, 6);
-    for (int window : {1, 8, 100, 128}) {
-        StereoSlidingMax pair(512);
-        SlidingMax left(512), right(512);
-        pair.setWindow(window);
-        left.setWindow(window);
-        right.setWindow(window);
-        std::vector<zarpa::dsp::simd::Pair> values(l.size()), maxima(l.size());
-        for (std::size_t i = 0; i < l.size(); ++i) values[i] = zarpa::dsp::simd::Pair{std::fabs(l[i]), std::fabs(r[i])};
-        for (std::size_t i = 0; i < l.size(); i += 77) {
-            const int n = static_cast<int>(std::min<std::size_t>(77, l.size() - i));
-            pair.push(&values[i], n, &maxima[i]);
-        }
-        for (std::size_t i = 0; i < l.size(); ++i) {
-            ASSERT_EQ(maxima[i][0], left.push(values[i][0])) << window << " " << i;
-            ASSERT_EQ(maxima[i][1], right.push(values[i][1])) << window << " " << i;
         }
     }
 }
@@ -527,8 +570,8 @@ TEST(ShortWindowMax, EqualsTheBruteForceMaximumForEveryWindowLengthAndChunking) 
         ShortWindowMax windowMax(64);
         windowMax.setWindow(window);
         std::vector<double> out(values.size());
-        // Chunks of every length, some longer than the 64 the kernel hands over.
-        for (std::size_t i = 0, chunk = 1; i < values.size(); i += chunk, chunk = chunk % 80 + 7) {
+        // Chunks of many lengths, a few longer than the kernel's chunk (the stage then splits them).
+        for (std::size_t i = 0, chunk = 1; i < values.size(); i += chunk, chunk = chunk % 140 + 7) {
             const int n = static_cast<int>(std::min(chunk, values.size() - i));
             windowMax.process(&values[i], n, &out[i]);
         }
