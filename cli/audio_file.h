@@ -5,8 +5,10 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/audio_format.h"
+#include "cli/audio_metadata.h"
 
 namespace zarpacli {
 
@@ -17,6 +19,11 @@ public:
     // Reads up to `frames` frames; returns how many were read (0 at the end). Throws a processing
     // CliError when the file cannot be decoded.
     virtual std::size_t read(double* interleaved, std::size_t frames) = 0;
+    // The tags and chunks read when the file was opened (none where the back end reads none).
+    virtual const AudioMetadata& metadata() const { return noMetadata_; }
+
+private:
+    AudioMetadata noMetadata_;
 };
 
 // Writes samples that are already on the grid of the encoding (see OutputQuantizer), so that the
@@ -25,6 +32,11 @@ class AudioWriter {
 public:
     virtual ~AudioWriter() = default;
     virtual void write(const double* interleaved, std::size_t frames) = 0;
+    // Before the first write: stores what the file can hold and returns the names of what it cannot.
+    virtual std::vector<std::string> setMetadata(const AudioMetadata& metadata) { return metadata.names(); }
+    // Before close: replaces the broadcast extension given to setMetadata (its loudness figures are
+    // known only once the audio is written).
+    virtual void updateBroadcast(const BroadcastExtension& bext) { (void)bext; }
     // Finishes the file; throws a processing CliError when that fails.
     virtual void close() = 0;
 };

@@ -4,6 +4,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "cli/audio_file.h"
@@ -39,6 +43,95 @@ void describeSubtype(int format, AudioInfo& info) {
     info.formatName = majorFormatName(format) + " " + kind;
 }
 
+// libsndfile's string fields and the names zarpa reports them by ("software" names the program that
+// wrote a file, which after a render is no longer the source's).
+const std::pair<int, const char*> kTagFields[] = {
+    {SF_STR_TITLE, "title"},     {SF_STR_ARTIST, "artist"},       {SF_STR_ALBUM, "album"},
+    {SF_STR_TRACKNUMBER, "track"}, {SF_STR_DATE, "date"},         {SF_STR_COMMENT, "comment"},
+    {SF_STR_GENRE, "genre"},     {SF_STR_COPYRIGHT, "copyright"}, {SF_STR_LICENSE, "license"},
+};
+
+// Room for a long coding history; libsndfile takes records up to just below 16 KiB of history.
+using BroadcastRecord = SF_BROADCAST_INFO_VAR(16000);
+
+std::string fixedText(const char* field, std::size_t size) { return std::string(field, strnlen(field, size)); }
+
+template <std::size_t N>
+void putFixedText(char (&field)[N], const std::string& text) {
+    std::memset(field, 0, N);
+    std::memcpy(field, text.data(), std::min(N, text.size()));
+}
+
+std::optional<BroadcastExtension> readBroadcast(SNDFILE* file) {
+    auto record = std::make_unique<BroadcastRecord>();
+    std::memset(record.get(), 0, sizeof(BroadcastRecord));
+    if (sf_command(file, SFC_GET_BROADCAST_INFO, record.get(), sizeof(BroadcastRecord)) != SF_TRUE) return std::nullopt;
+    const BroadcastRecord& r = *record;
+    BroadcastExtension b;
+    b.description = fixedText(r.description, sizeof r.description);
+    b.originator = fixedText(r.originator, sizeof r.originator);
+    b.originatorReference = fixedText(r.originator_reference, sizeof r.originator_reference);
+    b.originationDate = fixedText(r.origination_date, sizeof r.origination_date);
+    b.originationTime = fixedText(r.origination_time, sizeof r.origination_time);
+    b.timeReference = std::uint64_t(r.time_reference_high) << 32 | r.time_reference_low;
+    b.version = r.version;
+    std::memcpy(b.umid.data(), r.umid, b.umid.size());
+    b.loudnessValue = r.loudness_value;
+    b.loudnessRange = r.loudness_range;
+    b.maxTruePeakLevel = r.max_true_peak_level;
+    b.maxMomentaryLoudness = r.max_momentary_loudness;
+    b.maxShortTermLoudness = r.max_shortterm_loudness;
+    b.codingHistory = fixedText(r.coding_history, std::min<std::size_t>(r.coding_history_size, sizeof r.coding_history));
+    return b;
+}
+
+bool writeBroadcast(SNDFILE* file, const BroadcastExtension& b) {
+    auto record = std::make_unique<BroadcastRecord>();
+    std::memset(record.get(), 0, sizeof(BroadcastRecord));
+    BroadcastRecord& r = *record;
+    putFixedText(r.description, b.description);
+    putFixedText(r.originator, b.originator);
+    putFixedText(r.originator_reference, b.originatorReference);
+    putFixedText(r.origination_date, b.originationDate);
+    putFixedText(r.origination_time, b.originationTime);
+    r.time_reference_low = static_cast<std::uint32_t>(b.timeReference);
+    r.time_reference_high = static_cast<std::uint32_t>(b.timeReference >> 32);
+    r.version = static_cast<short>(b.version);
+    std::memcpy(r.umid, b.umid.data(), b.umid.size());
+    r.loudness_value = b.loudnessValue;
+    r.loudness_range = b.loudnessRange;
+    r.max_true_peak_level = b.maxTruePeakLevel;
+    r.max_momentary_loudness = b.maxMomentaryLoudness;
+    r.max_shortterm_loudness = b.maxShortTermLoudness;
+    const std::size_t history = std::min(b.codingHistory.size(), sizeof r.coding_history);
+    std::memcpy(r.coding_history, b.codingHistory.data(), history);
+    r.coding_history_size = static_cast<std::uint32_t>(history);
+    return sf_command(file, SFC_SET_BROADCAST_INFO, record.get(), sizeof(BroadcastRecord)) == SF_TRUE;
+}
+
+AudioMetadata readMetadata(SNDFILE* file) {
+    AudioMetadata m;
+    for (const auto& [field, name] : kTagFields)
+        if (const char* value = sf_get_string(file, field); value && *value) m.tags.emplace_back(name, value);
+    m.broadcast = readBroadcast(file);
+    // libsndfile names no chunk it iterates over, so each kept id is looked up by name.
+    for (const char* id : kKeptChunkIds) {
+        SF_CHUNK_INFO wanted{};
+        std::memcpy(wanted.id, id, 4);
+        wanted.id_size = 4;
+        for (SF_CHUNK_ITERATOR* it = sf_get_chunk_iterator(file, &wanted); it; it = sf_next_chunk_iterator(it)) {
+            SF_CHUNK_INFO chunk{};
+            if (sf_get_chunk_size(it, &chunk) != SF_ERR_NO_ERROR || chunk.datalen == 0) continue;
+            MetadataChunk kept{id, std::vector<unsigned char>(chunk.datalen)};
+            chunk.data = kept.data.data();
+            if (sf_get_chunk_data(it, &chunk) != SF_ERR_NO_ERROR) continue;
+            kept.data.resize(chunk.datalen);
+            m.chunks.push_back(std::move(kept));
+        }
+    }
+    return m;
+}
+
 int sndfileFormat(const OutputFormat& format) {
     int major = SF_FORMAT_WAV;
     switch (format.container) {
@@ -72,10 +165,12 @@ public:
         info_.channels = sfinfo.channels;
         info_.frames = sfinfo.frames;
         describeSubtype(sfinfo.format, info_);
+        metadata_ = readMetadata(file_);
     }
     ~SndfileReader() override { sf_close(file_); }
 
     const AudioInfo& info() const override { return info_; }
+    const AudioMetadata& metadata() const override { return metadata_; }
 
     std::size_t read(double* interleaved, std::size_t frames) override {
         sf_count_t got = sf_readf_double(file_, interleaved, static_cast<sf_count_t>(frames));
@@ -88,12 +183,14 @@ private:
     std::string path_;
     SNDFILE* file_ = nullptr;
     AudioInfo info_;
+    AudioMetadata metadata_;
 };
 
 class SndfileWriter : public AudioWriter {
 public:
     SndfileWriter(const std::string& path, const OutputFormat& format, int sampleRate, int channels)
-        : path_(path), channels_(channels), bits_(integerBits(format.encoding)), encoding_(format.encoding) {
+        : path_(path), channels_(channels), bits_(integerBits(format.encoding)), encoding_(format.encoding),
+          isWav_(format.container == Container::Wav) {
         SF_INFO sfinfo{};
         sfinfo.samplerate = sampleRate;
         sfinfo.channels = channels;
@@ -106,6 +203,31 @@ public:
     }
     ~SndfileWriter() override {
         if (file_) sf_close(file_);
+    }
+
+    std::vector<std::string> setMetadata(const AudioMetadata& metadata) override {
+        std::vector<std::string> dropped;
+        for (const auto& [name, value] : metadata.tags) {
+            const auto field = std::find_if(std::begin(kTagFields), std::end(kTagFields),
+                                            [&](const auto& f) { return name == f.second; });
+            if (field == std::end(kTagFields) || sf_set_string(file_, field->first, value.c_str()) != 0)
+                dropped.push_back(name);
+        }
+        if (metadata.broadcast && !writeBroadcast(file_, *metadata.broadcast)) dropped.push_back("broadcast extension");
+        chunks_ = metadata.chunks;  // libsndfile reads them when it writes the header
+        for (auto& c : chunks_) {
+            SF_CHUNK_INFO info{};
+            std::memcpy(info.id, c.id.data(), 4);
+            info.id_size = 4;
+            info.datalen = static_cast<unsigned>(c.data.size());
+            info.data = c.data.data();
+            if (!isWav_ || sf_set_chunk(file_, &info) != SF_ERR_NO_ERROR) dropped.push_back(chunkName(c.id));
+        }
+        return dropped;
+    }
+
+    void updateBroadcast(const BroadcastExtension& bext) override {
+        if (!writeBroadcast(file_, bext)) throw processingError(path_ + ": could not update the broadcast extension");
     }
 
     void write(const double* interleaved, std::size_t frames) override {
@@ -142,6 +264,8 @@ private:
     int channels_;
     int bits_;
     Encoding encoding_;
+    bool isWav_;
+    std::vector<MetadataChunk> chunks_;
     std::vector<std::int32_t> ints_;
     std::vector<float> floats_;
 };

@@ -25,15 +25,16 @@ const std::map<std::string, Command> kCommands = {
 // Options that take a value, and the commands each option applies to.
 const std::set<std::string> kValueOptions = {"--preset", "--set",  "--preset-file", "--bank-file", "--program",
                                              "--chunk",  "--save-chunk", "--block", "--format", "--bits",
-                                             "--plugin", "--seconds", "--ceiling", "--target-lufs"};
+                                             "--plugin", "--seconds", "--ceiling", "--target-lufs", "--report"};
 
 const std::set<std::string> kFlagOptions = {"--double", "--keep-latency", "--force", "--json", "--quiet",
-                                            "--version", "--no-dither", "--user-settings"};
+                                            "--version", "--no-dither", "--user-settings", "--strip-metadata"};
 
 const std::set<std::string> kSettingOptions = {"--preset", "--set", "--preset-file", "--bank-file", "--program",
                                                "--chunk", "--save-chunk"};
 const std::set<std::string> kRenderOptions = {"--block", "--double", "--format", "--bits", "--keep-latency",
-                                              "--force", "--ceiling", "--target-lufs", "--no-dither"};
+                                              "--force", "--ceiling", "--target-lufs", "--no-dither",
+                                              "--strip-metadata", "--report"};
 
 bool applies(const std::string& option, Command command) {
     if (option == "--json" || option == "--plugin" || option == "--version" || option == "--user-settings") return true;
@@ -103,6 +104,7 @@ void store(Options& o, const std::string& option, const std::string& value) {
                              value + "'");
         o.ceiling = value;
     } else if (option == "--target-lufs") o.targetLufs = parseTargetLufs(value);
+    else if (option == "--report") o.reportFile = value;
 }
 
 void setFlag(Options& o, const std::string& option) {
@@ -114,6 +116,7 @@ void setFlag(Options& o, const std::string& option) {
     else if (option == "--version") o.version = true;
     else if (option == "--no-dither") o.noDither = true;
     else if (option == "--user-settings") o.userSettings = true;
+    else if (option == "--strip-metadata") o.stripMetadata = true;
 }
 
 void checkCombination(const Options& o) {

@@ -40,6 +40,8 @@ struct Options {
     bool force = false;
     bool json = false;
     bool quiet = false;
+    bool stripMetadata = false;
+    std::string reportFile;  // --report: the JSON report also goes here
     bool version = false;                // --version given as an option
     std::optional<Command> helpTopic;    // help: the command whose help to print
     // Delivery: a peak ceiling ("-1dBTP", "-0.3dBFS"), a loudness target, and the word length.

@@ -14,6 +14,7 @@
 #include "cli/held_audio.h"
 #include "cli/help_text.h"
 #include "cli/level_meter.h"
+#include "cli/metadata_carrier.h"
 #include "cli/output_quantizer.h"
 #include "cli/pending_output.h"
 #include "cli/plugin_session.h"
@@ -61,6 +62,11 @@ int renderFrom(const Options& o, AudioReader& source, const std::string& inputNa
         if (samePath(o.saveChunk, outPath)) throw usageError("--save-chunk and the output name the same file");
         checkOutputPath(o.saveChunk, o.force, inputs);
     }
+    if (!o.reportFile.empty()) {
+        if (samePath(o.reportFile, outPath) || samePath(o.reportFile, o.saveChunk))
+            throw usageError("--report names the same file as another output");
+        checkOutputPath(o.reportFile, o.force, inputs);
+    }
 
     PluginSession session({o.pluginPath, info.sampleRate, o.blockSize, info.channels == 1});
     RenderReport report;
@@ -72,10 +78,13 @@ int renderFrom(const Options& o, AudioReader& source, const std::string& inputNa
     report.warnings = wordLength.warnings;
     if (o.json || o.quiet)  // else the report shows them
         for (const std::string& w : report.warnings) std::fprintf(stderr, "zarpa: warning: %s\n", w.c_str());
+    report.pluginPath = session.pluginPath();
 
     PendingOutput audioOut(outPath);
     OutputQuantizer quantizer(format.encoding);
-    RenderSettings settings{o.blockSize, o.useDouble, o.keepLatency, !o.quiet};
+    MetadataCarrier metadata(source.metadata(), o.stripMetadata, info.sampleRate, integerBits(format.encoding),
+                             info.channels, report.effectName + ", program " + report.program);
+    RenderSettings settings{o.blockSize, o.useDouble, o.keepLatency, !o.quiet, &metadata};
     RenderOutcome outcome;
     DeliveryGoal goal;
     if (!o.ceiling.empty()) goal.ceiling = parseCeiling(o.ceiling);
@@ -119,6 +128,17 @@ int renderFrom(const Options& o, AudioReader& source, const std::string& inputNa
     report.clippedSamples = quantizer.clippedSamples();
     report.lossyOutput = quantizer.isLossy();
     report.outputBits = integerBits(format.encoding);
+    report.timeline = outcome.timeline->summary();
+    report.metadataKept = metadata.kept();
+    report.metadataDropped = metadata.dropped();
+    report.metadataStripped = o.stripMetadata;
+    if (!report.metadataDropped.empty() && !o.quiet)
+        std::fprintf(stderr, "zarpa: warning: %s cannot hold the input's %s\n", outPath.c_str(),
+                     joined(report.metadataDropped).c_str());
+    if (!o.reportFile.empty()) {
+        const std::string json = renderReportJson(report);
+        writeFileAtomically(o.reportFile, std::vector<unsigned char>(json.begin(), json.end()));
+    }
     if (o.json) print(renderReportJson(report));
     else if (!o.quiet) print(renderReportText(report));
     return kExitOk;

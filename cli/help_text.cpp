@@ -26,6 +26,16 @@ render options:
   --double             use the 64-bit processing entry
   --keep-latency       keep the plug-in's delay at the start (OUT is longer by the latency)
   --force              replace an existing OUT (the input file is never replaced)
+  --strip-metadata     leave out the input's tags (title, artist, album, track, date, comment, ...),
+                       its broadcast extension and its ID3, iXML and axml chunks, which are kept by
+                       default where the output's container can hold them
+  --report F.json      also write the JSON report to F.json (the readable one still goes to stdout)
+
+gain reduction in the report: zarpa sees only audio, so per 10 ms window it compares the time-aligned
+input x and output y with the gain G the plug-in applies when not limiting (Drive + Output in dB, or
+Output alone with AutoOut on): GR = 10*log10(G^2*sum(x^2) / sum(y^2)) dB, at least 0. Windows quieter
+than -70 dBFS RMS after G are left out; "limiting" counts windows with 0.1 dB or more. The leveller's
+gain counts as reduction. With Power off or Calibrate on it is not known.
 )";
 
 constexpr const char* kDeliveryHelp = R"(

@@ -11,11 +11,16 @@ double decibels(double linear) {
 }
 
 LevelMeter::LevelMeter(int channels, int sampleRate)
-    : channels_(channels), sampleRate_(sampleRate), analyzer_(makeLoudnessAnalyzer(channels, sampleRate)) {}
+    : channels_(channels), sampleRate_(sampleRate), channelPeaks_(static_cast<std::size_t>(channels), 0.0),
+      analyzer_(makeLoudnessAnalyzer(channels, sampleRate)) {}
 
 void LevelMeter::add(const double* interleaved, std::size_t frames) {
     const std::size_t n = frames * static_cast<std::size_t>(channels_);
-    for (std::size_t i = 0; i < n; ++i) samplePeak_ = std::fmax(samplePeak_, std::fabs(interleaved[i]));
+    for (std::size_t i = 0; i < n; ++i) {
+        double& peak = channelPeaks_[i % static_cast<std::size_t>(channels_)];
+        peak = std::fmax(peak, std::fabs(interleaved[i]));
+        samplePeak_ = std::fmax(samplePeak_, peak);
+    }
     frames_ += static_cast<std::int64_t>(frames);
     analyzer_->add(interleaved, frames);
 }
@@ -23,6 +28,7 @@ void LevelMeter::add(const double* interleaved, std::size_t frames) {
 LevelFigures LevelMeter::figures() {
     LevelFigures f;
     f.samplePeak = samplePeak_;
+    f.channelPeaks = channelPeaks_;
     f.truePeak = std::fmax(analyzer_->truePeak(), samplePeak_);
     f.integratedLufs = analyzer_->integratedLufs();
     f.loudnessRangeLu = analyzer_->loudnessRangeLu();

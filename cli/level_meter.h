@@ -11,6 +11,7 @@ namespace zarpacli {
 
 struct LevelFigures {
     double samplePeak = 0.0;  // linear, the largest |sample| of any channel
+    std::vector<double> channelPeaks;  // linear, the largest |sample| of each channel
     double truePeak = 0.0;    // linear, the largest reconstructed value of any channel
     double integratedLufs = 0.0;  // -infinity when every block is gated out (silence, or too short)
     double loudnessRangeLu = 0.0;
@@ -44,6 +45,7 @@ private:
     int channels_;
     int sampleRate_;
     double samplePeak_ = 0.0;
+    std::vector<double> channelPeaks_;
     std::int64_t frames_ = 0;
     std::unique_ptr<LoudnessAnalyzer> analyzer_;
 };

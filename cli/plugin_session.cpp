@@ -1,6 +1,7 @@
 // Loading the plug-in, moving programs in and out through state chunks, and processing.
 #include "cli/plugin_session.h"
 
+#include <cstdlib>
 #include <filesystem>
 
 #if defined(_WIN32)
@@ -57,6 +58,11 @@ fs::path executableDirectory() {
 std::string choosePluginPath(const std::string& requested) {
     std::error_code ec;
     if (!requested.empty()) return fs::exists(requested, ec) ? fs::absolute(requested, ec).string() : requested;
+    // A plug-in named in the environment is meant: never fall back to another one behind the user's back.
+    if (const char* env = std::getenv("ZARPA_PLUGIN"); env && env[0]) {
+        if (!fs::exists(env, ec)) throw processingError(std::string("ZARPA_PLUGIN names ") + env + ", which does not exist");
+        return fs::absolute(env, ec).string();
+    }
     const std::string built = vsthost::defaultPluginPath();
     if (!built.empty() && fs::exists(built, ec)) return built;
     const fs::path beside = executableDirectory() / kPluginFileName;

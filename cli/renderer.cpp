@@ -7,6 +7,7 @@
 #include "cli/cli_error.h"
 #include "cli/pending_output.h"
 #include "cli/progress.h"
+#include "cli/static_gain.h"
 
 namespace zarpacli {
 
@@ -28,8 +29,11 @@ RenderOutcome run(AudioReader& source, PluginSession& plugin, AudioWriter& write
 
     LevelMeter inputMeter(channels, info.sampleRate), outputMeter(channels, info.sampleRate);
     Progress progress(settings.showProgress, info.frames + latency, info.sampleRate);
+    auto timeline = std::make_shared<RenderTimeline>(channels, info.sampleRate, staticGainDb(plugin.instance()));
+    if (settings.metadata) settings.metadata->begin(writer);
     RenderOutcome outcome;
     outcome.latency = latency;
+    std::int64_t delayLeft = settings.keepLatency ? latency : 0;  // kept delay, not part of the timeline
 
     std::int64_t toDrop = settings.keepLatency ? 0 : latency;  // output frames still to discard
     std::int64_t flushLeft = latency;                          // silent frames still to feed after the end
@@ -38,6 +42,7 @@ RenderOutcome run(AudioReader& source, PluginSession& plugin, AudioWriter& write
         std::size_t n = source.read(fileIn.data(), block);
         if (n > 0) {
             inputMeter.add(fileIn.data(), n);
+            timeline->addInput(fileIn.data(), n);
         } else {
             n = static_cast<std::size_t>(std::min<std::int64_t>(flushLeft, static_cast<std::int64_t>(block)));
             if (n == 0) break;
@@ -58,6 +63,9 @@ RenderOutcome run(AudioReader& source, PluginSession& plugin, AudioWriter& write
                 fileOut[i * channels + c] = quantizer.apply(static_cast<double>(out[c][first + i]));
         if (kept > 0) {
             outputMeter.add(fileOut.data(), kept);
+            const std::size_t delayed = static_cast<std::size_t>(std::min<std::int64_t>(delayLeft, kept));
+            delayLeft -= static_cast<std::int64_t>(delayed);
+            timeline->addOutput(fileOut.data() + delayed * channels, kept - delayed);
             writer.write(fileOut.data(), kept);
             outcome.framesWritten += static_cast<std::int64_t>(kept);
         }
@@ -71,6 +79,8 @@ RenderOutcome run(AudioReader& source, PluginSession& plugin, AudioWriter& write
     outcome.seconds = progress.elapsedSeconds();
     outcome.input = inputMeter.figures();
     outcome.output = outputMeter.figures();
+    if (settings.metadata) settings.metadata->finish(writer, outcome.output, timeline->summary());
+    outcome.timeline = std::move(timeline);
     return outcome;
 }
 

@@ -35,7 +35,60 @@ std::string figuresJson(const LevelFigures& f) {
            ", \"duration_s\": " + jsonNumber(f.durationSeconds, 6) + ", \"frames\": " + std::to_string(f.frames) + "}";
 }
 
+std::string channelPeaksText(const LevelFigures& f) {
+    std::string out;
+    for (double peak : f.channelPeaks) out += padded(signedFixed(decibels(peak), 2), 8);
+    return out;
+}
+
+// One row of the dynamics table: per-channel peaks, largest momentary and short-term loudness, PLR.
+std::string dynamicsRow(const std::string& what, const LevelFigures& f, double momentary, double shortTerm) {
+    return "  " + what + std::string(10 - what.size(), ' ') + channelPeaksText(f) + " dBFS" +
+           padded(signedFixed(momentary, 1), 9) + padded(signedFixed(shortTerm, 1), 12) + " LUFS" +
+           padded(fixed(peakToLoudnessRatio(f), 1), 8) + " dB\n";
+}
+
+std::string dynamicsHeader(int channels) {
+    std::string peaks = channels == 1 ? "    peak" : "  peak L  peak R";
+    return "            " + peaks + "       max momentary / short-term     PLR\n";
+}
+
+std::string gainReductionText(const GainReductionFigures& g) {
+    if (!g.measured) return "not known (Power off or Calibrate on)";
+    return "gain reduction largest " + fixed(g.largestDb, 2) + " dB, average " + fixed(g.averageDb, 2) + " dB, limiting " +
+           fixed(100.0 * g.limitingShare, 1) + "% of the time";
+}
+
+std::string metadataText(const RenderReport& r) {
+    if (r.metadataStripped) return "stripped (--strip-metadata)";
+    std::string s = r.metadataKept.empty() ? "none in the input" : "kept " + joined(r.metadataKept);
+    if (!r.metadataDropped.empty()) s += "; the output cannot hold " + joined(r.metadataDropped);
+    return s;
+}
+
+std::string gainReductionJson(const GainReductionFigures& g) {
+    if (!g.measured) return "null";
+    return "{\"largest_db\": " + jsonNumber(g.largestDb, 3) + ", \"average_db\": " + jsonNumber(g.averageDb, 3) +
+           ", \"limiting_share\": " + jsonNumber(g.limitingShare, 4) + "}";
+}
+
+std::string jsonStrings(const std::vector<std::string>& items) {
+    std::string out;
+    for (const auto& item : items) out += (out.empty() ? "" : ", ") + jsonString(item);
+    return "[" + out + "]";
+}
+
+std::string dynamicsJson(const LevelFigures& f, double momentary, double shortTerm) {
+    std::string peaks;
+    for (double p : f.channelPeaks) peaks += (peaks.empty() ? "" : ", ") + jsonNumber(decibels(p), 3);
+    return "\"channel_peaks_dbfs\": [" + peaks + "], \"max_momentary_lufs\": " + jsonNumber(momentary, 2) +
+           ", \"max_short_term_lufs\": " + jsonNumber(shortTerm, 2) +
+           ", \"plr_db\": " + jsonNumber(peakToLoudnessRatio(f), 2);
+}
+
 }  // namespace
+
+double peakToLoudnessRatio(const LevelFigures& f) { return decibels(f.truePeak) - f.integratedLufs; }
 
 double speedOf(const RenderReport& r) {
     return r.seconds > 0.0 ? r.input.durationSeconds / r.seconds : 0.0;
@@ -60,6 +113,7 @@ std::string renderReportText(const RenderReport& r) {
     std::string s = "zarpa: " + r.inputPath + " -> " + r.outputPath + "\n";
     s += "  plug-in   " + r.effectName + ", program \"" + r.program + "\", latency " + std::to_string(r.latency) +
          " samples (" + (r.latencyKept ? "kept" : "compensated") + ")" + (r.usedDouble ? ", 64-bit entry" : "") + "\n";
+    s += "  file      " + r.pluginPath + "\n";
     for (const auto& a : r.settings)
         s += "  set       " + a.name + " = " + a.display + "  (" + a.requested + " -> " + shortNumber(a.value) + ")\n";
     s += "  audio     " + std::to_string(r.sampleRate) + " Hz, " + channelsText(r.channels) + ", " +
@@ -68,7 +122,12 @@ std::string renderReportText(const RenderReport& r) {
     if (!r.wordLength.empty() && r.warnings.empty()) s += "  dither    " + r.wordLength + "\n";
     for (const std::string& w : r.warnings) s += "  warning   " + w + "\n";
     s += r.deliveryText;
+    s += "  metadata  " + metadataText(r) + "\n";
     s += figuresHeader() + figuresRow("input", r.input) + figuresRow("output", r.output);
+    const TimelineSummary& t = r.timeline;
+    s += dynamicsHeader(r.channels) + dynamicsRow("input", r.input, t.inputMaxMomentary, t.inputMaxShortTerm) +
+         dynamicsRow("output", r.output, t.outputMaxMomentary, t.outputMaxShortTerm);
+    s += "  reduction " + gainReductionText(t.gainReduction) + "\n";
     char speed[64];
     std::snprintf(speed, sizeof speed, "%.1fx realtime (%.2f s)", speedOf(r), r.seconds);
     s += std::string("  speed     ") + speed + "\n";
@@ -83,12 +142,17 @@ std::string renderReportJson(const RenderReport& r) {
         settings += std::string(settings.empty() ? "" : ", ") + "{\"name\": " + jsonString(a.name) +
                     ", \"requested\": " + jsonString(a.requested) + ", \"value\": " + jsonNumber(a.value, 7) +
                     ", \"display\": " + jsonString(a.display) + "}";
+    const TimelineSummary& t = r.timeline;
     return "{\n  \"input\": {\"path\": " + jsonString(r.inputPath) + ", \"format\": " + jsonString(r.inputFormat) +
-           ", \"figures\": " + figuresJson(r.input) + "},\n  \"output\": {\"path\": " + jsonString(r.outputPath) +
+           ", \"figures\": " + figuresJson(r.input) + ", " +
+           dynamicsJson(r.input, t.inputMaxMomentary, t.inputMaxShortTerm) + "},\n  \"output\": {\"path\": " + jsonString(r.outputPath) +
            ", \"format\": " + jsonString(r.outputFormat) + ", \"conversion\": " + jsonString(conversionText(r)) +
            ", \"rounded_samples\": " + std::to_string(r.roundedSamples) +
-           ", \"clipped_samples\": " + std::to_string(r.clippedSamples) + ", \"figures\": " + figuresJson(r.output) +
-           "},\n  \"sample_rate\": " + std::to_string(r.sampleRate) + ",\n  \"channels\": " +
+           ", \"clipped_samples\": " + std::to_string(r.clippedSamples) + ", \"figures\": " + figuresJson(r.output) + ", " +
+           dynamicsJson(r.output, t.outputMaxMomentary, t.outputMaxShortTerm) + "},\n  \"gain_reduction\": " +
+           gainReductionJson(t.gainReduction) + ",\n  \"metadata\": {\"kept\": " + jsonStrings(r.metadataKept) +
+           ", \"dropped\": " + jsonStrings(r.metadataDropped) + ", \"stripped\": " +
+           (r.metadataStripped ? "true" : "false") + "}," + "\n  \"plugin_file\": " + jsonString(r.pluginPath) + ",\n  \"sample_rate\": " + std::to_string(r.sampleRate) + ",\n  \"channels\": " +
            std::to_string(r.channels) + ",\n  \"plugin\": " + jsonString(r.effectName) + ",\n  \"program\": " +
            jsonString(r.program) + ",\n  \"settings\": [" + settings + "],\n  \"latency_samples\": " +
            std::to_string(r.latency) + ",\n  \"latency_compensated\": " + (r.latencyKept ? "false" : "true") +

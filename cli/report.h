@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/level_meter.h"
+#include "cli/render_timeline.h"
 
 namespace zarpacli {
 
@@ -21,6 +22,7 @@ struct RenderReport {
     std::string inputPath, outputPath;
     std::string inputFormat, outputFormat;
     std::string effectName, program;
+    std::string pluginPath;  // the plug-in file that rendered
     std::vector<AppliedSetting> settings;
     int sampleRate = 0;
     int channels = 0;
@@ -35,7 +37,13 @@ struct RenderReport {
     std::string wordLength;             // how the plug-in requantized, "" when it did not
     std::vector<std::string> warnings;  // word lengths that do not fit the file
     std::string deliveryText, deliveryJson;  // a ceiling or loudness target met; "" without one
+    TimelineSummary timeline;  // gain reduction, largest momentary and short-term loudness
+    std::vector<std::string> metadataKept, metadataDropped;
+    bool metadataStripped = false;
 };
+
+// Peak-to-loudness ratio: true peak (dBTP) minus integrated loudness (LUFS).
+double peakToLoudnessRatio(const LevelFigures& f);
 
 struct FileAnalysis {
     std::string path, format;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace zarpacli {
 
@@ -15,6 +16,8 @@ std::string shortNumber(double v);
 std::string fixed(double v, int decimals);
 // A fixed-point number with a sign ("+6.02", "-0.10"); "-inf" for minus infinity.
 std::string signedFixed(double v, int decimals);
+// Items separated by ", ".
+std::string joined(const std::vector<std::string>& items);
 // A JSON string literal, quotes included.
 std::string jsonString(const std::string& text);
 // A JSON number, or null for infinities and NaN.
