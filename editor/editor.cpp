@@ -132,6 +132,7 @@ bool Editor::open(void* parentWindow) {
     for (std::size_t i = 0; i < controlCount(); ++i) {
         if (CView* view = createControl(controlTable()[i], bitmaps, meterMode)) myFrame->addView(view);
     }
+    hostSignal_.restart(tick_(), plugin_->meterPublicationCount());
     enableViewUpdates();
     // The preset bar's controls are added last, above the editor's own, by the preset system.
     CPresetSystemEditor::open(parentWindow);
@@ -268,15 +269,7 @@ void Editor::idle() {
     if (static_cast<std::int32_t>(now - lastIdleTick_) < kIdleIntervalMs) return;
 
     applyPendingChanges();
-
-    float meters[kMeterValueCount] = {};
-    plugin_->getMeterValues(meters);
-    if (meterIn_) meterIn_->setLevels(now, meters[0], meters[1], meters[4], meters[5]);
-    if (meterOut_) meterOut_->setLevels(now, meters[2], meters[3], meters[6], meters[7]);
-    if (meterGR_) meterGR_->setGains(now, meters[8], meters[9]);
-    if (lcdIn_) lcdIn_->setPeaks(meters[0], meters[1]);
-    if (lcdOut_) lcdOut_->setPeaks(meters[2], meters[3]);
-    if (lcdGR_) lcdGR_->setGains(meters[8], meters[9]);
+    feedMeters(now);
     if (calibButton_) calibButton_->tick(now);
 
     if (flashStartTick_ != 0 && now - flashStartTick_ > kFlashMs) {
@@ -286,6 +279,30 @@ void Editor::idle() {
 
     CPresetSystemEditor::idle();  // the preset bar follows the program store; the toolkit redraws
     lastIdleTick_ = now;
+}
+
+// The meter values of the latest block; once the host has stopped calling process, silence instead of
+// the last block's values frozen on screen. The level readouts keep their maxima until a reset.
+void Editor::feedMeters(std::uint32_t now) {
+    float meters[kMeterValueCount] = {};
+    plugin_->getMeterValues(meters);
+    const HostSignalWatch::Signal signal = hostSignal_.update(now, plugin_->meterPublicationCount());
+    if (signal != HostSignalWatch::Signal::kFlowing) {
+        for (float& value : meters) value = 0.0f;
+        meters[8] = meters[9] = 1.0f;  // no gain reduction
+    }
+    if (signal == HostSignalWatch::Signal::kJustStopped) {
+        // Straight to rest: the peak fall (8.66 dB a second) would take several seconds.
+        if (meterIn_) meterIn_->reset();
+        if (meterOut_) meterOut_->reset();
+        if (meterGR_) meterGR_->reset();
+    }
+    if (meterIn_) meterIn_->setLevels(now, meters[0], meters[1], meters[4], meters[5]);
+    if (meterOut_) meterOut_->setLevels(now, meters[2], meters[3], meters[6], meters[7]);
+    if (meterGR_) meterGR_->setGains(now, meters[8], meters[9]);
+    if (lcdIn_) lcdIn_->setPeaks(meters[0], meters[1]);
+    if (lcdOut_) lcdOut_->setPeaks(meters[2], meters[3]);
+    if (lcdGR_) lcdGR_->setGains(meters[8], meters[9]);
 }
 
 void Editor::applyPendingChanges() {

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "editor/editor_services.h"
+#include "editor/host_signal_watch.h"
 #include "engine/parameters.h"
 #include "presets/preset_system_editor.h"
 #include "toolkit/control.h"
@@ -77,6 +78,7 @@ private:
     void applyPendingChanges();
     void setMeterMode(int mode);
     void resetMeters();
+    void feedMeters(std::uint32_t now);
     void setFlash(bool on);
     void clearControls();
     void endOpenGestures();
@@ -107,6 +109,7 @@ private:
 
     std::uint32_t lastIdleTick_;
     std::uint32_t flashStartTick_;
+    HostSignalWatch hostSignal_;
 
     // Crossing threads.
     std::atomic<int> processLatency_{0};

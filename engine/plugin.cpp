@@ -270,4 +270,6 @@ void Plugin::getMeterValues(float* values) {
     if (values && processor_) processor_->getMeterValues(values);
 }
 
+std::uint32_t Plugin::meterPublicationCount() const { return processor_ ? processor_->meterPublicationCount() : 0; }
+
 }  // namespace zarpa

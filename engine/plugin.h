@@ -53,6 +53,8 @@ public:
 
     // The editor's read-out of the ten meter values (no lock).
     virtual void getMeterValues(float* values);
+    // Changes with every processed block (no lock); the editor rests its meters while it stands still.
+    std::uint32_t meterPublicationCount() const;
 
     int latency() const { return cEffect.initialDelay; }
 

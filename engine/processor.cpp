@@ -252,4 +252,6 @@ void Processor::process(const double* inL, const double* inR, double* outL, doub
 
 void Processor::getMeterValues(float values[10]) { s_->meters.read(values); }
 
+std::uint32_t Processor::meterPublicationCount() const { return s_->meters.publicationCount(); }
+
 }  // namespace zarpa

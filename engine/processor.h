@@ -66,6 +66,8 @@ public:
     // input peak L, R, output peak L, R, input level L, R, output level L, R, gain L, R; then marks
     // the values read so that the kernel restarts its peak and minimum holds.
     void getMeterValues(float values[10]);
+    // Counts the blocks that published meter values (wraps); still while the host calls no process.
+    std::uint32_t meterPublicationCount() const;
 
 private:
     struct State;

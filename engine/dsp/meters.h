@@ -118,6 +118,10 @@ public:
     // gain L, R. A level is √(2·mean square), so a full-scale sine reads 1.
     void read(float values[10]);
 
+    // Editor thread: how many blocks have published levels so far (wraps). An unchanged count between two
+    // reads means the host has stopped calling process.
+    std::uint32_t publicationCount() const { return published_.load(std::memory_order_relaxed); }
+
     // Audio thread.
     void publish(const MeterLevels& levels);
     // True once per read of the latest publication: the holds should restart.

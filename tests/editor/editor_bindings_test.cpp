@@ -262,6 +262,42 @@ TEST_F(Bindings, TheIdlePassFeedsTheMetersFromTheProcessedSignal) {
     EXPECT_GT(find<CMeterIn>("CMeterIn", kMeterTag)->displayedPeakDb(1), -122.0f);
 }
 
+TEST_F(Bindings, MetersRestWhenTheHostStopsProcessingAndResumeWithTheNextBlock) {
+    float left[512], right[512], outLeft[512], outRight[512];
+    float* in[2] = {left, right};
+    float* out[2] = {outLeft, outRight};
+    const auto processPulses = [&](float level) {
+        for (int i = 0; i < 512; ++i) left[i] = right[i] = (i % 64 == 0) ? level : 0.0f;
+        plugin->setParameter(kDrive, 1.0f);  // +24 dB: the limiter reduces the gain
+        plugin->processReplacing(in, out, 512);
+    };
+    auto* meterIn = find<CMeterIn>("CMeterIn", kMeterTag);
+    auto* meterGR = find<CMeterGR>("CMeterGR", kMeterTag);
+    auto* lcdIn = find<CMeterLCD>("CMeterLCD", kMeterTag);
+    processPulses(0.5f);
+    idleAfter(40);
+    const float shownPeak = meterIn->displayedPeakDb(0);
+    EXPECT_GT(shownPeak, -10.0f);
+    EXPECT_LT(meterGR->displayedDb(0), -1.0f);
+
+    // No block for a while: the display holds and falls as usual at first, then rests within a second.
+    for (int elapsed = 40; elapsed < 360; elapsed += 40) idleAfter(40);
+    EXPECT_GT(meterIn->displayedPeakDb(0), shownPeak - 3.0f);
+    for (int elapsed = 360; elapsed < 520; elapsed += 40) idleAfter(40);
+    EXPECT_LE(meterIn->displayedPeakDb(0), -120.0f);
+    EXPECT_LE(find<CMeterOut>("CMeterOut", kMeterTag)->displayedPeakDb(1), -120.0f);
+    EXPECT_FLOAT_EQ(meterGR->displayedDb(0), 0.0f);
+    EXPECT_GT(lcdIn->maximumDb(0), -10.0f) << "the peak readout holds its maximum until reset";
+
+    // The stopped host's last values are not read again; the next block shows at once.
+    idleAfter(1000);
+    EXPECT_LE(meterIn->displayedPeakDb(0), -120.0f);
+    processPulses(0.25f);
+    idleAfter(40);
+    EXPECT_GT(meterIn->displayedPeakDb(0), -10.0f);
+    EXPECT_LT(meterGR->displayedDb(0), -1.0f);
+}
+
 TEST_F(Bindings, TheInfoPanelShowsTheLatencyReportedBeforeAndAfterOpening) {
     auto* info = dynamic_cast<CInfo*>(frame->getView(22));
     ASSERT_NE(info, nullptr);

@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "editor/host_signal_watch.h"
 #include "editor/meter_ballistics.h"
 #include "editor/metering_rules.h"
 #include "engine/parameters.h"
@@ -132,6 +133,19 @@ TEST(Readouts, TextsAreCentredInTheirThirtyPixelField) {
     EXPECT_EQ(readoutTextX(133, "-oo"), 139);
     EXPECT_EQ(readoutTextX(133, "+14.5"), 133);
     EXPECT_EQ(readoutTextX(133, "-100.0"), 130);  // may start left of the field
+}
+
+TEST(HostSignalWatch, StopsOnceAfterTheQuietTimeAcrossTheTickWrapAndFlowsAgainWithABlock) {
+    using Signal = HostSignalWatch::Signal;
+    HostSignalWatch watch;
+    const std::uint32_t start = 0xFFFFFF00u;  // the quiet time spans the wrap of the tick
+    watch.restart(start, 7);
+    EXPECT_EQ(watch.update(start + 399, 7), Signal::kFlowing);
+    EXPECT_EQ(watch.update(start + 400, 7), Signal::kJustStopped);
+    EXPECT_EQ(watch.update(start + 440, 7), Signal::kStopped);
+    EXPECT_EQ(watch.update(start + 480, 8), Signal::kFlowing);
+    EXPECT_EQ(watch.update(start + 870, 8), Signal::kFlowing) << "the quiet time restarts at the block";
+    EXPECT_EQ(watch.update(start + 880, 8), Signal::kJustStopped);
 }
 
 }  // namespace
