@@ -75,7 +75,7 @@ void paintModeButton(Image& img, const Fonts& fonts, int frame) {
     if (frame == 6) {
         paintKey(img, upper, KeyLight::Flash, fonts, "PEAK");
         paintKey(img, lower, KeyLight::Flash, fonts, "K");
-        paintLabel(img, kMeterMode.width() / 2.0, 31, "SAVED", fonts, Align::Centre, rgb(150, 96, 20));
+        paintLabel(img, kMeterMode.width() / 2.0, 31, "SAVED", fonts, Align::Centre, rgb(110, 66, 10));
         return;
     }
     const bool kSystem = frame >= 3;

@@ -63,21 +63,26 @@ std::string dbText(int value) {
     return text;
 }
 
-// A scale between two bars: ticks on both edges (every dB, longer at labelled values) and numbers.
+// A scale between two bars: ticks on both edges (every dB, longer at numbered values) and numbers
+// centred on their ticks. The ticks stay short so that every number keeps two pixels or more of dark
+// well to either side, and a minus sign never reads as part of the tick beside it.
+constexpr int kMajorTick = 3, kMinorTick = 2;
+
+void paintScaleNumber(Image& img, const Fonts& fonts, int tickRow, int value, Rgb colour) {
+    const Typeface& face = value == 0 ? fonts.bold : fonts.regular;
+    face.draw(img, img.width() / 2.0, tickRow + 3, dbText(value), 8, colour, Align::Centre);
+}
+
 Image levelScale(const Fonts& fonts, int zeroRowOfScale, int top, int bottom, const std::vector<int>& labels) {
     Image img(kScaleWidth, kScaleHeight, pal::kWell);
     for (int k = bottom; k <= top; ++k) {
         const int row = zeroRowOfScale - 6 * k - 1;  // the separator just above a bar at k
         const bool major = std::find(labels.begin(), labels.end(), k) != labels.end();
-        const int len = major ? 4 : 2;
+        const int len = major ? kMajorTick : kMinorTick;
         const Rgb c = major ? pal::kScaleText : pal::kScaleTick;
         fillBox(img, {1, row, 1 + len, row + 1}, c);
         fillBox(img, {kScaleWidth - 1 - len, row, kScaleWidth - 1, row + 1}, c);
-        if (major) {
-            const Rgb textColour = k == 0 ? rgb(240, 244, 248) : pal::kScaleText;
-            const Typeface& face = k == 0 ? fonts.bold : fonts.regular;
-            face.draw(img, kScaleWidth / 2.0, row + 3, dbText(k), 8, textColour, Align::Centre);
-        }
+        if (major) paintScaleNumber(img, fonts, row, k, k == 0 ? rgb(240, 244, 248) : pal::kScaleText);
     }
     return img;
 }
@@ -142,15 +147,11 @@ void drawGainMeter(const Fonts& fonts, BitmapSet& out) {
             if (zoomed == 0 && half % 2) continue;  // minor ticks: every dB, every half dB zoomed
             const int row = kTopRow + pxPerDb * half / 2;
             const bool major = half % 2 == 0 && std::find(labels.begin(), labels.end(), half / 2) != labels.end();
-            const int len = major ? 4 : 2;
+            const int len = major ? kMajorTick : kMinorTick;
             const Rgb c = major ? pal::kScaleText : pal::kScaleTick;
             fillBox(img, {17, row, 17 + len, row + 1}, c);
             fillBox(img, {41 - len, row, 41, row + 1}, c);
-            if (major) {
-                const int g = half / 2;
-                fonts.regular.draw(img, kWidth / 2.0, row + 3, g == 0 ? "0" : dbText(-g), 8, pal::kScaleText,
-                                   Align::Centre);
-            }
+            if (major) paintScaleNumber(img, fonts, row, -(half / 2), pal::kScaleText);
         }
         frames.paste(img, 0, zoomed * kFrameHeight);
     }

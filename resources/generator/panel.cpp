@@ -32,7 +32,7 @@ void paintBands(Image& img, const Fonts& fonts) {
     fonts.bold.draw(img, 14, 15, "OKA", 11, pal::kAccentLight, Align::Left, 1);
     fonts.regular.draw(img, 14 + fonts.bold.measure("OKA", 11, 1) + 5, 15, "ZARPA", 11, pal::kAccentLight,
                        Align::Left, 1);
-    fonts.regular.draw(img, 510, 14, "FULL BAND PRECISION LIMITER", 8, pal::kBandText, Align::Right, 1);
+    fonts.regular.draw(img, 510, 14, "FULL BAND PRECISION LIMITER", 9, pal::kBandText, Align::Right, 1);
 
     fillBox(img, {0, kPresetBandTop - 1, kWindowWidth, kPresetBandTop}, rgb(24, 25, 26));
     fillVerticalGradient(img, {0, kPresetBandTop, kWindowWidth, kWindowHeight}, rgb(50, 51, 54), rgb(36, 37, 39));
@@ -94,8 +94,9 @@ void paintControlLabels(Image& img, const Fonts& fonts) {
     paintLabel(img, (kDetectorOrder.left + kOversample.right) / 2.0, 34, "DETECTOR", fonts);
     paintLabel(img, centreOf(kDetectorOrder), 68, "ORDER", fonts, Align::Centre, pal::kLabelSoft);
     paintLabel(img, (kQuantize.left + kAutoblack.right) / 2.0, 34, "REQUANTIZE", fonts);
-    paintLabel(img, centreOf(kBits), 106, "BITS", fonts, Align::Centre, pal::kLabelSoft);
-    paintLabel(img, centreOf(kNoiseShape), 106, "SHAPING", fonts, Align::Centre, pal::kLabelSoft);
+    // The two keys stand close: their labels take the narrow face so that they keep apart.
+    fonts.narrowBold.draw(img, centreOf(kBits), 106, "BITS", 9, pal::kLabelSoft, Align::Centre, 1);
+    fonts.narrowBold.draw(img, centreOf(kNoiseShape), 106, "SHAPING", 9, pal::kLabelSoft, Align::Centre, 1);
 
     // Transient shape positions above the three keys of the switch.
     const char* shapes[3] = {"HARD", "MED", "SOFT"};

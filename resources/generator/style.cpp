@@ -14,20 +14,22 @@ struct KeyLook {
     Rgb top, bottom, border, legend;
 };
 
+// Every legend stands at least 4.5:1 against the lightest part of its face.
 KeyLook keyLook(KeyLight light) {
-    const Rgb darkTop = rgb(84, 87, 91), darkBottom = rgb(58, 60, 64), darkBorder = rgb(32, 33, 35);
+    const Rgb darkTop = rgb(70, 72, 76), darkBottom = rgb(48, 50, 53), darkBorder = rgb(26, 27, 29);
+    const Rgb offLegend = rgb(235, 238, 242);
     switch (light) {
-        case KeyLight::Off: return {darkTop, darkBottom, darkBorder, rgb(176, 182, 188)};
+        case KeyLight::Off: return {darkTop, darkBottom, darkBorder, offLegend};
         case KeyLight::Value: return {darkTop, darkBottom, darkBorder, palette::kAccentLight};
-        case KeyLight::Inactive: return {darkTop, darkBottom, darkBorder, rgb(122, 127, 132)};
+        case KeyLight::Inactive: return {darkTop, darkBottom, darkBorder, rgb(178, 184, 190)};
         case KeyLight::Lit: return {rgb(200, 234, 250), rgb(146, 204, 236), rgb(52, 86, 108), rgb(22, 38, 50)};
         case KeyLight::LitInactive:
-            return {rgb(166, 178, 186), rgb(136, 148, 157), rgb(60, 68, 74), rgb(46, 52, 58)};
+            return {rgb(166, 178, 186), rgb(136, 148, 157), rgb(60, 68, 74), rgb(30, 34, 38)};
         case KeyLight::Flash: return {rgb(255, 232, 180), rgb(246, 196, 118), rgb(110, 78, 30), rgb(64, 42, 12)};
-        case KeyLight::Alert: return {darkTop, darkBottom, darkBorder, rgb(250, 112, 70)};
-        case KeyLight::AlertLit: return {rgb(250, 112, 64), rgb(216, 56, 16), rgb(104, 26, 8), rgb(255, 242, 232)};
+        case KeyLight::Alert: return {darkTop, darkBottom, darkBorder, rgb(255, 166, 130)};
+        case KeyLight::AlertLit: return {rgb(214, 66, 26), rgb(186, 46, 12), rgb(96, 22, 6), rgb(255, 255, 255)};
     }
-    return {darkTop, darkBottom, darkBorder, rgb(176, 182, 188)};
+    return {darkTop, darkBottom, darkBorder, offLegend};
 }
 
 }  // namespace
@@ -51,7 +53,7 @@ void paintKey(Image& img, Box box, KeyLight light, const Fonts& fonts, std::stri
         // Values shown by selectors (a number, a letter) read larger, like a display; names are small
         // capitals. Legends keep three pixels of face on either side; longer ones use the narrow face.
         const bool isValue = legend.size() <= 2 && box.height() >= 17;
-        const int size = isValue ? 10 : 8;
+        const int size = isValue ? 10 : 9;
         const bool fits = fonts.bold.measure(legend, size) <= box.width() - 8;
         const Typeface& face = fits ? fonts.bold : fonts.narrowBold;
         face.draw(img, (box.left + box.right) / 2.0, baseline + (isValue ? 1 : 0), legend, size, look.legend,
@@ -61,7 +63,7 @@ void paintKey(Image& img, Box box, KeyLight light, const Fonts& fonts, std::stri
 
 void paintLabel(Image& img, double x, int baseline, std::string_view text, const Fonts& fonts, Align align,
                 Rgb colour) {
-    fonts.bold.draw(img, x, baseline, text, 8, colour, align, 1);
+    fonts.bold.draw(img, x, baseline, text, 9, colour, align, 1);
 }
 
 Image panelPiece(const Image& panel, Box rect) { return panel.crop(rect.left, rect.top, rect.width(), rect.height()); }

@@ -26,8 +26,8 @@ constexpr Rgb kPanelTop = rgb(207, 209, 211);
 constexpr Rgb kPanelBottom = rgb(191, 193, 196);
 constexpr Rgb kPanelShadow = rgb(150, 152, 156);
 constexpr Rgb kPanelHighlight = rgb(228, 230, 232);
-constexpr Rgb kLabel = rgb(58, 60, 64);
-constexpr Rgb kLabelSoft = rgb(104, 107, 112);
+constexpr Rgb kLabel = rgb(44, 46, 50);       // 7.5:1 on the panel's darkest row
+constexpr Rgb kLabelSoft = rgb(72, 75, 80);    // secondary labels: still 4.8:1 there
 constexpr Rgb kBand = rgb(40, 41, 43);          // header and preset bar bands
 constexpr Rgb kBandText = rgb(182, 188, 194);
 constexpr Rgb kWell = rgb(27, 28, 29);           // meter windows
@@ -65,7 +65,7 @@ void paintKey(Image& img, Box box, KeyLight light, const Fonts& fonts, std::stri
 // The legend colour a key of that light uses (for keys with drawn symbols instead of text).
 Rgb keyLegendColour(KeyLight light);
 
-// Panel text: small bold capitals with one pixel of tracking.
+// Panel text: bold capitals (9 px, caps 6.5 px high) with one pixel of tracking.
 void paintLabel(Image& img, double x, int baseline, std::string_view text, const Fonts& fonts,
                 Align align = Align::Centre, Rgb colour = palette::kLabel);
 
