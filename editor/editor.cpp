@@ -6,6 +6,7 @@
 
 #include "editor/buttons.h"
 #include "editor/control_layout.h"
+#include "editor/control_tooltips.h"
 #include "editor/info_panel.h"
 #include "editor/meters.h"
 #include "editor/metering_rules.h"
@@ -96,6 +97,7 @@ MyFrame* Editor::getMyFrame() const { return static_cast<MyFrame*>(frame); }
 
 void Editor::setTickSource(TickSource source) {
     tick_ = source ? source : platform::tickMs;
+    if (frame) frame->setClock(tick_);
     lastIdleTick_ = flashStartTick_ = tick_();
 }
 
@@ -125,12 +127,16 @@ bool Editor::open(void* parentWindow) {
         return false;
     }
     myFrame->setBackground(background);
+    myFrame->setClock(tick_);  // tooltips wait on the editor's clock
     bitmaps.get(kFontBitmap);
     bitmaps.get(kSecondFontBitmap);
 
     const int meterMode = meterModeOf(plugin_->getParameter(kMeterType), plugin_->getParameter(kScale));
     for (std::size_t i = 0; i < controlCount(); ++i) {
-        if (CView* view = createControl(controlTable()[i], bitmaps, meterMode)) myFrame->addView(view);
+        if (CView* view = createControl(controlTable()[i], bitmaps, meterMode)) {
+            view->setTooltipText(controlTooltip(controlTable()[i]));
+            myFrame->addView(view);
+        }
     }
     hostSignal_.restart(tick_(), plugin_->meterPublicationCount());
     enableViewUpdates();

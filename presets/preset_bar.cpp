@@ -21,19 +21,32 @@ constexpr CColor kNameBackColor = MakeCColor(209, 227, 238, 255);
 constexpr CColor kNameInkColor = MakeCColor(36, 36, 32, 255);
 
 constexpr PresetBarSpec kTable[kPresetBarControlCount] = {
-    {kNameFieldTag, PresetBarKind::NameField, CRect(194, 447, 318, 461), kWindowBackground, 0},
-    {kProgramMenuTag, PresetBarKind::ProgramMenu, CRect(320, 448, 333, 460), kWindowBackground, 0},
-    {kRockerTag, PresetBarKind::Rocker, CRect(340, 447, 370, 460), 995, 5},
-    {kLoadBankTag, PresetBarKind::FileButton, CRect(72, 447, 89, 462), 990, 3},
-    {kSaveBankTag, PresetBarKind::FileButton, CRect(22, 447, 39, 462), 991, 3},
-    {kDefaultBankTag, PresetBarKind::DoubleClickButton, CRect(39, 447, 71, 460), 992, 3},
-    {kLoadPresetTag, PresetBarKind::FileButton, CRect(166, 447, 183, 462), 990, 3},
-    {kSavePresetTag, PresetBarKind::FileButton, CRect(104, 447, 121, 462), 991, 3},
-    {kDefaultPresetTag, PresetBarKind::DoubleClickButton, CRect(122, 447, 166, 460), 993, 3},
-    {kMemoARecallTag, PresetBarKind::KickButton, CRect(421, 447, 438, 462), 990, 3},
-    {kMemoAStoreTag, PresetBarKind::KickButton, CRect(388, 447, 405, 462), 991, 3},
-    {kMemoBRecallTag, PresetBarKind::KickButton, CRect(486, 447, 503, 462), 990, 3},
-    {kMemoBStoreTag, PresetBarKind::KickButton, CRect(452, 447, 469, 462), 991, 3},
+    {kNameFieldTag, PresetBarKind::NameField, CRect(194, 447, 318, 461), kWindowBackground, 0,
+     "Program name: click to rename the current program"},
+    {kProgramMenuTag, PresetBarKind::ProgramMenu, CRect(320, 448, 333, 460), kWindowBackground, 0,
+     "Program list: choose one of the 24 programs"},
+    {kRockerTag, PresetBarKind::Rocker, CRect(340, 447, 370, 460), 995, 5,
+     "Previous (left half) or next (right half) program"},
+    {kLoadBankTag, PresetBarKind::FileButton, CRect(72, 447, 89, 462), 990, 3,
+     "Load bank (.okb). Right click: a byte-swapped bank; Shift+right click: as is"},
+    {kSaveBankTag, PresetBarKind::FileButton, CRect(22, 447, 39, 462), 991, 3,
+     "Save the 24 programs as a bank file (.okb)"},
+    {kDefaultBankTag, PresetBarKind::DoubleClickButton, CRect(39, 447, 71, 460), 992, 3,
+     "Double click: new instances start with this bank. Ctrl+double click: forget it"},
+    {kLoadPresetTag, PresetBarKind::FileButton, CRect(166, 447, 183, 462), 990, 3,
+     "Load preset (.oka) into this program. Right click: byte-swapped; Shift+right: as is"},
+    {kSavePresetTag, PresetBarKind::FileButton, CRect(104, 447, 121, 462), 991, 3,
+     "Save this program as a preset file (.oka)"},
+    {kDefaultPresetTag, PresetBarKind::DoubleClickButton, CRect(122, 447, 166, 460), 993, 3,
+     "Double click: new instances start with this program. Ctrl+double click: forget it"},
+    {kMemoARecallTag, PresetBarKind::KickButton, CRect(421, 447, 438, 462), 990, 3,
+     "Recall memo A into this program"},
+    {kMemoAStoreTag, PresetBarKind::KickButton, CRect(388, 447, 405, 462), 991, 3,
+     "Store this program in memo A (overwrites what memo A holds)"},
+    {kMemoBRecallTag, PresetBarKind::KickButton, CRect(486, 447, 503, 462), 990, 3,
+     "Recall memo B into this program"},
+    {kMemoBStoreTag, PresetBarKind::KickButton, CRect(452, 447, 469, 462), 991, 3,
+     "Store this program in memo B (overwrites what memo B holds)"},
 };
 
 // The name field's height follows its font: centred on the bar's middle row, two pixels above and below.
@@ -121,6 +134,7 @@ PresetBar::PresetBar(CFrame& frame, CControlListener* listener, const ProgramRec
                                             spec.kind == PresetBarKind::DoubleClickButton);
                 break;
         }
+        control->setTooltipText(spec.tooltip);
         controls_[i] = control;
         frame.addView(control);
     }

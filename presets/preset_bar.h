@@ -41,6 +41,7 @@ struct PresetBarSpec {
     CRect rect;  // editor pixels
     int bitmap;  // resource id
     int images;  // sub-images stacked in the bitmap (0: drawn from the window background)
+    const char* tooltip;  // what a click does; for the icon buttons every kind of click
 };
 
 // In the order the controls are added to the frame.

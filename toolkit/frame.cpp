@@ -2,6 +2,8 @@
 // native window's life.
 #include "toolkit/frame.h"
 
+#include <chrono>
+
 #include "toolkit/aeffguieditor.h"
 
 namespace {
@@ -18,13 +20,19 @@ std::unique_lock<toolkit::UiLock> tryUiTurn(const std::shared_ptr<toolkit::UiLoc
     return lock ? std::unique_lock<toolkit::UiLock>(*lock, std::try_to_lock) : std::unique_lock<toolkit::UiLock>();
 }
 
+std::uint32_t steadyMilliseconds() {
+    using namespace std::chrono;
+    return static_cast<std::uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
 }  // namespace
 
 CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor)
     : CViewContainer(size),
       editor_(editor),
       uiLock_(editor ? editor->getUiLock() : nullptr),
-      backBuffer_(size.right, size.bottom) {
+      backBuffer_(size.right, size.bottom),
+      clock_(steadyMilliseconds) {
     if (parentWindow && !size.isEmpty())
         window_ = toolkit::PlatformWindow::create(parentWindow, size.right, size.bottom, backBuffer_.getPixels(), *this,
                                                   uiLock_);
@@ -85,6 +93,7 @@ void CFrame::idle() {
     inIdle_ = true;
     remember();
     pollWindow(!isInModalLoop());
+    updateTooltip();
     redrawDirtyViews();
     inIdle_ = false;
     forget();
@@ -96,6 +105,17 @@ void CFrame::modalIdle() {
     redrawDirtyViews();
     if (editor_ && editor_->getEffect() && !toolkit::onWindowTimerThread()) editor_->getEffect()->masterIdle();
     forget();
+}
+
+void CFrame::setClock(std::function<std::uint32_t()> clock) { clock_ = clock ? std::move(clock) : steadyMilliseconds; }
+
+// The box is drawn over the views after each redraw; where it was, the views beneath are drawn again.
+void CFrame::updateTooltip() {
+    if (popup_ || isInModalLoop()) tooltip_.dismiss();
+    const CRect old = tooltip_.getBox();
+    if (!tooltip_.update(clock_(), size)) return;
+    if (!old.isEmpty()) invalidateArea(old);
+    tooltipStale_ = true;
 }
 
 void CFrame::invalidateArea(const CRect& rect) {
@@ -157,6 +177,11 @@ void CFrame::redrawDirtyViews() {
         }
     }
     backBuffer_.resetClipRect();
+    if (tooltip_.isShown() && (tooltipStale_ || shown.rectOverlap(tooltip_.getBox()))) {
+        tooltip_.draw(&backBuffer_);
+        shown.unite(tooltip_.getBox());
+    }
+    tooltipStale_ = false;
     if (!shown.isEmpty() && window_ && window_->isAlive()) window_->present(shown);
 }
 
@@ -170,6 +195,7 @@ static void withView(CView* view, F&& f) {
 
 CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons) {
     lastMousePosition_ = where;
+    tooltip_.dismiss();
     if (popup_) {
         withView(popup_, [&](CView* popup) { popup->onMouseDown(where, buttons); });
         return kMouseEventHandled;
@@ -193,16 +219,22 @@ CMouseEventResult CFrame::onMouseMoved(CPoint& where, const CButtonState& button
         withView(popup_, [&](CView* popup) { popup->onMouseMoved(where, buttons); });
         return kMouseEventHandled;
     }
+    if (buttons & kMouseButtons)
+        tooltip_.dismiss();  // a drag
+    else
+        tooltip_.pointerMoved(getViewAt(where, true), where, clock_());
     return CViewContainer::onMouseMoved(where, buttons);
 }
 
 CMouseEventResult CFrame::onMouseExited(CPoint& where, const CButtonState& buttons) {
     lastMousePosition_ = CPoint(-1, -1);
+    tooltip_.pointerLeft();
     return CViewContainer::onMouseExited(where, buttons);
 }
 
 bool CFrame::onWheel(const CPoint& where, float distance, const CButtonState& buttons) {
     lastMousePosition_ = where;
+    tooltip_.dismiss();
     if (popup_) return true;  // the list does not scroll; the views below must not move either
     return CViewContainer::onWheel(where, distance, buttons);
 }
@@ -214,6 +246,7 @@ CView* CFrame::keyTarget() const {
 }
 
 bool CFrame::onKeyDown(VstKeyCode& key) {
+    tooltip_.dismiss();
     bool used = false;
     if (CView* target = keyTarget()) withView(target, [&](CView* view) { used = view->onKeyDown(key); });
     return used;
@@ -265,6 +298,7 @@ void CFrame::releaseEventTargets(CView* view) {
     };
     if (focusView_ && inside(focusView_)) focusView_ = nullptr;
     if (popup_ && inside(popup_)) popup_ = nullptr;
+    if (inside(tooltip_.getView())) tooltip_.forgetView(tooltip_.getView());
 }
 
 void CFrame::beginEdit(std::int32_t tag) {

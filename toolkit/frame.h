@@ -9,6 +9,7 @@
 
 #include "toolkit/draw_context.h"
 #include "toolkit/platform_window.h"
+#include "toolkit/tooltip.h"
 #include "toolkit/view_container.h"
 
 class AEffGUIEditor;
@@ -89,6 +90,10 @@ public:
     void enterModalLoop() { ++modalDepth_; }
     void leaveModalLoop() { --modalDepth_; }
 
+    // The millisecond clock of the tooltips' delay (a steady clock unless the editor gives its own).
+    void setClock(std::function<std::uint32_t()> clock);
+    const CTooltip& getTooltip() const { return tooltip_; }
+
     // The file dialogs of this frame (nullptr: the platform's own). Tests put a scripted one here.
     void setFileDialogBackend(FileDialogBackend* backend) { fileDialogBackend_ = backend; }
     FileDialogBackend* getFileDialogBackend() const { return fileDialogBackend_; }
@@ -112,6 +117,7 @@ private:
     void platformTimer(int id) override;
     void platformDestroyed() override;
     void collectDirtyAreas(std::vector<CRect>& areas);
+    void updateTooltip();
     CView* keyTarget() const;
     bool acceptsInput() const { return !closed_ && modalDepth_ == 0; }
     // Platform events run inside this: the frame and its native window outlive the handlers even when
@@ -138,4 +144,7 @@ private:
     bool inIdle_ = false;
     bool closed_ = false;
     FileDialogBackend* fileDialogBackend_ = nullptr;
+    std::function<std::uint32_t()> clock_;
+    CTooltip tooltip_;
+    bool tooltipStale_ = false;  // the box appeared or moved: draw it at the next redraw
 };

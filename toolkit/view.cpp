@@ -12,7 +12,8 @@ CView::CView(const CView& other)
       mouseableArea(other.mouseableArea),
       pBackground(other.pBackground),
       visible_(other.visible_),
-      mouseEnabled_(other.mouseEnabled_) {
+      mouseEnabled_(other.mouseEnabled_),
+      tooltip_(other.tooltip_) {
     if (pBackground) pBackground->remember();
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <string>
 
 #include "toolkit/base_object.h"
 #include "toolkit/geometry.h"
@@ -62,6 +63,10 @@ public:
     bool getMouseEnabled() const { return mouseEnabled_; }
     void setMouseEnabled(bool state) { mouseEnabled_ = state; }
 
+    // One line of hover help, shown by the frame when the pointer rests over the view (empty: none).
+    void setTooltipText(std::string text) { tooltip_ = std::move(text); }
+    const std::string& getTooltipText() const { return tooltip_; }
+
     // The view keeps its own reference to the bitmap.
     void setBackground(CBitmap* background);
     CBitmap* getBackground() const { return pBackground; }
@@ -91,4 +96,5 @@ private:
     bool mouseEnabled_ = true;
     CViewContainer* parentView_ = nullptr;
     CFrame* parentFrame_ = nullptr;
+    std::string tooltip_;
 };

@@ -12,6 +12,8 @@
 #include "editor/readouts.h"
 #include "editor/selectors.h"
 #include "engine/metering_preferences.h"
+#include "presets/preset_bar.h"
+#include "toolkit/font.h"
 #include "tests/editor/editor_fixture.h"
 #include "toolkit/text_edit.h"
 
@@ -296,6 +298,36 @@ TEST_F(Bindings, MetersRestWhenTheHostStopsProcessingAndResumeWithTheNextBlock) 
     idleAfter(40);
     EXPECT_GT(meterIn->displayedPeakDb(0), -10.0f);
     EXPECT_LT(meterGR->displayedDb(0), -1.0f);
+}
+
+TEST_F(Bindings, EveryControlHasOneLineOfHelpThatFitsTheWindow) {
+    ASSERT_GT(frame->getNbViews(), 40);
+    for (int i = 0; i < frame->getNbViews(); ++i) {
+        CView* view = frame->getView(i);
+        const std::string& text = view->getTooltipText();
+        EXPECT_FALSE(text.empty()) << "view " << i << " at " << view->getViewSize().left << ", "
+                                   << view->getViewSize().top;
+        EXPECT_LE(kNormalFontSmaller->getStringWidth(text.c_str()) + 10, kEditorWidth - 4) << text;
+        EXPECT_EQ(text.find('\n'), std::string::npos) << text;
+    }
+    // The preset bar's icon buttons say what each kind of click does; the memo stores that they overwrite.
+    const auto helpOf = [this](int tag) { return find<CControl>("CControl", tag)->getTooltipText(); };
+    for (int tag : {kLoadBankTag, kLoadPresetTag}) EXPECT_NE(helpOf(tag).find("Right click"), std::string::npos);
+    for (int tag : {kDefaultBankTag, kDefaultPresetTag}) {
+        EXPECT_NE(helpOf(tag).find("Double click"), std::string::npos);
+        EXPECT_NE(helpOf(tag).find("Ctrl+double click"), std::string::npos);
+    }
+    for (int tag : {kMemoAStoreTag, kMemoBStoreTag}) EXPECT_NE(helpOf(tag).find("overwrites"), std::string::npos);
+}
+
+TEST_F(Bindings, RestingThePointerOnPowerShowsItsHelpAfterTheDelay) {
+    CPoint power(262, 417);
+    frame->onMouseMoved(power, 0);
+    idleAfter(560);
+    EXPECT_FALSE(frame->getTooltip().isShown());
+    idleAfter(40);
+    ASSERT_TRUE(frame->getTooltip().isShown());
+    EXPECT_EQ(frame->getTooltip().getText().rfind("Power", 0), 0u);
 }
 
 TEST_F(Bindings, TheInfoPanelShowsTheLatencyReportedBeforeAndAfterOpening) {

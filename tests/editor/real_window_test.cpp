@@ -46,6 +46,28 @@ TEST_F(RealWindow, AClickOnThePowerButtonSwitchesTheEffectAndTellsTheHost) {
     pumpIdle(40);
 }
 
+TEST_F(RealWindow, ThePointerRestingOnPowerShowsItsHelpBoxAfterTheDelayAndMovingAwayRemovesIt) {
+    ASSERT_EQ(instance->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 1);
+    pumpIdle(200);
+    // The box opens below and right of the pointer, here over the program name field.
+    constexpr int kInsideBoxX = 262 + 10 + 3, kInsideBoxY = 417 + 20 + 12;
+    const unsigned long underneath = screenPixel(kInsideBoxX, kInsideBoxY);
+    constexpr unsigned long kTooltipPaper = 0x242527;
+    ASSERT_NE(underneath, kTooltipPaper);
+
+    hover(262, 417);
+    pumpIdle(300);
+    EXPECT_EQ(screenPixel(kInsideBoxX, kInsideBoxY), underneath) << "not before the delay";
+    pumpIdle(700);
+    EXPECT_EQ(screenPixel(kInsideBoxX, kInsideBoxY), kTooltipPaper);
+
+    hover(5, 200);  // the bare panel
+    pumpIdle(200);
+    EXPECT_EQ(screenPixel(kInsideBoxX, kInsideBoxY), underneath);
+    instance->dispatch(effEditClose);
+    pumpIdle(40);
+}
+
 TEST_F(RealWindow, AnOpenIntoAWindowThatDoesNotExistFailsAndTheNextOpenWorks) {
     Window gone = XCreateSimpleWindow(server().display(), host, 0, 0, 10, 10, 0, 0, 0);
     XDestroyWindow(server().display(), gone);

@@ -74,6 +74,12 @@ protected:
                                     std::to_string(x) + " " + std::to_string(y) + " click 1";
         ASSERT_EQ(std::system(command.c_str()), 0);
     }
+    // The pointer moved to (x, y) of the host window, no button pressed.
+    void hover(int x, int y) {
+        const std::string command = "DISPLAY=" + server().name() + " /usr/bin/xdotool mousemove " +
+                                    std::to_string(x) + " " + std::to_string(y);
+        ASSERT_EQ(std::system(command.c_str()), 0);
+    }
     // A pixel of the host window as the X server shows it.
     unsigned long screenPixel(int x, int y) {
         XImage* image = XGetImage(server().display(), host, x, y, 1, 1, AllPlanes, ZPixmap);

@@ -135,6 +135,80 @@ TEST(Frame, IdleRedrawsOnlyDirtyViewsOverTheBackgroundAndInvisibleOrEmptyViewsNe
     EXPECT_EQ(a->draws, 1);
 }
 
+// Tooltips: shown after the pointer rests over a view for the delay, drawn over the views, kept inside
+// the window, hidden (and the views beneath redrawn) when the pointer moves on, clicks or leaves.
+TEST(Frame, ATooltipAppearsAfterTheDelayOverItsViewAndGoesWithTheNextMoveOrClick) {
+    Window w;
+    std::uint32_t now = 5000;
+    w.frame->setClock([&now] { return now; });
+    w.frame->setBackgroundColor(kWhiteCColor);
+    auto* a = new ProbeView(CRect(0, 0, 50, 50), kA);
+    auto* b = new ProbeView(CRect(60, 0, 200, 100), kB);
+    auto* silent = new ProbeView(CRect(0, 60, 50, 100), kA);
+    a->setTooltipText("Alpha");
+    b->setTooltipText("Beta: a longer line of help that would run out of the window");
+    w.frame->addView(a);
+    w.frame->addView(b);
+    w.frame->addView(silent);
+    const CTooltip& tip = w.frame->getTooltip();
+    CDrawContext* pixels = w.frame->getBackBuffer();
+
+    CPoint inA(10, 10), inA2(30, 30), inB(190, 90), inSilent(10, 70);
+    w.frame->onMouseMoved(inA, 0);
+    now += CTooltip::kDelayMs - 1;
+    w.frame->idle();
+    EXPECT_FALSE(tip.isShown());
+    w.frame->onMouseMoved(inA2, 0);  // moving within the view keeps the wait
+    now += 1;
+    w.frame->idle();
+    ASSERT_TRUE(tip.isShown());
+    EXPECT_EQ(tip.getText(), "Alpha");
+    const CRect box = tip.getBox();
+    EXPECT_EQ(box.getTopLeft(), CPoint(30 + 10, 30 + 20)) << "below and right of where the pointer rests";
+    EXPECT_EQ(pixels->getPixel(box.left, box.top), toPixel(CColor{140, 146, 152, 255}));  // its edge, over a
+    EXPECT_EQ(pixels->getPixel(box.left + 2, box.bottom - 2), toPixel(CColor{36, 37, 39, 255}));
+
+    // Another view: the box goes at once, what it covered is drawn again, and the delay restarts there.
+    w.frame->onMouseMoved(inB, 0);
+    now += 100;
+    w.frame->idle();
+    EXPECT_FALSE(tip.isShown());
+    EXPECT_EQ(pixels->getPixel(box.left + 2, box.bottom - 2), toPixel(kA));
+    now += CTooltip::kDelayMs;
+    w.frame->idle();
+    ASSERT_TRUE(tip.isShown());
+    const CRect wide = tip.getBox();
+    EXPECT_GE(wide.left, 0);
+    EXPECT_LE(wide.right, 200) << "kept inside the window, the text cut at its edge";
+    EXPECT_LT(wide.bottom, 90) << "above the pointer when there is no room below";
+
+    // A click dismisses it until the pointer goes to another view.
+    w.frame->onMouseDown(inB, kLButton);
+    w.frame->onMouseUp(inB, 0);
+    now += 2 * CTooltip::kDelayMs;
+    w.frame->idle();
+    EXPECT_FALSE(tip.isShown());
+
+    // A view without text shows nothing; leaving the window stops the wait.
+    w.frame->onMouseMoved(inSilent, 0);
+    now += 2 * CTooltip::kDelayMs;
+    w.frame->idle();
+    EXPECT_FALSE(tip.isShown());
+    w.frame->onMouseMoved(inA, 0);
+    CPoint outside(-1, -1);
+    w.frame->onMouseExited(outside, 0);
+    now += 2 * CTooltip::kDelayMs;
+    w.frame->idle();
+    EXPECT_FALSE(tip.isShown());
+
+    // Removing the view under a waiting pointer leaves nothing behind that refers to it.
+    w.frame->onMouseMoved(inA, 0);
+    w.frame->removeView(a);
+    now += 2 * CTooltip::kDelayMs;
+    w.frame->idle();
+    EXPECT_FALSE(tip.isShown());
+}
+
 TEST(Frame, AViewRemovedByItsOwnHandlerIsNotTouchedAgain) {
     Window w;
     auto* doomed = new ProbeView(CRect(0, 0, 50, 50), kA);
