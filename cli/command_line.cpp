@@ -25,7 +25,8 @@ const std::map<std::string, Command> kCommands = {
 // Options that take a value, and the commands each option applies to.
 const std::set<std::string> kValueOptions = {"--preset", "--set",  "--preset-file", "--bank-file", "--program",
                                              "--chunk",  "--save-chunk", "--block", "--format", "--bits",
-                                             "--plugin", "--seconds", "--ceiling", "--target-lufs", "--report"};
+                                             "--plugin", "--seconds", "--ceiling", "--target-lufs", "--report",
+                                             "--plot"};
 
 const std::set<std::string> kFlagOptions = {"--double", "--keep-latency", "--force", "--json", "--quiet",
                                             "--version", "--no-dither", "--user-settings", "--strip-metadata"};
@@ -34,7 +35,7 @@ const std::set<std::string> kSettingOptions = {"--preset", "--set", "--preset-fi
                                                "--chunk", "--save-chunk"};
 const std::set<std::string> kRenderOptions = {"--block", "--double", "--format", "--bits", "--keep-latency",
                                               "--force", "--ceiling", "--target-lufs", "--no-dither",
-                                              "--strip-metadata", "--report"};
+                                              "--strip-metadata", "--report", "--plot"};
 
 bool applies(const std::string& option, Command command) {
     if (option == "--json" || option == "--plugin" || option == "--version" || option == "--user-settings") return true;
@@ -105,6 +106,7 @@ void store(Options& o, const std::string& option, const std::string& value) {
         o.ceiling = value;
     } else if (option == "--target-lufs") o.targetLufs = parseTargetLufs(value);
     else if (option == "--report") o.reportFile = value;
+    else if (option == "--plot") o.plotFile = value;
 }
 
 void setFlag(Options& o, const std::string& option) {

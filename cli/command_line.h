@@ -42,6 +42,7 @@ struct Options {
     bool quiet = false;
     bool stripMetadata = false;
     std::string reportFile;  // --report: the JSON report also goes here
+    std::string plotFile;    // --plot: a PNG picture of the render
     bool version = false;                // --version given as an option
     std::optional<Command> helpTopic;    // help: the command whose help to print
     // Delivery: a peak ceiling ("-1dBTP", "-0.3dBFS"), a loudness target, and the word length.

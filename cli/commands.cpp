@@ -19,6 +19,7 @@
 #include "cli/pending_output.h"
 #include "cli/plugin_session.h"
 #include "cli/plugin_settings.h"
+#include "cli/render_plot.h"
 #include "cli/renderer.h"
 #include "cli/report.h"
 #include "cli/text_util.h"
@@ -47,6 +48,20 @@ void checkRenderable(const std::string& name, const AudioInfo& info) {
                               std::to_string(kHighestRate) + " Hz");
 }
 
+// The files a render writes besides the audio: each new (or --force), none an input or another output.
+void checkSideOutputs(const Options& o, const std::string& outPath, const std::vector<std::string>& inputs) {
+    const std::pair<const char*, const std::string*> sides[] = {
+        {"--save-chunk", &o.saveChunk}, {"--report", &o.reportFile}, {"--plot", &o.plotFile}};
+    std::vector<std::pair<std::string, std::string>> taken = {{"the output", outPath}};
+    for (const auto& [option, path] : sides) {
+        if (path->empty()) continue;
+        for (const auto& [otherName, other] : taken)
+            if (samePath(*path, other)) throw usageError(std::string(option) + " and " + otherName + " name the same file");
+        checkOutputPath(*path, o.force, inputs);
+        taken.emplace_back(option, *path);
+    }
+}
+
 std::vector<std::string> settingFiles(const Options& o) {
     return {o.settings.chunkFile, o.settings.bankFile, o.settings.presetFile};
 }
@@ -58,15 +73,7 @@ int renderFrom(const Options& o, AudioReader& source, const std::string& inputNa
     checkRenderable(inputName, info);
     const OutputFormat format = chooseOutputFormat(outPath, o.format, o.bits, info);
     checkOutputPath(outPath, o.force, inputs);
-    if (!o.saveChunk.empty()) {
-        if (samePath(o.saveChunk, outPath)) throw usageError("--save-chunk and the output name the same file");
-        checkOutputPath(o.saveChunk, o.force, inputs);
-    }
-    if (!o.reportFile.empty()) {
-        if (samePath(o.reportFile, outPath) || samePath(o.reportFile, o.saveChunk))
-            throw usageError("--report names the same file as another output");
-        checkOutputPath(o.reportFile, o.force, inputs);
-    }
+    checkSideOutputs(o, outPath, inputs);
 
     PluginSession session({o.pluginPath, info.sampleRate, o.blockSize, info.channels == 1});
     RenderReport report;
@@ -135,6 +142,18 @@ int renderFrom(const Options& o, AudioReader& source, const std::string& inputNa
     if (!report.metadataDropped.empty() && !o.quiet)
         std::fprintf(stderr, "zarpa: warning: %s cannot hold the input's %s\n", outPath.c_str(),
                      joined(report.metadataDropped).c_str());
+    if (!o.plotFile.empty()) {
+        PlotMarks marks;
+        if (goal.any()) {
+            const Ceiling ceiling = goal.ceiling.value_or(kTargetCeiling);
+            marks.ceilingDb = ceiling.decibels;
+            marks.ceilingTruePeak = ceiling.truePeak;
+        }
+        marks.targetLufs = goal.targetLufs;
+        writeRenderPlot(o.plotFile, *outcome.timeline,
+                        inputName + " -> " + outPath + "   (" + report.effectName + ", program " + report.program + ")",
+                        marks);
+    }
     if (!o.reportFile.empty()) {
         const std::string json = renderReportJson(report);
         writeFileAtomically(o.reportFile, std::vector<unsigned char>(json.begin(), json.end()));

@@ -30,6 +30,8 @@ render options:
                        its broadcast extension and its ID3, iXML and axml chunks, which are kept by
                        default where the output's container can hold them
   --report F.json      also write the JSON report to F.json (the readable one still goes to stdout)
+  --plot F.png         draw the render: input and output peaks and short-term loudness over time, the
+                       ceiling and loudness target where given, and the gain reduction below
 
 gain reduction in the report: zarpa sees only audio, so per 10 ms window it compares the time-aligned
 input x and output y with the gain G the plug-in applies when not limiting (Drive + Output in dB, or

@@ -14,6 +14,8 @@
 namespace {
 
 constexpr int kPredefinedFontSize = 10;
+// The text of the renderer's pictures (zarpa --plot): large enough to read on a 1200-pixel-wide plot.
+constexpr int kLabelFontSize = 14;
 
 int usage() {
     std::fprintf(stderr, "usage: zarpa_artgen --fonts DIR --out DIR [--png DIR] [--preview FILE]\n");
@@ -44,7 +46,10 @@ int main(int argc, char** argv) {
             artgen::writeBmp((fs::path(outDir) / "bmp" / (std::to_string(id) + ".bmp")).string(), img);
         artgen::writeResourceScript((fs::path(outDir) / "zarpa_resources.rc").string(), bitmaps, "bmp");
         artgen::writeBitmapTableSource((fs::path(outDir) / "bitmap_table.cpp").string(), bitmaps);
-        artgen::writeFontTableSource((fs::path(outDir) / "sans_font.cpp").string(), fonts.regular, kPredefinedFontSize);
+        artgen::writeFontTableSource((fs::path(outDir) / "sans_font.cpp").string(), fonts.regular, kPredefinedFontSize,
+                                     "kSansFont", "Arial");
+        artgen::writeFontTableSource((fs::path(outDir) / "label_font.cpp").string(), fonts.regular, kLabelFontSize,
+                                     "kLabelFont", "Liberation Sans");
 
         if (!pngDir.empty()) {
             fs::create_directories(pngDir);

@@ -17,7 +17,9 @@ void writeBitmapTableSource(const std::string& path, const BitmapSet& bitmaps);
 // The resource script naming every bitmap by id; bmpDirectory is written as given (relative to the
 // script's include path).
 void writeResourceScript(const std::string& path, const BitmapSet& bitmaps, const std::string& bmpDirectory);
-// The predefined sans-serif font's glyph table (resources::detail::kSansFont) as a C++ source.
-void writeFontTableSource(const std::string& path, const Typeface& face, int sizePx);
+// A glyph table (a resources::GlyphFont) as a C++ source: `symbol` names the constant, defined in the
+// namespace resources::detail; `faceName` is the name the table reports.
+void writeFontTableSource(const std::string& path, const Typeface& face, int sizePx, const std::string& symbol,
+                          const std::string& faceName);
 
 }  // namespace artgen

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <png.h>
 
 #include "end_to_end_support.h"
 
@@ -176,6 +177,31 @@ TEST_F(Report, NamesThePluginGivesPerChannelPeaksShortWindowLoudnessAndWritesThe
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_NE(missing.err.find("ZARPA_PLUGIN names " + path("gone.so") + ", which does not exist"), std::string::npos)
         << missing.err;
+}
+
+TEST_F(Report, PlotIsAPngPictureAndSideOutputsMustNotCollide) {
+    writeAudio("hot.wav", hotSignal(44100, 2, 44100 * 2, 2.0));
+    Result r = zarpa({"render", "hot.wav", "out.wav", "--plot", "render.png", "--ceiling", "-1dBTP", "--quiet"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, path("render.png").c_str()));
+    EXPECT_GE(image.width, 1000u);
+    EXPECT_GE(image.height, 500u);
+    png_image_free(&image);
+
+    for (const auto& [option, name] : std::vector<std::pair<std::string, std::string>>{
+             {"--plot", "out2.wav"}, {"--report", "out2.wav"}, {"--plot", "r.json"}}) {
+        const auto before = files();
+        Result clash = zarpa({"render", "hot.wav", "out2.wav", "--report", "r.json", option, name});
+        EXPECT_EQ(clash.exitCode, 1) << option << " " << name;
+        EXPECT_NE(clash.err.find(option + " and "), std::string::npos) << clash.err;
+        EXPECT_NE(clash.err.find(" name the same file"), std::string::npos) << clash.err;
+        EXPECT_EQ(files(), before);
+    }
+    Result exists = zarpa({"render", "hot.wav", "out3.wav", "--plot", "render.png"});
+    EXPECT_EQ(exists.exitCode, 1);
+    EXPECT_NE(exists.err.find("render.png"), std::string::npos) << exists.err;
 }
 
 }  // namespace
