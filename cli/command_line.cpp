@@ -101,8 +101,8 @@ void store(Options& o, const std::string& option, const std::string& value) {
     else if (option == "--seconds") o.demoSeconds = parseSeconds(value);
     else if (option == "--ceiling") {
         if (!parseCeiling(value))
-            throw usageError("--ceiling takes a level with its unit, -1dBTP (true peak) or -0.3dBFS (sample peak), not '" +
-                             value + "'");
+            throw usageError("--ceiling takes a level with its unit, -1dBTP (true peak) or -0.3dBFS (sample peak), "
+                             "not '" + value + "'");
         o.ceiling = value;
     } else if (option == "--target-lufs") o.targetLufs = parseTargetLufs(value);
     else if (option == "--report") o.reportFile = value;

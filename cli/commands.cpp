@@ -209,7 +209,8 @@ int runAnalyze(const Options& o) {
 
 int runCommand(const Options& o) {
     // Every command that loads the plug-in runs it apart from the user's stored defaults unless asked.
-    const bool loadsPlugin = o.command != Command::Analyze && o.command != Command::Help && o.command != Command::Version;
+    const bool loadsPlugin =
+        o.command != Command::Analyze && o.command != Command::Help && o.command != Command::Version;
     UserSettingsIsolation isolation(loadsPlugin && !o.userSettings);
     switch (o.command) {
         case Command::Render: return runRender(o);

@@ -79,9 +79,8 @@ LevelFigures measureFile(const std::string& path) {
 // One pass: the held input from its start through the freshly reset plug-in into the file. The output
 // figures are those of the file: the values written (on the file's grid), or for a lossy file what
 // decoding it gives back.
-RenderOutcome renderPass(HeldAudio& input, PluginSession& session, const std::string& path,
-                         const OutputFormat& format, OutputQuantizer& quantizer, const RenderSettings& settings,
-                         bool first) {
+RenderOutcome renderPass(HeldAudio& input, PluginSession& session, const std::string& path, const OutputFormat& format,
+                         OutputQuantizer& quantizer, const RenderSettings& settings, bool first) {
     input.rewind();
     if (!first) session.instance().dispatch(effStopProcess);
     session.start();
@@ -117,8 +116,7 @@ std::optional<Ceiling> parseCeiling(const std::string& text) {
 
 std::string ceilingText(const Ceiling& c) { return peakText(c.decibels, c); }
 
-WordLength prepareWordLength(PluginSession& session, const OutputFormat& format, const AudioInfo& input,
-                             bool dither) {
+WordLength prepareWordLength(PluginSession& session, const OutputFormat& format, const AudioInfo& input, bool dither) {
     WordLength w;
     Knob quantize(session, "Quantize"), bits(session, "Bits"), shape(session, "NoiseShape");
     const int fileBits = integerBits(format.encoding);
@@ -198,8 +196,9 @@ DeliveryResult renderToGoal(HeldAudio& input, PluginSession& session, const std:
         if (over > 0.0 && r.passes.size() >= 2) {
             const DeliveryPass& before = r.passes[r.passes.size() - 2];
             if (before.outputDb - out > 0.0 && peakOf(before.figures, c) - peak < (before.outputDb - out) / 2)
-                throw processingError("cannot meet the ceiling " + ceilingText(c) + ": lowering Output does not lower the " +
-                                      peakName(c) + " (" + peakText(peak, c) + "); is Power off or Calibrate on?");
+                throw processingError("cannot meet the ceiling " + ceilingText(c) +
+                                      ": lowering Output does not lower the " + peakName(c) + " (" + peakText(peak, c) +
+                                      "); is Power off or Calibrate on?");
         }
         if (over > 0.0 && nextOut >= out)
             throw processingError("cannot meet the ceiling " + ceilingText(c) + ": at the lowest Output (" +
@@ -209,8 +208,9 @@ DeliveryResult renderToGoal(HeldAudio& input, PluginSession& session, const std:
             search.add(drv, f.integratedLufs + (nextOut - out) - *goal.targetLufs);
             const std::optional<double> nextDrive = search.next();
             if (!nextDrive)
-                throw processingError("cannot reach " + aim + ": at " + (f.integratedLufs < *goal.targetLufs ? "the most" : "the least") +
-                                      " Drive (" + decibelText(drv) + ") the file measures " +
+                throw processingError("cannot reach " + aim + ": at " +
+                                      (f.integratedLufs < *goal.targetLufs ? "the most" : "the least") + " Drive (" +
+                                      decibelText(drv) + ") the file measures " +
                                       lufsText(f.integratedLufs + (nextOut - out)));
             drv = drive.set(*nextDrive);
         }
@@ -225,10 +225,11 @@ std::string deliveryText(const DeliveryResult& r) {
     for (const std::string& change : r.changes) s += "; " + change;
     s += "\n";
     for (std::size_t i = 0; i < r.passes.size(); ++i)
-        s += "  pass " + std::to_string(i + 1) + std::string(i + 1 < 10 ? 5 : 4, ' ') + figuresAt(r.passes[i], c) + "\n";
+        s +=
+            "  pass " + std::to_string(i + 1) + std::string(i + 1 < 10 ? 5 : 4, ' ') + figuresAt(r.passes[i], c) + "\n";
     const DeliveryPass& last = r.passes.back();
-    s += "  result    " + std::to_string(r.passes.size()) + (r.passes.size() == 1 ? " pass" : " passes") +
-         ": Drive " + decibelText(last.driveDb) + ", Output " + decibelText(last.outputDb) + "; true peak " +
+    s += "  result    " + std::to_string(r.passes.size()) + (r.passes.size() == 1 ? " pass" : " passes") + ": Drive " +
+         decibelText(last.driveDb) + ", Output " + decibelText(last.outputDb) + "; true peak " +
          signedFixed(decibels(last.figures.truePeak), 2) + " dBTP, sample peak " +
          signedFixed(decibels(last.figures.samplePeak), 2) + " dBFS, " + lufsText(last.figures.integratedLufs) +
          ", range " + fixed(last.figures.loudnessRangeLu, 1) + " LU\n";
@@ -239,9 +240,9 @@ std::string deliveryJson(const DeliveryResult& r) {
     const DeliveryPass& last = r.passes.back();
     std::string changes;
     for (const std::string& change : r.changes) changes += (changes.empty() ? "" : ", ") + jsonString(change);
-    return "{\"ceiling\": " + jsonNumber(r.ceiling.decibels, 3) + ", \"ceiling_unit\": " +
-           jsonString(r.ceiling.truePeak ? "dBTP" : "dBFS") + ", \"target_lufs\": " +
-           (r.targetLufs ? jsonNumber(*r.targetLufs, 2) : std::string("null")) +
+    return "{\"ceiling\": " + jsonNumber(r.ceiling.decibels, 3) +
+           ", \"ceiling_unit\": " + jsonString(r.ceiling.truePeak ? "dBTP" : "dBFS") +
+           ", \"target_lufs\": " + (r.targetLufs ? jsonNumber(*r.targetLufs, 2) : std::string("null")) +
            ", \"passes\": " + std::to_string(r.passes.size()) + ", \"drive_db\": " + jsonNumber(last.driveDb, 4) +
            ", \"output_db\": " + jsonNumber(last.outputDb, 4) +
            ", \"true_peak_dbtp\": " + jsonNumber(decibels(last.figures.truePeak), 3) +

@@ -50,8 +50,8 @@ Audio musicLike(int sampleRate, int frames, double gain) {
         const double hat = ((noise >> 8) * (2.0 / 16777216.0) - 1.0) * std::exp(-beat * 60.0);
         for (int c = 0; c < 2; ++c) {
             const double v = 0.6 * std::sin(2 * M_PI * 55.0 * t) * std::exp(-beat * 4.0) +
-                             0.25 * std::sin(2 * M_PI * (440.0 + 3.0 * c) * t) + 0.2 * std::sin(2 * M_PI * 11020.0 * t + c) +
-                             0.3 * hat;
+                             0.25 * std::sin(2 * M_PI * (440.0 + 3.0 * c) * t) +
+                             0.2 * std::sin(2 * M_PI * 11020.0 * t + c) + 0.3 * hat;
             a.samples.push_back(gain * v);
         }
     }
@@ -60,8 +60,8 @@ Audio musicLike(int sampleRate, int frames, double gain) {
 
 TEST_F(Delivery, SettingsAreInForceFromTheFirstSampleWhicheverWayTheyArrive) {
     writeAudio("hot.wav", hotSignal(44100, 2, 30000, 2.0), SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-    Result set = zarpa({"render", "hot.wav", "set.wav", "--preset", "Default", "--set", "Output=-10dB",
-                        "--set", "Drive=+6dB", "--bits", "32", "--quiet"});
+    Result set = zarpa({"render", "hot.wav", "set.wav", "--preset", "Default", "--set", "Output=-10dB", "--set",
+                        "Drive=+6dB", "--bits", "32", "--quiet"});
     ASSERT_EQ(set.exitCode, 0) << set.err;
     const Audio out = readAudio("set.wav");
     const double ceiling = std::pow(10.0, -10.0 / 20.0);
@@ -69,8 +69,10 @@ TEST_F(Delivery, SettingsAreInForceFromTheFirstSampleWhicheverWayTheyArrive) {
     EXPECT_LE(maxAbs(out), ceiling * (1.0 + 1e-6));
     EXPECT_GT(maxAbs(out), ceiling * 0.9);
 
-    ASSERT_EQ(zarpa({"params", "--preset", "Default", "--set", "Output=-10dB", "--set", "Drive=+6dB",
-                     "--save-chunk", "state.bin"}).exitCode, 0);
+    ASSERT_EQ(zarpa({"params", "--preset", "Default", "--set", "Output=-10dB", "--set", "Drive=+6dB", "--save-chunk",
+                     "state.bin"})
+                  .exitCode,
+              0);
     Result chunk = zarpa({"render", "hot.wav", "chunk.wav", "--chunk", "state.bin", "--bits", "32", "--quiet"});
     ASSERT_EQ(chunk.exitCode, 0) << chunk.err;
     EXPECT_TRUE(readAudio("chunk.wav").samples == out.samples);
@@ -92,20 +94,23 @@ TEST_F(Delivery, ATruePeakCeilingHoldsOnTheFileAsWrittenLossyFilesDecoded) {
 
 TEST_F(Delivery, ASamplePeakCeilingHoldsOnSixteenBitDitheredOutput) {
     writeAudio("mix.wav", musicLike(48000, 48000 * 2, 2.0), SF_FORMAT_WAV | SF_FORMAT_PCM_24);
-    Result r = zarpa({"render", "mix.wav", "cd.wav", "--preset", "CD Master 1", "--bits", "16", "--ceiling", "-0.3dBFS"});
+    Result r =
+        zarpa({"render", "mix.wav", "cd.wav", "--preset", "CD Master 1", "--bits", "16", "--ceiling", "-0.3dBFS"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const double peak = maxAbs(readAudio("cd.wav"));
     EXPECT_LE(20.0 * std::log10(peak), -0.3);
     EXPECT_GT(20.0 * std::log10(peak), -0.6);
-    EXPECT_NE(r.out.find("dither    dithered to 16 bits by the plug-in's requantizer (TPDF dither, noise shaping type B)"),
-              std::string::npos)
+    EXPECT_NE(
+        r.out.find("dither    dithered to 16 bits by the plug-in's requantizer (TPDF dither, noise shaping type B)"),
+        std::string::npos)
         << r.out;
 }
 
 TEST_F(Delivery, ALoudnessTargetIsMetWithTheDefaultCeiling) {
     writeAudio("mix.wav", musicLike(44100, 44100 * 6, 0.5), SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     for (double target : {-14.0, -23.0}) {
-        Result r = zarpa({"render", "mix.wav", "out.wav", "--target-lufs", std::to_string(target), "--force", "--json"});
+        Result r =
+            zarpa({"render", "mix.wav", "out.wav", "--target-lufs", std::to_string(target), "--force", "--json"});
         ASSERT_EQ(r.exitCode, 0) << r.err;
         const Measured m = measure(readAudio("out.wav"));
         EXPECT_NEAR(m.lufs, target, 0.1);
@@ -135,25 +140,33 @@ TEST_F(Delivery, TargetsAndCeilingsThatCannotBeMetFailPlainly) {
 TEST_F(Delivery, IntegerFilesFromLongerWordsAreDitheredUnlessRefused) {
     // A tone of a third of a 16-bit step: rounding without dither loses it entirely.
     writeAudio("faint.wav", sineSignal(44100, 2, 44100, 1000.0, 0.3 / 32768.0), SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-    auto nonZero = [](const Audio& a) { return std::count_if(a.samples.begin(), a.samples.end(), [](double v) { return v != 0.0; }); };
+    auto nonZero = [](const Audio& a) {
+        return std::count_if(a.samples.begin(), a.samples.end(), [](double v) { return v != 0.0; });
+    };
 
     Result dithered = zarpa({"render", "faint.wav", "d.wav", "--bits", "16", "--preset", "Default", "--json"});
     ASSERT_EQ(dithered.exitCode, 0) << dithered.err;
     EXPECT_GT(nonZero(readAudio("d.wav")), 10000);
     EXPECT_NE(jsonStringField(dithered.out, "word_length").find("dithered to 16 bits"), std::string::npos);
 
-    Result plain = zarpa({"render", "faint.wav", "p.wav", "--bits", "16", "--preset", "Default", "--no-dither", "--json"});
+    Result plain =
+        zarpa({"render", "faint.wav", "p.wav", "--bits", "16", "--preset", "Default", "--no-dither", "--json"});
     ASSERT_EQ(plain.exitCode, 0) << plain.err;
     EXPECT_EQ(nonZero(readAudio("p.wav")), 0);
     EXPECT_NE(jsonStringField(plain.out, "conversion").find("rounded without dither"), std::string::npos);
 
     // Word lengths that do not fit the file are named, not called lossless.
-    Result shorter = zarpa({"render", "faint.wav", "s.wav", "--bits", "16", "--no-dither", "--set", "Quantize=on", "--set", "Bits=8"});
+    Result shorter = zarpa(
+        {"render", "faint.wav", "s.wav", "--bits", "16", "--no-dither", "--set", "Quantize=on", "--set", "Bits=8"});
     ASSERT_EQ(shorter.exitCode, 0) << shorter.err;
-    EXPECT_NE(shorter.out.find("warning   the plug-in requantizes to 8 bits: the 16-bit file holds 8-bit audio"), std::string::npos) << shorter.out;
+    EXPECT_NE(shorter.out.find("warning   the plug-in requantizes to 8 bits: the 16-bit file holds 8-bit audio"),
+              std::string::npos)
+        << shorter.out;
     Result intoFloat = zarpa({"render", "faint.wav", "f.wav", "--bits", "32", "--preset", "CD Master 1", "--json"});
     ASSERT_EQ(intoFloat.exitCode, 0) << intoFloat.err;
-    EXPECT_NE(intoFloat.err.find("warning: the program requantizes to 16 bits, but the file is 32-bit float"), std::string::npos) << intoFloat.err;
+    EXPECT_NE(intoFloat.err.find("warning: the program requantizes to 16 bits, but the file is 32-bit float"),
+              std::string::npos)
+        << intoFloat.err;
     EXPECT_EQ(jsonStringField(intoFloat.out, "conversion").find("lossless"), std::string::npos);
 }
 

@@ -50,7 +50,7 @@ TEST(DriveSearch, GivesUpOnlyAtTheEndOfTheRange) {
     EXPECT_EQ(passesFor(limited, -40.0), 0);  // -24 dB of Drive still leaves it too loud
     DriveSearch search(-24.08, 24.08, 0.05);
     search.add(10.0, -3.0);
-    EXPECT_TRUE(search.next().has_value());   // not yet at the end
+    EXPECT_TRUE(search.next().has_value());  // not yet at the end
     search.add(24.08, -0.5);
     EXPECT_FALSE(search.next().has_value());
 }
@@ -73,7 +73,8 @@ TEST(Ceiling, NeedsItsUnit) {
     ASSERT_TRUE(parseCeiling(" -0.3 dbfs"));
     EXPECT_FALSE(parseCeiling(" -0.3 dbfs")->truePeak);
     EXPECT_EQ(parseCeiling("-0.3 dbfs")->decibels, -0.3);
-    for (const char* bad : {"-1", "dBTP", "-1dB", "x1dBTP", "-1 dBTPx", "nan dBTP"}) EXPECT_FALSE(parseCeiling(bad)) << bad;
+    for (const char* bad : {"-1", "dBTP", "-1dB", "x1dBTP", "-1 dBTPx", "nan dBTP"})
+        EXPECT_FALSE(parseCeiling(bad)) << bad;
 }
 
 }  // namespace
