@@ -26,7 +26,7 @@ const std::map<std::string, Command> kCommands = {
 const std::set<std::string> kValueOptions = {"--preset", "--set",  "--preset-file", "--bank-file", "--program",
                                              "--chunk",  "--save-chunk", "--block", "--format", "--bits",
                                              "--plugin", "--seconds", "--ceiling", "--target-lufs", "--report",
-                                             "--plot"};
+                                             "--plot", "--outdir", "--jobs", "-j"};
 
 const std::set<std::string> kFlagOptions = {"--double", "--keep-latency", "--force", "--json", "--quiet",
                                             "--version", "--no-dither", "--user-settings", "--strip-metadata"};
@@ -36,6 +36,7 @@ const std::set<std::string> kSettingOptions = {"--preset", "--set", "--preset-fi
 const std::set<std::string> kRenderOptions = {"--block", "--double", "--format", "--bits", "--keep-latency",
                                               "--force", "--ceiling", "--target-lufs", "--no-dither",
                                               "--strip-metadata", "--report", "--plot"};
+const std::set<std::string> kBatchOptions = {"--outdir", "--jobs", "-j"};
 
 bool applies(const std::string& option, Command command) {
     if (option == "--json" || option == "--plugin" || option == "--version" || option == "--user-settings") return true;
@@ -44,6 +45,7 @@ bool applies(const std::string& option, Command command) {
         return command == Command::Render || command == Command::Demo || command == Command::Params;
     if (option == "--force") return command == Command::Render || command == Command::Demo || command == Command::Params;
     if (kRenderOptions.count(option)) return command == Command::Render || command == Command::Demo;
+    if (kBatchOptions.count(option)) return command == Command::Render;
     if (option == "--seconds") return command == Command::Demo;
     return false;
 }
@@ -107,6 +109,8 @@ void store(Options& o, const std::string& option, const std::string& value) {
     } else if (option == "--target-lufs") o.targetLufs = parseTargetLufs(value);
     else if (option == "--report") o.reportFile = value;
     else if (option == "--plot") o.plotFile = value;
+    else if (option == "--outdir") o.outDir = value;
+    else if (option == "--jobs" || option == "-j") o.jobs = parseInteger(option, value, 1, kMaxJobs);
 }
 
 void setFlag(Options& o, const std::string& option) {
@@ -131,7 +135,16 @@ void checkCombination(const Options& o) {
     const std::size_t n = o.files.size();
     switch (o.command) {
         case Command::Render:
-            if (n != 2) throw usageError("render takes an input and an output file: zarpa render IN OUT [options]");
+            if (!o.outDir.empty()) {
+                if (n == 0) throw usageError("render --outdir takes one or more input files: zarpa render IN... --outdir DIR");
+                if (!o.saveChunk.empty() || !o.plotFile.empty() || !o.reportFile.empty())
+                    throw usageError("--save-chunk, --plot and --report name one file; with --outdir, run zarpa per "
+                                     "input for them (the reports go to standard output, --json for JSON)");
+            } else if (n != 2) {
+                throw usageError("render takes an input and an output file: zarpa render IN OUT [options], or "
+                                 "several inputs with --outdir DIR");
+            }
+            if (o.jobs && o.outDir.empty()) throw usageError("-j sets how many files render side by side; it needs --outdir");
             break;
         case Command::Demo:
             if (n > 1) throw usageError("demo takes at most one output file");
@@ -172,6 +185,10 @@ Options parseCommandLine(const std::vector<std::string>& args) {
         if (auto eq = arg.find('='); eq != std::string::npos && arg.rfind("--", 0) == 0) {
             option = arg.substr(0, eq);
             value = arg.substr(eq + 1);
+            hasValue = true;
+        } else if (arg.size() > 2 && arg[1] != '-' && kValueOptions.count(arg.substr(0, 2))) {
+            option = arg.substr(0, 2);  // a short option with its value attached: -j4
+            value = arg.substr(2);
             hasValue = true;
         }
         const bool known = kValueOptions.count(option) || kFlagOptions.count(option);

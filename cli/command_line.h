@@ -43,6 +43,8 @@ struct Options {
     bool stripMetadata = false;
     std::string reportFile;  // --report: the JSON report also goes here
     std::string plotFile;    // --plot: a PNG picture of the render
+    std::string outDir;      // render several inputs into this folder
+    std::optional<int> jobs;  // -j: renders side by side (default: the number of cores)
     bool version = false;                // --version given as an option
     std::optional<Command> helpTopic;    // help: the command whose help to print
     // Delivery: a peak ceiling ("-1dBTP", "-0.3dBFS"), a loudness target, and the word length.
@@ -56,5 +58,6 @@ struct Options {
 Options parseCommandLine(const std::vector<std::string>& args);
 
 constexpr int kMaxBlockSize = 65536;
+constexpr int kMaxJobs = 256;
 
 }  // namespace zarpacli

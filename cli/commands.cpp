@@ -1,13 +1,16 @@
 // The subcommands: render, demo, analyze, presets, params, info.
 #include "cli/commands.h"
 
+#include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/audio_file.h"
+#include "cli/batch_render.h"
 #include "cli/cli_error.h"
 #include "cli/delivery.h"
 #include "cli/demo_signal.h"
@@ -66,9 +69,11 @@ std::vector<std::string> settingFiles(const Options& o) {
     return {o.settings.chunkFile, o.settings.bankFile, o.settings.presetFile};
 }
 
-// Everything a render does once the source is open; shared by render and demo.
-int renderFrom(const Options& o, AudioReader& source, const std::string& inputName, const std::string& outPath,
-               std::vector<std::string> inputs) {
+// Everything a render does once the source is open; shared by render, demo and batches. Returns the
+// report; prints only warnings.
+RenderReport renderFrom(const Options& o, AudioReader& source, const std::string& inputName,
+                        const std::string& outPath, std::vector<std::string> inputs,
+                        std::atomic<std::int64_t>* framesRead = nullptr) {
     const AudioInfo& info = source.info();
     checkRenderable(inputName, info);
     const OutputFormat format = chooseOutputFormat(outPath, o.format, o.bits, info);
@@ -91,7 +96,7 @@ int renderFrom(const Options& o, AudioReader& source, const std::string& inputNa
     OutputQuantizer quantizer(format.encoding);
     MetadataCarrier metadata(source.metadata(), o.stripMetadata, info.sampleRate, integerBits(format.encoding),
                              info.channels, report.effectName + ", program " + report.program);
-    RenderSettings settings{o.blockSize, o.useDouble, o.keepLatency, !o.quiet, &metadata};
+    RenderSettings settings{o.blockSize, o.useDouble, o.keepLatency, !o.quiet && !framesRead, &metadata, framesRead};
     RenderOutcome outcome;
     DeliveryGoal goal;
     if (!o.ceiling.empty()) goal.ceiling = parseCeiling(o.ceiling);
@@ -158,6 +163,10 @@ int renderFrom(const Options& o, AudioReader& source, const std::string& inputNa
         const std::string json = renderReportJson(report);
         writeFileAtomically(o.reportFile, std::vector<unsigned char>(json.begin(), json.end()));
     }
+    return report;
+}
+
+int printReport(const Options& o, const RenderReport& report) {
     if (o.json) print(renderReportJson(report));
     else if (!o.quiet) print(renderReportText(report));
     return kExitOk;
@@ -165,13 +174,46 @@ int renderFrom(const Options& o, AudioReader& source, const std::string& inputNa
 
 }  // namespace
 
+// Several inputs into --outdir, side by side; each report as its file is done, then the summary.
+int runBatchRender(const Options& o) {
+    const std::vector<BatchItem> items = planBatch(o.files, o.outDir, o.format, o.force);
+    std::error_code ec;
+    std::filesystem::create_directories(o.outDir, ec);
+    if (ec) throw processingError("cannot create the folder " + o.outDir + " (" + ec.message() + ")");
+
+    // The expected length of the whole batch, for the progress line; unreadable files fail in their turn.
+    std::int64_t totalFrames = 0;
+    int rate = 44100;
+    for (const BatchItem& item : items) try {
+            const auto reader = openAudioReader(item.input);
+            totalFrames += reader->info().frames;
+            rate = reader->info().sampleRate;
+        } catch (const CliError&) {
+        }
+    std::vector<std::string> inputs = settingFiles(o);
+    inputs.insert(inputs.end(), o.files.begin(), o.files.end());
+    const RenderOne render = [&](const BatchItem& item, std::atomic<std::int64_t>& framesRead) {
+        const auto reader = openAudioReader(item.input);
+        return renderFrom(o, *reader, item.input, item.output, inputs, &framesRead);
+    };
+    const BatchResult result = runBatch(items, o.jobs.value_or(defaultJobs()), render, !o.quiet, totalFrames, rate,
+                                        [&](const BatchResult& r, std::size_t i) {
+                                            if (!r.reports[i]) std::fprintf(stderr, "zarpa: %s\n", r.errors[i].c_str());
+                                            else if (!o.json && !o.quiet) print(renderReportText(*r.reports[i]));
+                                        });
+    if (o.json) print(batchJson(items, result, o.outDir));
+    else if (!o.quiet) print(batchSummaryText(items, result, o.outDir));
+    return result.failures() > 0 ? kExitProcessing : kExitOk;
+}
+
 int runRender(const Options& o) {
     installInterruptHandler();
+    if (!o.outDir.empty()) return runBatchRender(o);
     const std::string& in = o.files[0];
     auto reader = openAudioReader(in);
     std::vector<std::string> inputs = settingFiles(o);
     inputs.push_back(in);
-    return renderFrom(o, *reader, in, o.files[1], inputs);
+    return printReport(o, renderFrom(o, *reader, in, o.files[1], inputs));
 }
 
 int runDemo(const Options& o) {
@@ -181,7 +223,7 @@ int runDemo(const Options& o) {
     if (demo.bits.empty() && demo.format.empty()) demo.bits = "16";  // what "CD Master 1" requantizes to
     DemoSignal source(demo.demoSeconds);
     const std::string out = demo.files.empty() ? kDemoOutput : demo.files[0];
-    return renderFrom(demo, source, "demo (built-in, +6 dBFS peaks)", out, settingFiles(demo));
+    return printReport(demo, renderFrom(demo, source, "demo (built-in, +6 dBFS peaks)", out, settingFiles(demo)));
 }
 
 int runAnalyze(const Options& o) {

@@ -66,9 +66,15 @@ constexpr const char* kExitCodesHelp =
     "\nexit codes: 0 success, 1 usage error, 2 processing error (files, formats, the plug-in).\n";
 
 constexpr const char* kRenderHelp = R"(usage: zarpa render IN OUT [options]
+       zarpa render IN... --outdir DIR [-j N] [options]
 
 Renders IN through the plug-in into OUT, time-aligned with IN (the plug-in's latency removed) and as
 long, and prints a report of both sides: peaks, true peaks, loudness and loudness range.
+
+With --outdir, renders every IN into DIR (made if missing) with the same options, named after the input
+(DIR/NAME.EXT: EXT from --format, else the input's own); N plug-in instances render side by side
+(-j N, --jobs N; default: the number of cores). One report per file as it is done, then a summary;
+--json prints one JSON object holding all of them. A file that fails does not stop the others (exit 2).
 )";
 
 constexpr const char* kDemoHelp = R"(usage: zarpa demo [OUT] [options]

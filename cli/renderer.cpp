@@ -43,6 +43,7 @@ RenderOutcome run(AudioReader& source, PluginSession& plugin, AudioWriter& write
         if (n > 0) {
             inputMeter.add(fileIn.data(), n);
             timeline->addInput(fileIn.data(), n);
+            if (settings.framesRead) settings.framesRead->fetch_add(static_cast<std::int64_t>(n), std::memory_order_relaxed);
         } else {
             n = static_cast<std::size_t>(std::min<std::int64_t>(flushLeft, static_cast<std::int64_t>(block)));
             if (n == 0) break;

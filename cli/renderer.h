@@ -4,6 +4,7 @@
 // file's grid, measures both sides and writes.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -23,6 +24,7 @@ struct RenderSettings {
     bool keepLatency = false;  // keep the delay at the start; the output is longer by the latency
     bool showProgress = false;
     MetadataCarrier* metadata = nullptr;  // given to the writer before the first sample and at the end
+    std::atomic<std::int64_t>* framesRead = nullptr;  // counts the input frames rendered (batch progress)
 };
 
 struct RenderOutcome {

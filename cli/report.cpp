@@ -55,8 +55,8 @@ std::string dynamicsHeader(int channels) {
 
 std::string gainReductionText(const GainReductionFigures& g) {
     if (!g.measured) return "not known (Power off or Calibrate on)";
-    return "gain reduction largest " + fixed(g.largestDb, 2) + " dB, average " + fixed(g.averageDb, 2) + " dB, limiting " +
-           fixed(100.0 * g.limitingShare, 1) + "% of the time";
+    return "gain reduction largest " + fixed(g.largestDb, 2) + " dB, average " + fixed(g.averageDb, 2) + " dB; " +
+           fixed(100.0 * g.limitingShare, 1) + "% of the time limiting";
 }
 
 std::string metadataText(const RenderReport& r) {
@@ -127,7 +127,7 @@ std::string renderReportText(const RenderReport& r) {
     const TimelineSummary& t = r.timeline;
     s += dynamicsHeader(r.channels) + dynamicsRow("input", r.input, t.inputMaxMomentary, t.inputMaxShortTerm) +
          dynamicsRow("output", r.output, t.outputMaxMomentary, t.outputMaxShortTerm);
-    s += "  reduction " + gainReductionText(t.gainReduction) + "\n";
+    s += "  limiter   " + gainReductionText(t.gainReduction) + "\n";
     char speed[64];
     std::snprintf(speed, sizeof speed, "%.1fx realtime (%.2f s)", speedOf(r), r.seconds);
     s += std::string("  speed     ") + speed + "\n";

@@ -94,6 +94,24 @@ TEST(CommandLine, EachCommandsHelpListsItsOwnOptionsOnly) {
     EXPECT_EQ(render.find("--seconds"), std::string::npos);
 }
 
+TEST(CommandLine, SeveralInputsNeedAnOutputFolderAndJobsNeedABatch) {
+    Options o = parse({"render", "a.wav", "b.flac", "c.wav", "--outdir", "masters", "-j4"});
+    EXPECT_EQ(o.files.size(), 3u);
+    EXPECT_EQ(o.outDir, "masters");
+    EXPECT_EQ(o.jobs, 4);
+    EXPECT_EQ(parse({"render", "a.wav", "--outdir=m", "--jobs", "2"}).jobs, 2);
+    EXPECT_EQ(parse({"-j", "3", "render", "a.wav", "--outdir", "m"}).jobs, 3);
+    EXPECT_FALSE(parse({"render", "a.wav", "--outdir", "m"}).jobs);
+    EXPECT_NE(usageMessage({"render", "a", "b", "c"}).find("several inputs with --outdir"), std::string::npos);
+    EXPECT_NE(usageMessage({"render", "a", "b", "-j", "2"}).find("it needs --outdir"), std::string::npos);
+    EXPECT_NE(usageMessage({"render", "a", "--outdir", "m", "-j0"}).find("-j takes a whole number from 1"),
+              std::string::npos);
+    EXPECT_NE(usageMessage({"render", "--outdir", "m"}).find("one or more input files"), std::string::npos);
+    EXPECT_NE(usageMessage({"render", "a", "b", "--outdir", "m", "--plot", "p.png"}).find("run zarpa per input"),
+              std::string::npos);
+    EXPECT_NE(usageMessage({"demo", "--outdir", "m"}).find("does not apply to 'demo'"), std::string::npos);
+}
+
 TEST(CommandLine, RefusesUnknownCommandsAndOptions) {
     EXPECT_NE(usageMessage({}).find("no command"), std::string::npos);
     EXPECT_NE(usageMessage({"rendr"}).find("unknown command 'rendr'"), std::string::npos);
