@@ -82,12 +82,14 @@ LevelFigures measureFile(const std::string& path) {
 RenderOutcome renderPass(HeldAudio& input, PluginSession& session, const std::string& path, const OutputFormat& format,
                          OutputQuantizer& quantizer, const RenderSettings& settings, bool first) {
     input.rewind();
+    RenderSettings pass = settings;
+    pass.measureInput = first;  // the input is the same every pass
     if (!first) session.instance().dispatch(effStopProcess);
     session.start();
     quantizer = OutputQuantizer(format.encoding);
     const AudioInfo& info = input.info();
     auto writer = createAudioWriter(path, format, info.sampleRate, info.channels);
-    RenderOutcome outcome = renderAudio(input, session, *writer, quantizer, settings);
+    RenderOutcome outcome = renderAudio(input, session, *writer, quantizer, pass);
     writer->close();
     if (quantizer.isLossy()) outcome.output = measureFile(path);
     return outcome;
@@ -171,7 +173,9 @@ DeliveryResult renderToGoal(HeldAudio& input, PluginSession& session, const std:
         const RenderOutcome outcome = renderPass(input, session, path, format, quantizer, settings, pass == 1);
         const LevelFigures& f = outcome.output;
         r.passes.push_back({drv, out, f});
+        const LevelFigures inputFigures = pass == 1 ? outcome.input : r.outcome.input;
         r.outcome = outcome;
+        r.outcome.input = inputFigures;
         r.seconds += outcome.seconds;
 
         const double peak = peakOf(f, c);

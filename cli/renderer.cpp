@@ -41,7 +41,7 @@ RenderOutcome run(AudioReader& source, PluginSession& plugin, AudioWriter& write
     for (;;) {
         std::size_t n = source.read(fileIn.data(), block);
         if (n > 0) {
-            inputMeter.add(fileIn.data(), n);
+            if (settings.measureInput) inputMeter.add(fileIn.data(), n);
             timeline->addInput(fileIn.data(), n);
             if (settings.framesRead) settings.framesRead->fetch_add(static_cast<std::int64_t>(n), std::memory_order_relaxed);
         } else {

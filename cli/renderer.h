@@ -25,6 +25,7 @@ struct RenderSettings {
     bool showProgress = false;
     MetadataCarrier* metadata = nullptr;  // given to the writer before the first sample and at the end
     std::atomic<std::int64_t>* framesRead = nullptr;  // counts the input frames rendered (batch progress)
+    bool measureInput = true;  // off for passes after the first over the same input
 };
 
 struct RenderOutcome {
