@@ -84,6 +84,7 @@ RenderOutcome renderPass(HeldAudio& input, PluginSession& session, const std::st
     input.rewind();
     RenderSettings pass = settings;
     pass.measureInput = first;  // the input is the same every pass
+    if (!first) pass.framesRead = nullptr;  // a batch's progress counts each input once
     if (!first) session.instance().dispatch(effStopProcess);
     session.start();
     quantizer = OutputQuantizer(format.encoding);
