@@ -207,7 +207,8 @@ DeliveryResult renderToGoal(HeldAudio& input, PluginSession& session, const std:
         }
         if (over > 0.0 && nextOut >= out)
             throw processingError("cannot meet the ceiling " + ceilingText(c) + ": at the lowest Output (" +
-                                  decibelText(out) + ") the " + peakName(c) + " is " + peakText(peak, c));
+                                  decibelText(out) + ") the " + peakName(c) + " is " + peakText(peak, c) +
+                                  (goal.targetLufs ? "" : "; a lower Drive (--set Drive=...) lowers it further"));
         if (goal.targetLufs) {
             // Output moves the loudness by as much as it moves the level.
             search.add(drv, f.integratedLufs + (nextOut - out) - *goal.targetLufs);
