@@ -10,7 +10,9 @@
 namespace platform {
 
 // A re-entrant lock with a timed wait. The owning thread may take it again; every lock() that
-// succeeded needs one unlock(). Thread-safe; the object itself is created and destroyed by one owner.
+// succeeded needs one unlock(). While nobody else holds or waits for it, taking and releasing it make
+// no system call (an atomic word in user space); contended, it waits on the operating system's mutex.
+// Thread-safe; the object itself is created and destroyed by one owner.
 class InstanceLock {
 public:
     InstanceLock();

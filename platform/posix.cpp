@@ -1,7 +1,8 @@
-// POSIX side of the platform layer: recursive timed lock, monotonic tick, module handle, text conversion
-// and the working directory. The settings store lives in posix_settings.cpp.
+// POSIX side of the platform layer: the instance lock's thread identity and mutex, monotonic tick, module
+// handle, text conversion and the working directory. The settings store lives in posix_settings.cpp.
 #include <dlfcn.h>
 #include <pthread.h>
+#include <sched.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -9,26 +10,33 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/os_lock.h"
 #include "platform/platform.h"
 
 namespace platform {
 
-struct InstanceLock::Impl {
-    pthread_mutex_t mutex;
+namespace os {
+
+std::uintptr_t currentThreadId() { return static_cast<std::uintptr_t>(pthread_self()); }
+
+// A pthread_t cannot be asked about once its thread has ended.
+bool threadEnded(std::uintptr_t) { return false; }
+
+struct Mutex {
+    pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;
 };
 
-InstanceLock::InstanceLock() : impl_(new Impl) {
-    pthread_mutexattr_t attr;
-    pthread_mutexattr_init(&attr);
-    pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE);
-    pthread_mutex_init(&impl_->mutex, &attr);
-    pthread_mutexattr_destroy(&attr);
+Mutex* createMutex() { return new Mutex; }
+
+void destroyMutex(Mutex* m) {
+    if (!m) return;
+    pthread_mutex_destroy(&m->mutex);
+    delete m;
 }
 
-InstanceLock::~InstanceLock() { pthread_mutex_destroy(&impl_->mutex); }
-
-bool InstanceLock::lock(std::uint32_t timeoutMs) {
-    if (timeoutMs == 0) return pthread_mutex_lock(&impl_->mutex) == 0;
+bool lockMutex(Mutex* m, std::uint32_t timeoutMs) {
+    if (!m) return true;
+    if (timeoutMs == 0) return pthread_mutex_lock(&m->mutex) == 0;
     timespec deadline;
     clock_gettime(CLOCK_REALTIME, &deadline);
     deadline.tv_sec += timeoutMs / 1000;
@@ -39,12 +47,23 @@ bool InstanceLock::lock(std::uint32_t timeoutMs) {
     }
     int rc;
     do {
-        rc = pthread_mutex_timedlock(&impl_->mutex, &deadline);
+        rc = pthread_mutex_timedlock(&m->mutex, &deadline);
     } while (rc == EINTR);
     return rc == 0;
 }
 
-void InstanceLock::unlock() { pthread_mutex_unlock(&impl_->mutex); }
+void unlockMutex(Mutex* m) {
+    if (m) pthread_mutex_unlock(&m->mutex);
+}
+
+void yieldThread() { sched_yield(); }
+
+void sleepBriefly() {
+    const timespec oneMs{0, 1000000L};
+    nanosleep(&oneMs, nullptr);
+}
+
+}  // namespace os
 
 std::uint32_t tickMs() {
     timespec now;

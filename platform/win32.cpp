@@ -1,36 +1,60 @@
-// Windows side of the platform layer: the instance lock on a Win32 mutex, the tick count, the module handle,
-// the ANSI code page text conversion and the working directory. The settings store lives in win32_settings.cpp.
+// Windows side of the platform layer: the instance lock's thread identity and Win32 mutex, the tick count,
+// the module handle, the ANSI code page text conversion and the working directory. The settings store lives
+// in win32_settings.cpp.
 #include <windows.h>
 
 #include <climits>
 #include <vector>
 
+#include "platform/os_lock.h"
 #include "platform/platform.h"
 
 namespace platform {
 
-// A Win32 mutex is re-entrant for the thread that owns it: every successful wait needs one ReleaseMutex.
-struct InstanceLock::Impl {
-    HANDLE mutex = nullptr;
-};
+namespace os {
 
-InstanceLock::InstanceLock() : impl_(new Impl) { impl_->mutex = CreateMutexA(nullptr, FALSE, nullptr); }
+std::uintptr_t currentThreadId() { return static_cast<std::uintptr_t>(GetCurrentThreadId()); }
 
-InstanceLock::~InstanceLock() {
-    if (impl_->mutex) CloseHandle(impl_->mutex);
+bool threadEnded(std::uintptr_t id) {
+    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+    if (!thread) return GetLastError() == ERROR_INVALID_PARAMETER;  // no thread has this identity any more
+    const bool ended = WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+    CloseHandle(thread);
+    return ended;
 }
 
-bool InstanceLock::lock(std::uint32_t timeoutMs) {
-    if (!impl_->mutex) return false;
-    const DWORD wait = timeoutMs == 0 ? INFINITE : static_cast<DWORD>(timeoutMs);
-    const DWORD result = WaitForSingleObject(impl_->mutex, wait);
+// The Win32 mutex behind the lock's user-space word.
+struct Mutex {
+    HANDLE handle;
+};
+
+Mutex* createMutex() {
+    HANDLE handle = CreateMutexA(nullptr, FALSE, nullptr);
+    return handle ? new Mutex{handle} : nullptr;
+}
+
+void destroyMutex(Mutex* m) {
+    if (!m) return;
+    CloseHandle(m->handle);
+    delete m;
+}
+
+bool lockMutex(Mutex* m, std::uint32_t timeoutMs) {
+    if (!m) return true;
+    const DWORD result = WaitForSingleObject(m->handle, timeoutMs == 0 ? INFINITE : static_cast<DWORD>(timeoutMs));
     // WAIT_ABANDONED: a thread ended while holding it; the caller owns the mutex now all the same.
     return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
 }
 
-void InstanceLock::unlock() {
-    if (impl_->mutex) ReleaseMutex(impl_->mutex);
+void unlockMutex(Mutex* m) {
+    if (m) ReleaseMutex(m->handle);
 }
+
+void yieldThread() { SwitchToThread(); }
+
+void sleepBriefly() { Sleep(1); }
+
+}  // namespace os
 
 std::uint32_t tickMs() { return static_cast<std::uint32_t>(GetTickCount()); }
 

@@ -1,5 +1,6 @@
 // The processing frame around the signal path: structural changes against a busy lock, the lock-timeout
-// policy, channel resolution for mono hosts, and TransShape resets only on a change of step.
+// policy, no system call in an uncontended block, channel resolution for mono hosts, and TransShape resets
+// only on a change of step.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,6 +11,9 @@
 
 #include "engine/plugin.h"
 #include "tests/foundation/temp_config.h"
+#if defined(__linux__)
+#include "tests/support/system_call_free.h"
+#endif
 
 namespace zarpa {
 
@@ -89,6 +93,25 @@ TEST_F(ProcessingFrame, ABlockThatCannotGetTheLockIsSilentAndChangesWaitForTheNe
     EXPECT_EQ(plugin.getAeffect()->initialDelay, 287);
     EXPECT_FLOAT_EQ(plugin.getSampleRate(), 96000.0f);
 }
+
+#if defined(__linux__) && !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
+TEST_F(ProcessingFrame, AnUncontendedBlockMakesNoSystemCall) {
+    // The audio thread's whole block, the instance lock included, in both precisions and with every
+    // optional stage of the kernel running.
+    for (int parameter : {kOversample, kMeterOvs, kQuantize}) plugin.setParameter(parameter, 1.0f);
+    Stereo in = sine(kBlock, 0), out(kBlock);
+    std::vector<double> inL(kBlock, 0.5), inR(kBlock, -0.25), outL(kBlock), outR(kBlock);
+    double* doubleIn[2] = {inL.data(), inR.data()};
+    double* doubleOut[2] = {outL.data(), outR.data()};
+    run(0);  // the first block applies the changed settings' derived values
+    EXPECT_TRUE(testsupport::runsWithoutSystemCalls([&] {
+        for (int b = 0; b < 8; ++b) {
+            plugin.processReplacing(in.channels(), out.channels(), kBlock);
+            plugin.processDoubleReplacing(doubleIn, doubleOut, kBlock);
+        }
+    }));
+}
+#endif
 
 TEST_F(ProcessingFrame, ZeroFramesChangeNothing) {
     Stereo out(4, 3.0f);
