@@ -1,9 +1,59 @@
 #!/usr/bin/env bash
-# Builds the benchmarks with the linux preset and runs them: ns per stereo frame for every factory
-# preset (both processing entries), 192 kHz with the soft transient shape, and the side-by-side table
-# with the peer limiters. Extra arguments go to the benchmark (e.g. --benchmark_filter=peer).
+# Builds the benchmarks and runs them: ns per stereo frame for every factory preset (both processing
+# entries), 192 kHz with the soft transient shape, the side-by-side table with the peer limiters, and
+# the Windows DLL under wine beside the Linux library (Default, Oversample on and "CD Master 3 [recon]"
+# at blocks of 64 and 512, both loaded through our own host). Extra arguments go to the Google Benchmark
+# run (e.g. --benchmark_filter=peer). ZARPA_CPU=baseline|avx2|avx512 forces a build of the kernel in
+# every run; ZARPA_BENCH_WINE=0 leaves the DLL out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+echo "processor: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
+echo "flags: $(grep -m1 -o -w -E 'avx2|fma|avx512f|avx512bw|avx512dq|avx512vl' /proc/cpuinfo | sort -u | tr '\n' ' ')"
+echo "kernel build: ${ZARPA_CPU:-the widest the processor runs}"
+
 cmake --preset linux >/dev/null
-cmake --build build/linux --target zarpa_bench OKAZarpa -j2
-exec build/linux/bench/zarpa_bench --benchmark_min_time=0.5 "$@"
+cmake --build build/linux --target zarpa_bench zarpa_hosted_bench OKAZarpa -j2
+build/linux/bench/zarpa_bench --benchmark_min_time=0.5 "$@"
+
+[ "${ZARPA_BENCH_WINE:-1}" = 1 ] || exit 0
+if ! command -v wine >/dev/null; then
+  echo "no wine: the DLL is not measured"
+  exit 0
+fi
+cmake --preset windows >/dev/null
+cmake --build build/windows --target zarpa_hosted_bench OKAZarpa -j2
+
+export WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe,mscoree,mshtml="
+export WINEPREFIX
+WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/zarpa-bench-wine.XXXXXX")"
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+}
+trap cleanup EXIT
+wineserver -p
+wine wineboot --init >/dev/null 2>&1 </dev/null
+
+# Two rounds, the library and the DLL alternating; each run reports its fastest of three, and the
+# table the fastest of all.
+results="$(mktemp)"
+for round in 1 2; do
+  build/linux/bench/zarpa_hosted_bench build/linux/OKAZarpa.so 0.5 64 512 | sed 's/^/linux\t/' >>"$results"
+  wine build/windows/bench/zarpa_hosted_bench.exe build/windows/OKAZarpa.dll 0.5 64 512 </dev/null |
+    tr -d '\r' | sed 's/^/dll\t/' >>"$results"
+done
+echo
+awk -F'\t' '
+  { key = $2 "\t" $3; if (!(key in order)) { order[key] = ++n; keys[n] = key }
+    if (!(($1, key) in best) || $4 < best[$1, key]) best[$1, key] = $4 }
+  END {
+    printf "%-36s %6s %14s %14s %10s\n", "DLL under wine vs Linux library", "block", "linux ns/frame", "dll ns/frame", "dll/linux"
+    for (i = 1; i <= n; i++) {
+      split(keys[i], part, "\t")
+      printf "%-36s %6d %14.2f %14.2f %10.3f\n", part[1], part[2], best["linux", keys[i]], best["dll", keys[i]],
+             best["dll", keys[i]] / best["linux", keys[i]]
+    }
+  }' "$results"
+rm -f "$results"

@@ -27,7 +27,6 @@ namespace {
 // e[i] = Σ_{j=0}^{N-1} κ[j]·w[i-N+1-j], w pointing at the chunk's first value; a group of consecutive
 // sums is kept side by side in vector registers, each in its sequential order. w must be readable up
 // to index n + kGroup - 1 (the last group may run past n; those sums are discarded).
-ZARPA_VECTOR_CLONES
 void convolve(const double* kernel, int taps, const double* w, int n, double* e) {
     using simd::Wide;
     constexpr int kGroup = DirectConvolution::kGroup;

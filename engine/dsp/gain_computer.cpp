@@ -8,7 +8,6 @@ namespace zarpa::dsp {
 namespace {
 
 // g = S/max(P, 1) + (1 - S)/max(P, F): since P is at least the output sample's own peak, g·|u| <= 1.
-ZARPA_VECTOR_CLONES
 void mix(const double* p, const double* f, int n, double s, double* gain, double* follower) {
     for (int i = 0; i < n; ++i) {
         gain[i] = s / (p[i] > 1.0 ? p[i] : 1.0) + (1.0 - s) / (p[i] > f[i] ? p[i] : f[i]);

@@ -13,7 +13,6 @@ namespace {
 // lane: a group of consecutive samples is summed side by side in vector registers, so each sum keeps
 // its sequential order. x must be readable up to index n + 63 + kGroup - 1 (the last group may run past
 // n; those sums are discarded).
-ZARPA_VECTOR_CLONES
 void halfSamples(const double* x, int n, double* out) {
     using simd::Wide;
     constexpr int kGroup = HalfSampleInterpolator::kGroup;

@@ -46,7 +46,7 @@ inline void storeLanes(T* out, const simd::Lanes& y) {
 
 // Clip and store a chunk, right first: with one output buffer for both, the left result stays.
 template <typename T>
-ZARPA_VECTOR_CLONES void clipAndStoreLoop(const double* yL, const double* yR, int n, T* outL, T* outR) {
+void clipAndStoreLoop(const double* yL, const double* yR, int n, T* outL, T* outR) {
     int i = 0;
     for (; i + simd::kLanes <= n; i += simd::kLanes) {
         simd::Lanes l, r;
@@ -106,7 +106,7 @@ template <int kTaps>
 // output meters and, with kTaps (Requantizer::specialisedCount()), the requantized values q, whose
 // error-feedback recurrence then overlaps everything else in the loop.
 template <int kTaps>
-ZARPA_VECTOR_CLONES void limitedOutput(const OutputStages& st, int n, double* yL, double* yR,
+void limitedOutput(const OutputStages& st, int n, double* yL, double* yR,
                                        Requantizer::Run& requantizer, double* qL, double* qR) {
     MeterAccumulator::Running meters = st.meters.running();
     StereoDelay::Run lookAhead = st.lookAhead.run();
@@ -130,7 +130,7 @@ ZARPA_VECTOR_CLONES void limitedOutput(const OutputStages& st, int n, double* yL
 // peak detector; and the meters' own recurrences on the input and on the samples 31 back. The peaks of
 // the half-sample points are kept per lane (the largest is the same in any order).
 template <int kTaps, bool kAhead>
-ZARPA_VECTOR_CLONES void requantizedOutput(const OutputStages& st, int n, const double* yL, const double* yR,
+void requantizedOutput(const OutputStages& st, int n, const double* yL, const double* yR,
                                            Requantizer::Run& requantizer, double* qL, double* qR,
                                            const SumsAhead* ahead) {
     MeterAccumulator::Running meters = st.meters.running();
@@ -191,7 +191,7 @@ void withTapCount(int taps, F&& f) {
 
 // With oversampled output meters the output stage runs in two loops. The first gives y and hands it to
 // the meters' interpolator.
-ZARPA_VECTOR_CLONES void limitedSamples(const OutputStages& st, int n, double* yL, double* yR) {
+void limitedSamples(const OutputStages& st, int n, double* yL, double* yR) {
     MeterAccumulator::Running meters = st.meters.running();
     StereoDelay::Run lookAhead = st.lookAhead.run();
     HalfSampleInterpolator& oversampler = st.meters.oversampler();

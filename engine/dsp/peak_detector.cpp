@@ -17,7 +17,6 @@ inline double candidate(double sample, double half) { return std::fabs(sample) >
 
 // Detector values, look-ahead peaks and link for a chunk whose delayed samples (and, when halfL is not
 // null, half-sample values) are in place.
-ZARPA_VECTOR_CLONES
 void detectChunk(DetectorChunk& out, const double* halfL, const double* halfR, int n, double link,
                  StereoSlidingMax& lookAhead, simd::Pair* pairs) {
     for (int i = 0; i < n; ++i) {

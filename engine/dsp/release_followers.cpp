@@ -79,7 +79,6 @@ void storeLanes(const FollowerLanes& f, double* first, double* second) {
 
 // Both channels in one pass, so that their independent updates overlap. Everything stays in this one
 // function (vector values never cross a call).
-ZARPA_VECTOR_CLONES
 void follow(double* firstL, double* secondL, double* firstR, double* secondR, const double* dL, const double* dR,
             int n, const double* attack, const double* release, bool twoStages, double* peakL, double* peakR) {
     Lanes attackLo, attackHi, releaseLo, releaseHi;

@@ -10,7 +10,6 @@ namespace zarpa::dsp {
 namespace {
 
 // dst[j] = max(src[j], src[j - shift]) for j in [from, to).
-ZARPA_VECTOR_CLONES
 void maxWithShifted(const double* src, int shift, int from, int to, double* dst) {
     for (int j = from; j < to; ++j) {
         const double a = src[j];

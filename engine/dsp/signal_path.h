@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 #include "engine/dsp/calibration_noise.h"
 #include "engine/dsp/gain_computer.h"
@@ -44,6 +45,18 @@ struct DrivenChunk {
     std::array<double, kMax> output;      // smoothed output gain
 };
 
+class SignalPath;
+
+// The limiter kernel as compiled for one instruction set: its two entries, and the size of SignalPath
+// as that copy sees it (the copies share the object, so their layouts must agree).
+struct LimiterKernel {
+    void (*limitFloat)(SignalPath&, const float* inL, const float* inR, float* outL, float* outR, int frames,
+                       const BlockSettings&);
+    void (*limitDouble)(SignalPath&, const double* inL, const double* inR, double* outL, double* outR,
+                        int frames, const BlockSettings&);
+    std::size_t pathSize;
+};
+
 // Not thread-safe: everything runs on the audio thread or under the instance lock.
 class SignalPath {
 public:
@@ -61,6 +74,7 @@ public:
     // Every state back to its start; the gain glides start at their targets.
     void reset(double driveTarget, double outputTarget);
 
+    // The limiter, run by the kernel built for this processor (instruction_set.h).
     template <typename T>
     void processLimiter(const T* inL, const T* inR, T* outL, T* outR, int frames, const BlockSettings& s);
     template <typename T>
@@ -76,10 +90,18 @@ public:
     MeterAccumulator& meters() { return meters_; }
     double smoothedDrive() const { return drive_.value(); }
 
+    // The kernel of the instruction set this translation unit was compiled for (limiter_kernel.cpp).
+    static LimiterKernel compiledKernel();
+
 private:
     static constexpr int kChunk = DetectorChunk::kMax;
 
     using Driven = DrivenChunk;
+
+    // The limiter kernel: the block in chunks, each in signal order.
+    template <typename T>
+    void limitBlock(const T* inL, const T* inR, T* outL, T* outR, int frames, const BlockSettings& s);
+
     // The input of the block's next chunk (n = 0: none).
     template <typename T>
     struct NextChunk {

@@ -1,28 +1,19 @@
-// Lets the few loops that vectorize across time run with the widest vector unit of the machine, and
-// gives them one explicit vector type. Each lane still evaluates its own sample in the written order
-// (no fused multiply-add: the build keeps floating-point contraction off), so every variant gives
-// bit-identical results.
+// The explicit vector types of the loops that vectorize across time. The kernel is built once per
+// instruction set (instruction_set.h), so the same type fills whatever vector registers that build has.
+// Each lane still evaluates its own sample in the written order (no fused multiply-add: the build keeps
+// floating-point contraction off), so every build gives bit-identical results.
 #pragma once
 
 #include <cstring>
 
-// Sanitizer builds keep the plain version: the clones' resolvers run during relocation, before a
-// sanitizer runtime is ready.
-#if defined(__linux__) && defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && \
-    !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
-#define ZARPA_VECTOR_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
-#else
-#define ZARPA_VECTOR_CLONES
-#endif
-
 namespace zarpa::dsp::simd {
 
-// Four doubles side by side; the compiler maps it onto whatever vector registers the clone has.
+// Four doubles side by side; the compiler maps it onto whatever vector registers the build has.
 typedef double Lanes __attribute__((vector_size(32)));
 typedef long long LaneMask __attribute__((vector_size(32)));  // a > b gives all ones where it holds
 inline constexpr int kLanes = 4;
 
-// Eight doubles side by side, for the long sums of consecutive samples: the widest clone does each step
+// Eight doubles side by side, for the long sums of consecutive samples: the widest build does each step
 // of eight sums in one instruction, the others in two or four.
 typedef double Wide __attribute__((vector_size(64)));
 inline constexpr int kWideLanes = 8;
@@ -40,7 +31,7 @@ inline Pair magnitude(Pair v) {
 // v rounded to 32-bit precision and widened again, per channel, exactly as static_cast<float>.
 inline Pair roundedToFloat(Pair v) { return __builtin_convertvector(__builtin_convertvector(v, NarrowPair), Pair); }
 
-// By reference, never by value: vectors then never meet the calling convention, whatever the clone.
+// By reference, never by value: vectors then never meet the calling convention, whatever the build.
 inline void load(Lanes& v, const double* p) { std::memcpy(&v, p, sizeof v); }
 inline void store(double* p, const Lanes& v) { std::memcpy(p, &v, sizeof v); }
 inline void load(Wide& v, const double* p) { std::memcpy(&v, p, sizeof v); }

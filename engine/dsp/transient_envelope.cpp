@@ -8,7 +8,6 @@ namespace zarpa::dsp {
 namespace {
 
 // The envelope delay over a chunk, in place.
-ZARPA_VECTOR_CLONES
 void delayChunk(StereoDelay& delayLine, int n, double* l, double* r) { delayLine.exchange(l, r, n); }
 
 }  // namespace

@@ -1,18 +1,22 @@
 // Golden output: every factory preset renders a fixed music-like signal to exactly the bits recorded
 // from the reference version of the signal path. Any change of arithmetic or order that alters a single
-// output bit or meter value fails here, so speed work on the kernel can prove itself bit-exact.
+// output bit or meter value fails here, so speed work on the kernel can prove itself bit-exact. Every
+// build of the kernel this processor runs (base x86-64, AVX2, AVX-512) must give the same bits.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/dsp/instruction_set.h"
 #include "engine/parameters.h"
 #include "engine/plugin.h"
 #include "presets/factory_presets.h"
+#include "tests/engine/kernel_build_fixture.h"
 #include "tests/foundation/temp_config.h"
 
 namespace {
@@ -119,7 +123,10 @@ constexpr std::uint64_t kGolden[][6] = {
 
 }  // namespace
 
-TEST(GoldenOutput, EveryFactoryPresetRendersTheRecordedBitsInBothEntries) {
+class GoldenOutput : public enginetest::EveryKernelBuild {};
+
+TEST_P(GoldenOutput, EveryFactoryPresetRendersTheRecordedBitsInBothEntries) {
+    ASSERT_EQ(zarpa::dsp::activeInstructionSet(), GetParam());
     TempConfigHome config;
     static_assert(sizeof(kGolden) / sizeof(kGolden[0]) == zarpa::kNumPrograms);
     const Variant variants[3] = {Variant::Rate44k, Variant::Soft192k, Variant::Oversample44k};
@@ -144,4 +151,34 @@ TEST(GoldenOutput, EveryFactoryPresetRendersTheRecordedBitsInBothEntries) {
                                                   << (k % 2 ? ", 64-bit entry" : ", 32-bit entry");
     }
     if (HasFailure()) std::printf("Rendered now:\n%s", table.c_str());
+}
+
+INSTANTIATE_FOR_EVERY_KERNEL_BUILD(GoldenOutput);
+
+// The build chosen before any test switched it.
+const zarpa::dsp::InstructionSet chosenAtStart = zarpa::dsp::activeInstructionSet();
+
+TEST(KernelBuilds, StartWithTheBuildZarpaCpuNamesElseTheWidestTheProcessorRuns) {
+    using zarpa::dsp::InstructionSet;
+    InstructionSet widest = InstructionSet::Baseline;
+    for (InstructionSet set : zarpa::dsp::kInstructionSets)
+        if (zarpa::dsp::isSupported(set)) widest = set;
+    const char* forced = std::getenv("ZARPA_CPU");
+    const auto named = forced ? zarpa::dsp::instructionSetNamed(forced) : std::nullopt;
+    EXPECT_EQ(chosenAtStart, named && zarpa::dsp::isSupported(*named) ? *named : widest)
+        << "ZARPA_CPU=" << (forced ? forced : "(unset)");
+}
+
+TEST(KernelBuilds, TheBaseBuildAlwaysRunsAndAnUnsupportedBuildIsRefused) {
+    using zarpa::dsp::InstructionSet;
+    const InstructionSet original = zarpa::dsp::activeInstructionSet();
+    EXPECT_TRUE(zarpa::dsp::isSupported(InstructionSet::Baseline));
+    for (InstructionSet set : zarpa::dsp::kInstructionSets) {
+        EXPECT_EQ(zarpa::dsp::instructionSetNamed(zarpa::dsp::instructionSetName(set)), set);
+        const InstructionSet before = zarpa::dsp::activeInstructionSet();
+        EXPECT_EQ(zarpa::dsp::useInstructionSet(set), zarpa::dsp::isSupported(set));
+        EXPECT_EQ(zarpa::dsp::activeInstructionSet(), zarpa::dsp::isSupported(set) ? set : before);
+    }
+    EXPECT_FALSE(zarpa::dsp::instructionSetNamed("avx3"));
+    zarpa::dsp::useInstructionSet(original);
 }

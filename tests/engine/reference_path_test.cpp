@@ -1,6 +1,6 @@
 // The chunked limiter kernel against the reference path in signal order, bit for bit: every output
 // sample and every meter value, over random settings changed between blocks, random block lengths and
-// signals, at every rate class and transient shape, in both precisions.
+// signals, at every rate class and transient shape, in both precisions, for every build of the kernel.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/dsp/signal_path.h"
+#include "tests/engine/kernel_build_fixture.h"
 
 using namespace zarpa::dsp;
 
@@ -180,6 +181,11 @@ void compareAtEveryRateClassAndShape() {
 
 }  // namespace
 
-TEST(ReferencePath, TheKernelGivesItsBitsInThe32BitEntry) { compareAtEveryRateClassAndShape<float>(); }
+// Every build of the kernel the processor runs (base x86-64, AVX2, AVX-512).
+class ReferencePath : public enginetest::EveryKernelBuild {};
 
-TEST(ReferencePath, TheKernelGivesItsBitsInThe64BitEntry) { compareAtEveryRateClassAndShape<double>(); }
+TEST_P(ReferencePath, TheKernelGivesItsBitsInThe32BitEntry) { compareAtEveryRateClassAndShape<float>(); }
+
+TEST_P(ReferencePath, TheKernelGivesItsBitsInThe64BitEntry) { compareAtEveryRateClassAndShape<double>(); }
+
+INSTANTIATE_FOR_EVERY_KERNEL_BUILD(ReferencePath);
