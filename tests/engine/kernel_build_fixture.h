@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "engine/dsp/instruction_set.h"
+
+namespace zarpa::dsp {
+inline void PrintTo(InstructionSet set, std::ostream* out) { *out << instructionSetName(set); }
+}  // namespace zarpa::dsp
 
 namespace enginetest {
 
