@@ -29,8 +29,9 @@ namespace {
 // to index n + kGroup - 1 (the last group may run past n; those sums are discarded).
 void convolve(const double* kernel, int taps, const double* w, int n, double* e) {
     using simd::Wide;
-    constexpr int kGroup = DirectConvolution::kGroup;
-    constexpr int kVectors = kGroup / simd::kWideLanes;
+    constexpr int kVectors = simd::kWideSums;
+    constexpr int kGroup = kVectors * simd::kWideLanes;
+    static_assert(kGroup <= DirectConvolution::kGroup);  // the room to read past the chunk
     for (int start = 0; start < n; start += kGroup) {
         Wide sum[kVectors] = {};
         for (int j = 0; j < taps; ++j) {

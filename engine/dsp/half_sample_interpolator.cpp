@@ -15,8 +15,9 @@ namespace {
 // n; those sums are discarded).
 void halfSamples(const double* x, int n, double* out) {
     using simd::Wide;
-    constexpr int kGroup = HalfSampleInterpolator::kGroup;
-    constexpr int kVectors = kGroup / simd::kWideLanes;
+    constexpr int kVectors = simd::kWideSums;
+    constexpr int kGroup = kVectors * simd::kWideLanes;
+    static_assert(kGroup <= HalfSampleInterpolator::kGroup);  // the room to read past the chunk
     for (int start = 0; start < n; start += kGroup) {
         Wide sum[kVectors] = {};
         for (int k = 0; k < 32; ++k) {

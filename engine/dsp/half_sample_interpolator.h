@@ -27,12 +27,13 @@ public:
 
     // The same sums for loops that run other work beside them (a latency-bound recurrence leaves the
     // adders idle): write a chunk's samples to appendedL() and appendedR(), sum the half-sample points
-    // eight at a time with addTaps() in slices of kTapSlice taps (so the other work can step between
-    // slices), read centre(), then advance() past the chunk.
+    // simd::kWideLanes at a time with addTaps() in slices of kTapSlice taps (so the other work can step
+    // between slices), read centre(), then advance() past the chunk.
     double* appendedL() { return left_.data() + kHistory; }
     double* appendedR() { return right_.data() + kHistory; }
-    static constexpr int kTapSlice = 4;
-    // Adds taps kFirst..kFirst+kTapSlice-1 of the half-sample points before the chunk's samples i..i+7
+    static constexpr int kTapSlice = kLength / 2 / simd::kWideLanes;  // a slice per sample of a group
+    // Adds taps kFirst..kFirst+kTapSlice-1 of the half-sample points before the chunk's samples
+    // i..i+kWideLanes-1
     // of centre() to sumL and sumR, which start at zero (past the chunk: discarded values).
     template <int kFirst>
     [[gnu::always_inline]] void addTaps(int i, simd::Wide& sumL, simd::Wide& sumR) const;
@@ -69,7 +70,7 @@ template <int kFirst>
 [[gnu::always_inline]] inline void HalfSampleInterpolator::addTaps(int i, simd::Wide& sumL,
                                                                    simd::Wide& sumR) const {
     using simd::Wide;
-#pragma GCC unroll 4
+#pragma GCC unroll 16
     for (int k = kFirst; k < kFirst + kTapSlice; ++k) {
         const Wide c = Wide{} + 2.0 * kHalfTaps[k];
         Wide a, b;

@@ -63,10 +63,10 @@ void clipAndStoreLoop(const double* yL, const double* yR, int n, T* outL, T* out
     }
 }
 
-// The meters' peak of eight values side by side: magnitudes rounded to 32-bit precision, as the meters
+// The meters' peak of a vector of values side by side: magnitudes rounded to 32-bit precision, as the meters
 // compare them, held per lane.
 inline void holdPeaks(const simd::Wide& x, simd::Wide& peak) {
-    typedef float Narrow __attribute__((vector_size(32)));
+    typedef float Narrow __attribute__((vector_size(sizeof(simd::Wide) / 2)));
     simd::Wide magnitude = x;
     simd::makeMagnitude(magnitude);
     const simd::Wide rounded = __builtin_convertvector(__builtin_convertvector(magnitude, Narrow), simd::Wide);
@@ -126,7 +126,7 @@ void limitedOutput(const OutputStages& st, int n, double* yL, double* yR,
 
 // The second loop is the requantizer's, whose error-feedback recurrence is latency-bound; beside each of
 // its steps runs a slice of throughput-bound work that fills the units the recurrence leaves idle: the
-// output meters' interpolator sums, eight at a time, and with kAhead the same sums of the next chunk's
+// output meters' interpolator sums, a vector of them at a time, and with kAhead the same sums of the next chunk's
 // peak detector; and the meters' own recurrences on the input and on the samples 31 back. The peaks of
 // the half-sample points are kept per lane (the largest is the same in any order).
 template <int kTaps, bool kAhead>
@@ -149,7 +149,7 @@ void requantizedOutput(const OutputStages& st, int n, const double* yL, const do
     simd::Wide peakL = {}, peakR = {};
     for (int start = 0; start < n; start += kGroup) {
         const int count = n - start < kGroup ? n - start : kGroup;
-        // Eight sums side by side, a slice of their taps beside each sample's step.
+        // A vector of sums side by side, a slice of their taps beside each sample's step.
         simd::Wide halfL = {}, halfR = {}, aheadL = {}, aheadR = {};
         [&]<int... kStep>(std::integer_sequence<int, kStep...>) __attribute__((always_inline)) {
             ((oversampler.addTaps<kStep * Interpolator::kTapSlice>(start, halfL, halfR),

@@ -42,7 +42,8 @@ void limitedOutput(int taps, const OutputStages& st, int n, double* yL, double* 
 void limitedSamples(const OutputStages& st, int n, double* yL, double* yR);
 // Sums the second loop runs for the next chunk of the block: the half-sample points of its peak
 // detector, whose interpolator already holds the chunk. Only a block's last chunk can be short, so the
-// next chunk is never longer than this one: its sums run in this one's groups of eight.
+// next chunk is never longer than this one: its sums run in this one's groups
+// (a vector of samples each).
 struct SumsAhead {
     const HalfSampleInterpolator* interpolator;
     double* halfL;

@@ -13,10 +13,20 @@ typedef double Lanes __attribute__((vector_size(32)));
 typedef long long LaneMask __attribute__((vector_size(32)));  // a > b gives all ones where it holds
 inline constexpr int kLanes = 4;
 
-// Eight doubles side by side, for the long sums of consecutive samples: the widest build does each step
-// of eight sums in one instruction, the others in two or four.
+// The widest vector register of the build, for the long sums of consecutive samples: eight doubles
+// with AVX-512, four with AVX2, two in the base set. (A type wider than the registers would be split by
+// the compiler through memory.)
+#if defined(__AVX512F__)
 typedef double Wide __attribute__((vector_size(64)));
-inline constexpr int kWideLanes = 8;
+#elif defined(__AVX__)
+typedef double Wide __attribute__((vector_size(32)));
+#else
+typedef double Wide __attribute__((vector_size(16)));
+#endif
+inline constexpr int kWideLanes = sizeof(Wide) / sizeof(double);
+// How many Wide sums a loop keeps side by side: as many as leave room for its operands in the 16
+// registers of AVX2 and the base set; four of the 32 registers of AVX-512.
+inline constexpr int kWideSums = kWideLanes == 8 ? 4 : 8;
 
 // The two channels of a stereo pair side by side (the base instruction set has this width everywhere).
 typedef double Pair __attribute__((vector_size(16)));
@@ -32,18 +42,17 @@ inline Pair magnitude(Pair v) {
 inline Pair roundedToFloat(Pair v) { return __builtin_convertvector(__builtin_convertvector(v, NarrowPair), Pair); }
 
 // By reference, never by value: vectors then never meet the calling convention, whatever the build.
-inline void load(Lanes& v, const double* p) { std::memcpy(&v, p, sizeof v); }
-inline void store(double* p, const Lanes& v) { std::memcpy(p, &v, sizeof v); }
-inline void load(Wide& v, const double* p) { std::memcpy(&v, p, sizeof v); }
-inline void store(double* p, const Wide& v) { std::memcpy(p, &v, sizeof v); }
+// (Lanes, Wide and Pair may be one type in a build, so these are templates, not overloads.)
+template <typename V>
+inline void load(V& v, const double* p) { std::memcpy(&v, p, sizeof v); }
+template <typename V>
+inline void store(double* p, const V& v) { std::memcpy(p, &v, sizeof v); }
 
 // v ← |v| per lane: the sign bit cleared, exactly as std::fabs.
-inline void makeMagnitude(Lanes& v) {
-    v = reinterpret_cast<Lanes>(reinterpret_cast<LaneMask>(v) & (LaneMask{} + 0x7FFFFFFFFFFFFFFFll));
-}
-inline void makeMagnitude(Wide& v) {
-    typedef long long WideMask __attribute__((vector_size(64)));
-    v = reinterpret_cast<Wide>(reinterpret_cast<WideMask>(v) & (WideMask{} + 0x7FFFFFFFFFFFFFFFll));
+template <typename V>
+inline void makeMagnitude(V& v) {
+    typedef long long Mask __attribute__((vector_size(sizeof(V))));
+    v = reinterpret_cast<V>(reinterpret_cast<Mask>(v) & (Mask{} + 0x7FFFFFFFFFFFFFFFll));
 }
 
 }  // namespace zarpa::dsp::simd

@@ -157,7 +157,14 @@ void interpolate(const std::vector<double>& x, std::vector<double>& centre, std:
     }
 }
 
-// The same through appended(), addTaps() eight samples at a time and advance(), as loops that step
+// The half-sample sums of a vector of samples from start, slice by slice, as the kernel's loops add them.
+void addEverySlice(const HalfSampleInterpolator& interpolator, int start, simd::Wide& l, simd::Wide& r) {
+    constexpr int kSlice = HalfSampleInterpolator::kTapSlice;
+    [&]<int... k>(std::integer_sequence<int, k...>) { (interpolator.addTaps<k * kSlice>(start, l, r), ...); }(
+        std::make_integer_sequence<int, HalfSampleInterpolator::kLength / 2 / kSlice>{});
+}
+
+// The same through appended(), addTaps() a vector of samples at a time and advance(), as loops that step
 // other work between the slices use it (right channel: x reversed).
 void interpolateInSlices(const std::vector<double>& x, std::vector<double>& centre, std::vector<double>& half,
                          std::vector<double>& halfRight) {
@@ -166,22 +173,14 @@ void interpolateInSlices(const std::vector<double>& x, std::vector<double>& cent
     centre.assign(x.size(), 0.0);
     half.assign(x.size(), 0.0);
     halfRight.assign(x.size(), 0.0);
-    constexpr int kSlice = HalfSampleInterpolator::kTapSlice;
     for (std::size_t i = 0; i < x.size(); i += 13) {
         const int n = static_cast<int>(std::min<std::size_t>(13, x.size() - i));
         std::copy(&x[i], &x[i] + n, interpolator.appendedL());
         std::copy(&reversed[i], &reversed[i] + n, interpolator.appendedR());
-        for (int start = 0; start < n; start += 8) {
+        for (int start = 0; start < n; start += simd::kWideLanes) {
             simd::Wide l = {}, r = {};
-            interpolator.addTaps<0>(start, l, r);
-            interpolator.addTaps<kSlice>(start, l, r);
-            interpolator.addTaps<2 * kSlice>(start, l, r);
-            interpolator.addTaps<3 * kSlice>(start, l, r);
-            interpolator.addTaps<4 * kSlice>(start, l, r);
-            interpolator.addTaps<5 * kSlice>(start, l, r);
-            interpolator.addTaps<6 * kSlice>(start, l, r);
-            interpolator.addTaps<7 * kSlice>(start, l, r);
-            for (int j = 0; j < 8 && start + j < n; ++j) {
+            addEverySlice(interpolator, start, l, r);
+            for (int j = 0; j < simd::kWideLanes && start + j < n; ++j) {
                 const std::size_t at = i + static_cast<std::size_t>(start + j);
                 half[at] = l[j];
                 halfRight[at] = r[j];
@@ -309,8 +308,8 @@ TEST(PeakDetector, LookAheadPeakHoldsExactlyLSamplesAndFollowsTheLink) {
 }
 
 TEST(PeakDetector, SummingAheadThenDetectingEqualsProcessing) {
-    // The kernel's split: the chunk written to the interpolator, its half-sample sums in slices (eight
-    // samples, four taps at a time, as beside the requantizer), the detection later. Chunks of varying
+    // The kernel's split: the chunk written to the interpolator, its half-sample sums in slices (a vector
+    // of samples, a slice of taps at a time, as beside the requantizer), the detection later. Chunks of varying
     // length, both channels, with and without oversampling.
     const auto l = enginetest::noise(3000, 0.9, 41), r = enginetest::noise(3000, 0.6, 42);
     for (const bool oversample : {false, true}) {
@@ -323,11 +322,9 @@ TEST(PeakDetector, SummingAheadThenDetectingEqualsProcessing) {
             HalfSampleInterpolator& interpolator = split.interpolator();
             std::copy(&l[at], &l[at] + n, interpolator.appendedL());
             std::copy(&r[at], &r[at] + n, interpolator.appendedR());
-            for (int start = 0; oversample && start < n; start += 8) {
+            for (int start = 0; oversample && start < n; start += simd::kWideLanes) {
                 simd::Wide sumL = {}, sumR = {};
-                [&]<int... kSlice>(std::integer_sequence<int, kSlice...>) {
-                    (interpolator.addTaps<kSlice * HalfSampleInterpolator::kTapSlice>(start, sumL, sumR), ...);
-                }(std::make_integer_sequence<int, 8>{});
+                addEverySlice(interpolator, start, sumL, sumR);
                 simd::store(split.halfL() + start, sumL);
                 simd::store(split.halfR() + start, sumR);
             }
