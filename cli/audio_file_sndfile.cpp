@@ -39,7 +39,8 @@ void describeSubtype(int format, AudioInfo& info) {
         case SF_FORMAT_DOUBLE: info.bits = 64; info.isFloat = true; break;
         default: info.bits = 0; break;
     }
-    std::string kind = info.bits == 0 ? "compressed" : std::to_string(info.bits) + "-bit" + (info.isFloat ? " float" : "");
+    std::string kind =
+        info.bits == 0 ? "compressed" : std::to_string(info.bits) + "-bit" + (info.isFloat ? " float" : "");
     info.formatName = majorFormatName(format) + " " + kind;
 }
 
@@ -81,7 +82,8 @@ std::optional<BroadcastExtension> readBroadcast(SNDFILE* file) {
     b.maxTruePeakLevel = r.max_true_peak_level;
     b.maxMomentaryLoudness = r.max_momentary_loudness;
     b.maxShortTermLoudness = r.max_shortterm_loudness;
-    b.codingHistory = fixedText(r.coding_history, std::min<std::size_t>(r.coding_history_size, sizeof r.coding_history));
+    b.codingHistory =
+        fixedText(r.coding_history, std::min<std::size_t>(r.coding_history_size, sizeof r.coding_history));
     return b;
 }
 
@@ -239,8 +241,9 @@ public:
             const double scale = std::ldexp(1.0, bits_ - 1);
             ints_.resize(n);
             for (std::size_t i = 0; i < n; ++i)
-                ints_[i] = static_cast<std::int32_t>(std::clamp(std::nearbyint(interleaved[i] * scale), -scale, scale - 1)) *
-                           (1 << (32 - bits_));
+                ints_[i] =
+                    static_cast<std::int32_t>(std::clamp(std::nearbyint(interleaved[i] * scale), -scale, scale - 1)) *
+                    (1 << (32 - bits_));
             written = sf_writef_int(file_, ints_.data(), static_cast<sf_count_t>(frames));
         } else if (encoding_ == Encoding::Float32) {
             floats_.assign(interleaved, interleaved + n);

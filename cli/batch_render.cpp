@@ -39,14 +39,16 @@ std::string outputExtension(const std::string& input, const std::string& formatO
         if (auto c = containerFromName(formatOption)) return extensionOf(*c);
         throw usageError("unknown format '" + formatOption + "' (use wav, aiff, flac, ogg, w64 or caf)");
     }
-    if (auto c = containerFromPath(input); c && canWriteContainer(*c)) return fs::path(input).extension().string().substr(1);
+    if (auto c = containerFromPath(input); c && canWriteContainer(*c))
+        return fs::path(input).extension().string().substr(1);
     return "wav";
 }
 
 }  // namespace
 
 int BatchResult::failures() const {
-    return static_cast<int>(std::count_if(errors.begin(), errors.end(), [](const std::string& e) { return !e.empty(); }));
+    return static_cast<int>(
+        std::count_if(errors.begin(), errors.end(), [](const std::string& e) { return !e.empty(); }));
 }
 
 std::vector<BatchItem> planBatch(const std::vector<std::string>& inputs, const std::string& outDir,
@@ -134,7 +136,8 @@ BatchResult runBatch(const std::vector<BatchItem>& items, int jobs, const Render
     return result;
 }
 
-std::string batchSummaryText(const std::vector<BatchItem>& items, const BatchResult& result, const std::string& outDir) {
+std::string batchSummaryText(const std::vector<BatchItem>& items, const BatchResult& result,
+                             const std::string& outDir) {
     double audioSeconds = 0.0;
     for (const auto& r : result.reports)
         if (r) audioSeconds += r->input.durationSeconds;
@@ -145,7 +148,8 @@ std::string batchSummaryText(const std::vector<BatchItem>& items, const BatchRes
                     fixed(result.seconds > 0.0 ? audioSeconds / result.seconds : 0.0, 1) + "x realtime\n";
     std::size_t width = 5;
     for (const BatchItem& item : items) width = std::max(width, item.input.size());
-    s += "  " + std::string("input") + std::string(width - 5 + 2, ' ') + "  output LUFS   true peak   gain reduction avg / max\n";
+    s += "  " + std::string("input") + std::string(width - 5 + 2, ' ') +
+         "  output LUFS   true peak   gain reduction avg / max\n";
     for (std::size_t i = 0; i < items.size(); ++i) {
         s += "  " + items[i].input + std::string(width - items[i].input.size() + 2, ' ');
         if (!result.reports[i]) {
@@ -170,13 +174,14 @@ std::string batchJson(const std::vector<BatchItem>& items, const BatchResult& re
             files += (files.empty() ? "\n" : ",\n") + json;
         } else {
             failed += std::string(failed.empty() ? "" : ", ") + "{\"input\": " + jsonString(items[i].input) +
-                      ", \"output\": " + jsonString(items[i].output) + ", \"error\": " + jsonString(result.errors[i]) + "}";
+                      ", \"output\": " + jsonString(items[i].output) + ", \"error\": " + jsonString(result.errors[i]) +
+                      "}";
         }
     }
-    return "{\"files\": [" + files + "],\n\"failed\": [" + failed + "],\n\"summary\": {\"outdir\": " + jsonString(outDir) +
-           ", \"inputs\": " + std::to_string(items.size()) + ", \"rendered\": " +
-           std::to_string(static_cast<int>(items.size()) - result.failures()) + ", \"jobs\": " +
-           std::to_string(result.jobs) + ", \"elapsed_s\": " + jsonNumber(result.seconds, 3) + "}}\n";
+    return "{\"files\": [" + files + "],\n\"failed\": [" + failed +
+           "],\n\"summary\": {\"outdir\": " + jsonString(outDir) + ", \"inputs\": " + std::to_string(items.size()) +
+           ", \"rendered\": " + std::to_string(static_cast<int>(items.size()) - result.failures()) +
+           ", \"jobs\": " + std::to_string(result.jobs) + ", \"elapsed_s\": " + jsonNumber(result.seconds, 3) + "}}\n";
 }
 
 }  // namespace zarpacli

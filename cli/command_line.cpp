@@ -40,10 +40,12 @@ const std::set<std::string> kBatchOptions = {"--outdir", "--jobs", "-j"};
 
 bool applies(const std::string& option, Command command) {
     if (option == "--json" || option == "--plugin" || option == "--version" || option == "--user-settings") return true;
-    if (option == "--quiet") return command == Command::Render || command == Command::Demo || command == Command::Analyze;
+    if (option == "--quiet")
+        return command == Command::Render || command == Command::Demo || command == Command::Analyze;
     if (kSettingOptions.count(option))
         return command == Command::Render || command == Command::Demo || command == Command::Params;
-    if (option == "--force") return command == Command::Render || command == Command::Demo || command == Command::Params;
+    if (option == "--force")
+        return command == Command::Render || command == Command::Demo || command == Command::Params;
     if (kRenderOptions.count(option)) return command == Command::Render || command == Command::Demo;
     if (kBatchOptions.count(option)) return command == Command::Render;
     if (option == "--seconds") return command == Command::Demo;
@@ -136,7 +138,8 @@ void checkCombination(const Options& o) {
     switch (o.command) {
         case Command::Render:
             if (!o.outDir.empty()) {
-                if (n == 0) throw usageError("render --outdir takes one or more input files: zarpa render IN... --outdir DIR");
+                if (n == 0)
+                    throw usageError("render --outdir takes one or more input files: zarpa render IN... --outdir DIR");
                 if (!o.saveChunk.empty() || !o.plotFile.empty() || !o.reportFile.empty())
                     throw usageError("--save-chunk, --plot and --report name one file; with --outdir, run zarpa per "
                                      "input for them (the reports go to standard output, --json for JSON)");
@@ -144,7 +147,8 @@ void checkCombination(const Options& o) {
                 throw usageError("render takes an input and an output file: zarpa render IN OUT [options], or "
                                  "several inputs with --outdir DIR");
             }
-            if (o.jobs && o.outDir.empty()) throw usageError("-j sets how many files render side by side; it needs --outdir");
+            if (o.jobs && o.outDir.empty())
+                throw usageError("-j sets how many files render side by side; it needs --outdir");
             break;
         case Command::Demo:
             if (n > 1) throw usageError("demo takes at most one output file");

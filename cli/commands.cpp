@@ -59,7 +59,8 @@ void checkSideOutputs(const Options& o, const std::string& outPath, const std::v
     for (const auto& [option, path] : sides) {
         if (path->empty()) continue;
         for (const auto& [otherName, other] : taken)
-            if (samePath(*path, other)) throw usageError(std::string(option) + " and " + otherName + " name the same file");
+            if (samePath(*path, other))
+                throw usageError(std::string(option) + " and " + otherName + " name the same file");
         checkOutputPath(*path, o.force, inputs);
         taken.emplace_back(option, *path);
     }

@@ -139,7 +139,9 @@ usage:
 std::string commandHelp(Command command) {
     std::string text;
     switch (command) {
-        case Command::Render: text = std::string(kRenderHelp) + kSettingsHelp + kRenderOptionsHelp + kDeliveryHelp; break;
+        case Command::Render:
+            text = std::string(kRenderHelp) + kSettingsHelp + kRenderOptionsHelp + kDeliveryHelp;
+            break;
         case Command::Demo: text = std::string(kDemoHelp) + kSettingsHelp + kRenderOptionsHelp + kDeliveryHelp; break;
         case Command::Analyze: text = kAnalyzeHelp; break;
         case Command::Presets: text = kPresetsHelp; break;

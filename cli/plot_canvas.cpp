@@ -37,8 +37,10 @@ void PlotCanvas::line(double x0, double y0, double x1, double y1, Colour c, doub
     const double half = width / 2.0;
     // Each step stamps a square of the line's width; the coverage of the pixels it touches is kept as
     // the largest over the stamps, so the line is drawn once and overlapping stamps do not darken it.
-    const int bx0 = static_cast<int>(std::floor(std::min(x0, x1) - half)), by0 = static_cast<int>(std::floor(std::min(y0, y1) - half));
-    const int bw = static_cast<int>(std::ceil(std::fabs(x1 - x0) + width)) + 2, bh = static_cast<int>(std::ceil(std::fabs(y1 - y0) + width)) + 2;
+    const int bx0 = static_cast<int>(std::floor(std::min(x0, x1) - half)),
+              by0 = static_cast<int>(std::floor(std::min(y0, y1) - half));
+    const int bw = static_cast<int>(std::ceil(std::fabs(x1 - x0) + width)) + 2,
+              bh = static_cast<int>(std::ceil(std::fabs(y1 - y0) + width)) + 2;
     std::vector<float> cover(static_cast<std::size_t>(bw) * bh, 0.0f);
     for (int s = 0; s <= steps; ++s) {
         const double t = static_cast<double>(s) / steps;

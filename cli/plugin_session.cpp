@@ -60,7 +60,8 @@ std::string choosePluginPath(const std::string& requested) {
     if (!requested.empty()) return fs::exists(requested, ec) ? fs::absolute(requested, ec).string() : requested;
     // A plug-in named in the environment is meant: never fall back to another one behind the user's back.
     if (const char* env = std::getenv("ZARPA_PLUGIN"); env && env[0]) {
-        if (!fs::exists(env, ec)) throw processingError(std::string("ZARPA_PLUGIN names ") + env + ", which does not exist");
+        if (!fs::exists(env, ec))
+            throw processingError(std::string("ZARPA_PLUGIN names ") + env + ", which does not exist");
         return fs::absolute(env, ec).string();
     }
     const std::string built = vsthost::defaultPluginPath();

@@ -58,7 +58,8 @@ std::vector<Column> columns(const RenderTimeline& t, int count, bool momentary) 
         const double seconds = (first + last) / 2.0 * RenderTimeline::kWindowSeconds;
         const long k = std::lround(seconds / RenderTimeline::kLoudnessHopSeconds) - 1;
         if (!l.empty()) {
-            const LoudnessPoint& p = l[static_cast<std::size_t>(std::clamp<long>(k, 0, static_cast<long>(l.size()) - 1))];
+            const LoudnessPoint& p =
+                l[static_cast<std::size_t>(std::clamp<long>(k, 0, static_cast<long>(l.size()) - 1))];
             col.inputLoudness = momentary ? p.inputMomentary : p.inputShortTerm;
             col.outputLoudness = momentary ? p.outputMomentary : p.outputShortTerm;
         }
@@ -68,7 +69,8 @@ std::vector<Column> columns(const RenderTimeline& t, int count, bool momentary) 
 
 // A step for the time axis giving at most about a dozen ticks.
 double timeStep(double duration) {
-    for (double step : {0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 60.0, 120.0, 300.0, 600.0, 900.0, 1800.0, 3600.0})
+    for (double step :
+         {0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 60.0, 120.0, 300.0, 600.0, 900.0, 1800.0, 3600.0})
         if (duration / step <= 12.0) return step;
     return 7200.0;
 }

@@ -43,7 +43,8 @@ RenderOutcome run(AudioReader& source, PluginSession& plugin, AudioWriter& write
         if (n > 0) {
             if (settings.measureInput) inputMeter.add(fileIn.data(), n);
             timeline->addInput(fileIn.data(), n);
-            if (settings.framesRead) settings.framesRead->fetch_add(static_cast<std::int64_t>(n), std::memory_order_relaxed);
+            if (settings.framesRead)
+                settings.framesRead->fetch_add(static_cast<std::int64_t>(n), std::memory_order_relaxed);
         } else {
             n = static_cast<std::size_t>(std::min<std::int64_t>(flushLeft, static_cast<std::int64_t>(block)));
             if (n == 0) break;
@@ -56,7 +57,8 @@ RenderOutcome run(AudioReader& source, PluginSession& plugin, AudioWriter& write
         plugin.process(inputs, outputs, static_cast<int>(n));
         fed += static_cast<std::int64_t>(n);
 
-        const std::size_t first = static_cast<std::size_t>(std::min<std::int64_t>(toDrop, static_cast<std::int64_t>(n)));
+        const std::size_t first =
+            static_cast<std::size_t>(std::min<std::int64_t>(toDrop, static_cast<std::int64_t>(n)));
         toDrop -= static_cast<std::int64_t>(first);
         const std::size_t kept = n - first;
         for (std::size_t i = 0; i < kept; ++i)

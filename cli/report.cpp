@@ -145,22 +145,28 @@ std::string renderReportJson(const RenderReport& r) {
     const TimelineSummary& t = r.timeline;
     return "{\n  \"input\": {\"path\": " + jsonString(r.inputPath) + ", \"format\": " + jsonString(r.inputFormat) +
            ", \"figures\": " + figuresJson(r.input) + ", " +
-           dynamicsJson(r.input, t.inputMaxMomentary, t.inputMaxShortTerm) + "},\n  \"output\": {\"path\": " + jsonString(r.outputPath) +
-           ", \"format\": " + jsonString(r.outputFormat) + ", \"conversion\": " + jsonString(conversionText(r)) +
+           dynamicsJson(r.input, t.inputMaxMomentary, t.inputMaxShortTerm) +
+           "},\n  \"output\": {\"path\": " + jsonString(r.outputPath) + ", \"format\": " + jsonString(r.outputFormat) +
+           ", \"conversion\": " + jsonString(conversionText(r)) +
            ", \"rounded_samples\": " + std::to_string(r.roundedSamples) +
-           ", \"clipped_samples\": " + std::to_string(r.clippedSamples) + ", \"figures\": " + figuresJson(r.output) + ", " +
-           dynamicsJson(r.output, t.outputMaxMomentary, t.outputMaxShortTerm) + "},\n  \"gain_reduction\": " +
-           gainReductionJson(t.gainReduction) + ",\n  \"metadata\": {\"kept\": " + jsonStrings(r.metadataKept) +
-           ", \"dropped\": " + jsonStrings(r.metadataDropped) + ", \"stripped\": " +
-           (r.metadataStripped ? "true" : "false") + "}," + "\n  \"plugin_file\": " + jsonString(r.pluginPath) + ",\n  \"sample_rate\": " + std::to_string(r.sampleRate) + ",\n  \"channels\": " +
-           std::to_string(r.channels) + ",\n  \"plugin\": " + jsonString(r.effectName) + ",\n  \"program\": " +
-           jsonString(r.program) + ",\n  \"settings\": [" + settings + "],\n  \"latency_samples\": " +
-           std::to_string(r.latency) + ",\n  \"latency_compensated\": " + (r.latencyKept ? "false" : "true") +
-           ",\n  \"double_precision\": " + (r.usedDouble ? "true" : "false") + ",\n  \"elapsed_s\": " +
-           jsonNumber(r.seconds, 3) + ",\n  \"speed_x_realtime\": " + jsonNumber(speedOf(r), 1) +
+           ", \"clipped_samples\": " + std::to_string(r.clippedSamples) + ", \"figures\": " + figuresJson(r.output) +
+           ", " + dynamicsJson(r.output, t.outputMaxMomentary, t.outputMaxShortTerm) +
+           "},\n  \"gain_reduction\": " + gainReductionJson(t.gainReduction) +
+           ",\n  \"metadata\": {\"kept\": " + jsonStrings(r.metadataKept) +
+           ", \"dropped\": " + jsonStrings(r.metadataDropped) +
+           ", \"stripped\": " + (r.metadataStripped ? "true" : "false") + "}," +
+           "\n  \"plugin_file\": " + jsonString(r.pluginPath) +
+           ",\n  \"sample_rate\": " + std::to_string(r.sampleRate) +
+           ",\n  \"channels\": " + std::to_string(r.channels) + ",\n  \"plugin\": " + jsonString(r.effectName) +
+           ",\n  \"program\": " + jsonString(r.program) + ",\n  \"settings\": [" + settings +
+           "],\n  \"latency_samples\": " + std::to_string(r.latency) +
+           ",\n  \"latency_compensated\": " + (r.latencyKept ? "false" : "true") +
+           ",\n  \"double_precision\": " + (r.usedDouble ? "true" : "false") +
+           ",\n  \"elapsed_s\": " + jsonNumber(r.seconds, 3) +
+           ",\n  \"speed_x_realtime\": " + jsonNumber(speedOf(r), 1) +
            ",\n  \"word_length\": " + (r.wordLength.empty() ? std::string("null") : jsonString(r.wordLength)) +
-           ",\n  \"warnings\": [" + warnings + "],\n  \"delivery\": " +
-           (r.deliveryJson.empty() ? std::string("null") : r.deliveryJson) + "\n}\n";
+           ",\n  \"warnings\": [" + warnings +
+           "],\n  \"delivery\": " + (r.deliveryJson.empty() ? std::string("null") : r.deliveryJson) + "\n}\n";
 }
 
 std::string analysisText(const FileAnalysis& a) {

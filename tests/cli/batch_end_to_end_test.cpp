@@ -35,7 +35,8 @@ TEST_F(Batch, RendersEveryInputSideBySideExactlyAsOneByOne) {
     // The readable form: a report per file, in the order given, then the summary.
     Result text = zarpa({"render", "a.wav", "b.w64", "c.wav", "--outdir", "masters", "--force", "--format", "w64"});
     ASSERT_EQ(text.exitCode, 0) << text.err;
-    const auto first = text.out.find("zarpa: a.wav -> masters/a.w64"), second = text.out.find("zarpa: b.w64 -> masters/b.w64"),
+    const auto first = text.out.find("zarpa: a.wav -> masters/a.w64"),
+               second = text.out.find("zarpa: b.w64 -> masters/b.w64"),
                summary = text.out.find("zarpa: 3 of 3 files rendered into masters");
     EXPECT_LT(first, second);
     EXPECT_LT(second, summary);
@@ -54,7 +55,8 @@ TEST_F(Batch, ExistingOrCollidingOutputsAreRefusedBeforeAnythingRendersAndAFailu
 
     Result clash = zarpa({"render", "a.wav", "a.flac", "--outdir", "out2", "--format", "wav"});
     EXPECT_EQ(clash.exitCode, 1);
-    EXPECT_NE(clash.err.find("a.wav and a.flac would both be rendered into out2/a.wav"), std::string::npos) << clash.err;
+    EXPECT_NE(clash.err.find("a.wav and a.flac would both be rendered into out2/a.wav"), std::string::npos)
+        << clash.err;
     EXPECT_EQ(files(), before);
 
     writeBytes("broken.wav", {'R', 'I', 'F', 'F', 0, 0});

@@ -103,7 +103,8 @@ TEST_F(Metadata, TagsBroadcastExtensionAndId3ChunkSurviveARenderAndDescribeTheMa
         << history;
     const double lufs = jsonNumberField(r.out, "integrated_lufs", "\"output\"");
     EXPECT_NEAR(out.broadcast.loudness_value / 100.0, lufs, 0.01);
-    EXPECT_NEAR(out.broadcast.max_true_peak_level / 100.0, jsonNumberField(r.out, "true_peak_dbtp", "\"output\""), 0.01);
+    EXPECT_NEAR(out.broadcast.max_true_peak_level / 100.0, jsonNumberField(r.out, "true_peak_dbtp", "\"output\""),
+                0.01);
     EXPECT_NE(r.out.find("\"kept\": [\"title\", \"artist\", \"album\", \"track\", \"date\", \"comment\", "
                          "\"broadcast extension\", \"id3 chunk\"]"),
               std::string::npos)
