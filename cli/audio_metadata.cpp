@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace zarpacli {
 
@@ -22,6 +23,10 @@ std::vector<std::string> AudioMetadata::names() const {
     if (broadcast) out.push_back("broadcast extension");
     for (const auto& c : chunks) out.push_back(chunkName(c.id));
     return out;
+}
+
+bool isKeptChunkId(const std::string& id) {
+    return std::any_of(std::begin(kKeptChunkIds), std::end(kKeptChunkIds), [&](const char* k) { return id == k; });
 }
 
 std::string chunkName(const std::string& id) {

@@ -41,6 +41,7 @@ struct AudioMetadata {
 
 // The chunk ids kept from a WAV input to a WAV output.
 inline constexpr const char* kKeptChunkIds[] = {"id3 ", "ID3 ", "iXML", "axml"};
+bool isKeptChunkId(const std::string& id);
 // How the report names a chunk: "id3 chunk".
 std::string chunkName(const std::string& id);
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "cli/cli_error.h"
+#include "cli/wav_metadata.h"
 
 namespace zarpacli {
 
@@ -16,6 +17,7 @@ constexpr std::uint16_t kTagPcm = 1;
 constexpr std::uint16_t kTagFloat = 3;
 constexpr std::uint16_t kTagExtensible = 0xFFFE;
 constexpr std::uint32_t kMaxRiffBytes = 0xFFFFFFFFu;
+constexpr std::uint32_t kMaxMetadataChunk = 1u << 20;  // tags and histories are small; more is not metadata
 
 // 64-bit file positions, so that files beyond 2 GiB read on every platform.
 std::int64_t tell64(std::FILE* f) {
@@ -43,6 +45,13 @@ void put32(unsigned char* p, std::uint32_t v) {
 void put16(unsigned char* p, std::uint16_t v) {
     p[0] = static_cast<unsigned char>(v);
     p[1] = static_cast<unsigned char>(v >> 8);
+}
+
+std::string chunkId(const unsigned char* head) { return std::string(reinterpret_cast<const char*>(head), 4); }
+
+bool isMetadataChunk(const unsigned char* head) {
+    const std::string id = chunkId(head);
+    return id == "LIST" || id == "bext" || isKeptChunkId(id);
 }
 
 double decodeSample(const unsigned char* p, int bytes, bool isFloat) {
@@ -142,11 +151,37 @@ void WavReader::parseHeader() {
             std::uint64_t present = end > here ? static_cast<std::uint64_t>(end - here) : 0;
             framesLeft_ = static_cast<std::int64_t>(std::min<std::uint64_t>(size, present) / blockAlign);
             info_.frames = framesLeft_;
+            if (present > size) readTrailingChunks(here, size);
             return;
+        } else if (size <= kMaxMetadataChunk && isMetadataChunk(head)) {
+            std::vector<unsigned char> data(size);
+            if (std::fread(data.data(), 1, size, file_) != size)
+                throw notWav("truncated " + std::string(chunkId(head)) + " chunk");
+            if (size & 1) seek64(file_, 1, SEEK_CUR);
+            readWavMetadataChunk(chunkId(head), data, metadata_);
         } else {
             if (seek64(file_, std::int64_t(size) + (size & 1), SEEK_CUR) != 0) throw notWav("no data chunk");
         }
     }
+}
+
+// Tags are often written after the audio; they are read once, and reading goes back to the data.
+void WavReader::readTrailingChunks(std::int64_t dataStart, std::uint32_t dataSize) {
+    if (seek64(file_, dataStart + std::int64_t(dataSize) + (dataSize & 1), SEEK_SET) != 0) return;
+    unsigned char head[8];
+    while (std::fread(head, 1, 8, file_) == 8) {
+        const std::uint32_t size = le32(head + 4);
+        if (size <= kMaxMetadataChunk && isMetadataChunk(head)) {
+            std::vector<unsigned char> data(size);
+            if (std::fread(data.data(), 1, size, file_) != size) break;
+            readWavMetadataChunk(chunkId(head), data, metadata_);
+            if (size & 1) seek64(file_, 1, SEEK_CUR);
+        } else if (seek64(file_, std::int64_t(size) + (size & 1), SEEK_CUR) != 0) {
+            break;
+        }
+    }
+    std::clearerr(file_);
+    seek64(file_, dataStart, SEEK_SET);
 }
 
 std::size_t WavReader::read(double* interleaved, std::size_t frames) {
@@ -175,36 +210,60 @@ WavWriter::~WavWriter() {
     if (file_) std::fclose(file_);
 }
 
-// The canonical header: RIFF, fmt (16 bytes), for float a fact chunk, then data.
+// The header: RIFF, fmt (16 bytes), for float a fact chunk, the metadata chunks, then data.
 void WavWriter::writeHeader(std::uint32_t dataBytes) {
     const bool isFloat = encoding_ == Encoding::Float32;
-    unsigned char h[58] = {};
-    std::size_t n = 0;
+    std::vector<unsigned char> h;
     auto chunk = [&](const char* id, std::uint32_t size) {
-        std::memcpy(h + n, id, 4);
-        put32(h + n + 4, size);
-        n += 8;
+        h.insert(h.end(), id, id + 4);
+        h.resize(h.size() + 4);
+        put32(&h[h.size() - 4], size);
     };
     const std::uint32_t frames = dataBytes / static_cast<std::uint32_t>(bytesPerSample_ * channels_);
-    const std::uint32_t headerRest = isFloat ? 4 + 24 + 12 + 8 : 4 + 24 + 8;
-    chunk("RIFF", headerRest + dataBytes + (dataBytes & 1));
-    std::memcpy(h + n, "WAVE", 4);
-    n += 4;
+    const std::size_t headerRest = (isFloat ? 4 + 24 + 12 + 8 : 4 + 24 + 8) + metadataChunks_.size();
+    chunk("RIFF", static_cast<std::uint32_t>(headerRest + dataBytes + (dataBytes & 1)));
+    h.insert(h.end(), {'W', 'A', 'V', 'E'});
     chunk("fmt ", 16);
-    put16(h + n, isFloat ? kTagFloat : kTagPcm);
-    put16(h + n + 2, static_cast<std::uint16_t>(channels_));
-    put32(h + n + 4, static_cast<std::uint32_t>(sampleRate_));
-    put32(h + n + 8, static_cast<std::uint32_t>(sampleRate_ * bytesPerSample_ * channels_));
-    put16(h + n + 12, static_cast<std::uint16_t>(bytesPerSample_ * channels_));
-    put16(h + n + 14, static_cast<std::uint16_t>(bytesPerSample_ * 8));
-    n += 16;
+    h.resize(h.size() + 16);
+    unsigned char* f = &h[h.size() - 16];
+    put16(f, isFloat ? kTagFloat : kTagPcm);
+    put16(f + 2, static_cast<std::uint16_t>(channels_));
+    put32(f + 4, static_cast<std::uint32_t>(sampleRate_));
+    put32(f + 8, static_cast<std::uint32_t>(sampleRate_ * bytesPerSample_ * channels_));
+    put16(f + 12, static_cast<std::uint16_t>(bytesPerSample_ * channels_));
+    put16(f + 14, static_cast<std::uint16_t>(bytesPerSample_ * 8));
     if (isFloat) {
         chunk("fact", 4);
-        put32(h + n, frames);
-        n += 4;
+        h.resize(h.size() + 4);
+        put32(&h[h.size() - 4], frames);
     }
+    h.insert(h.end(), metadataChunks_.begin(), metadataChunks_.end());
     chunk("data", dataBytes);
-    if (std::fseek(file_, 0, SEEK_SET) != 0 || std::fwrite(h, 1, n, file_) != n) fail("write failed");
+    headerBytes_ = h.size();
+    if (std::fseek(file_, 0, SEEK_SET) != 0 || std::fwrite(h.data(), 1, h.size(), file_) != h.size())
+        fail("write failed");
+}
+
+std::vector<std::string> WavWriter::setMetadata(const AudioMetadata& metadata) {
+    if (dataBytes_ > 0) fail("metadata comes before the audio");
+    std::vector<std::string> dropped;
+    metadata_ = metadata;
+    metadata_.tags.clear();
+    for (const auto& tag : metadata.tags) {
+        if (wavHoldsTag(tag.first)) metadata_.tags.push_back(tag);
+        else dropped.push_back(tag.first);
+    }
+    metadataChunks_ = wavMetadataChunks(metadata_);
+    writeHeader(0);
+    return dropped;
+}
+
+void WavWriter::updateBroadcast(const BroadcastExtension& bext) {
+    metadata_.broadcast = bext;
+    std::vector<unsigned char> chunks = wavMetadataChunks(metadata_);
+    // The audio follows the header, so the header may change its bytes but not its length.
+    if (chunks.size() != metadataChunks_.size()) fail("the broadcast extension changed its length");
+    metadataChunks_ = std::move(chunks);
 }
 
 void WavWriter::fail(const std::string& what) {
@@ -214,7 +273,7 @@ void WavWriter::fail(const std::string& what) {
 void WavWriter::write(const double* interleaved, std::size_t frames) {
     if (!file_) fail("file already closed");
     const std::size_t n = frames * static_cast<std::size_t>(channels_);
-    if (dataBytes_ + n * bytesPerSample_ + 58 > kMaxRiffBytes) fail("a WAV file cannot hold more than 4 GiB");
+    if (dataBytes_ + n * bytesPerSample_ + headerBytes_ > kMaxRiffBytes) fail("a WAV file cannot hold more than 4 GiB");
     raw_.resize(n * bytesPerSample_);
     for (std::size_t i = 0; i < n; ++i) {
         unsigned char* p = &raw_[i * bytesPerSample_];

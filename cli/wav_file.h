@@ -16,10 +16,13 @@ public:
     explicit WavReader(const std::string& path);  // throws a processing CliError
     ~WavReader() override;
     const AudioInfo& info() const override { return info_; }
+    const AudioMetadata& metadata() const override { return metadata_; }
     std::size_t read(double* interleaved, std::size_t frames) override;
 
 private:
     void parseHeader();
+    void readTrailingChunks(std::int64_t dataStart, std::uint32_t dataSize);
+    AudioMetadata metadata_;
     std::string path_;
     std::FILE* file_ = nullptr;
     AudioInfo info_;
@@ -34,10 +37,14 @@ public:
     WavWriter(const std::string& path, Encoding encoding, int sampleRate, int channels);
     ~WavWriter() override;
     void write(const double* interleaved, std::size_t frames) override;
+    std::vector<std::string> setMetadata(const AudioMetadata& metadata) override;
+    void updateBroadcast(const BroadcastExtension& bext) override;
     void close() override;
 
 private:
     void writeHeader(std::uint32_t dataBytes);
+    AudioMetadata metadata_;  // what the header carries between format and data
+    std::vector<unsigned char> metadataChunks_;
     void fail(const std::string& what);
     std::string path_;
     std::FILE* file_ = nullptr;
@@ -46,6 +53,7 @@ private:
     int channels_;
     int bytesPerSample_;
     std::uint64_t dataBytes_ = 0;
+    std::size_t headerBytes_ = 0;
     std::vector<unsigned char> raw_;
 };
 

@@ -72,6 +72,52 @@ TEST_F(WavFile, WritesAndReadsEveryEncodingExactly) {
     }
 }
 
+// Tags, a version 2 broadcast extension and an ID3 chunk, as a tagged master might carry them.
+AudioMetadata taggedMetadata() {
+    AudioMetadata m;
+    m.tags = {{"title", "Night Drive"}, {"artist", "The Testers"}, {"album", "Fixtures"}, {"track", "3"},
+              {"date", "2026-12-08"}, {"comment", "odd"}, {"license", "CC"}};
+    BroadcastExtension b;
+    b.description = "final mix";
+    b.originator = "Studio B";
+    b.originationDate = "2026-12-01";
+    b.timeReference = (std::uint64_t(1) << 32) + 123456789;
+    b.version = 2;
+    b.loudnessValue = -2300;
+    b.umid[0] = 0x06;
+    b.codingHistory = "A=PCM,F=48000,W=24,M=stereo,T=console\r\n";
+    m.broadcast = b;
+    m.chunks.push_back({"id3 ", {'I', 'D', '3', 4, 0, 0, 0, 0, 0, 1, 7}});  // odd length: padded
+    return m;
+}
+
+TEST_F(WavFile, KeepsTagsBroadcastExtensionAndChunksAroundTheAudio) {
+    const auto signal = gridSignal(24, 301, 2);
+    const AudioMetadata m = taggedMetadata();
+    WavWriter w(path("tagged.wav"), Encoding::Pcm24, 48000, 2);
+    EXPECT_EQ(w.setMetadata(m), std::vector<std::string>{"license"});  // INFO has no licence field
+    w.write(signal.data(), 301);
+    BroadcastExtension measured = *m.broadcast;
+    measured.loudnessValue = -1400;  // the master's loudness, known only at the end
+    w.updateBroadcast(measured);
+    w.close();
+
+    WavReader r(path("tagged.wav"));
+    EXPECT_EQ(readAll(r), signal);
+    const AudioMetadata& back = r.metadata();
+    std::vector<std::pair<std::string, std::string>> expected(m.tags.begin(), m.tags.end() - 1);
+    EXPECT_EQ(back.tags, expected);
+    ASSERT_TRUE(back.broadcast);
+    EXPECT_EQ(back.broadcast->description, "final mix");
+    EXPECT_EQ(back.broadcast->originationDate, "2026-12-01");
+    EXPECT_EQ(back.broadcast->timeReference, m.broadcast->timeReference);
+    EXPECT_EQ(back.broadcast->umid, m.broadcast->umid);
+    EXPECT_EQ(back.broadcast->loudnessValue, -1400);
+    EXPECT_EQ(back.broadcast->codingHistory, m.broadcast->codingHistory);
+    ASSERT_EQ(back.chunks.size(), 1u);
+    EXPECT_EQ(back.chunks[0].data, m.chunks[0].data);
+}
+
 TEST_F(WavFile, ACutFileReadsTheFramesThatArePresent) {
     const auto signal = gridSignal(16, 100, 2);
     const std::string p = path("cut.wav");
@@ -156,6 +202,44 @@ TEST_F(WavFile, AgreesWithLibsndfileInBothDirections) {
         EXPECT_EQ(r.info().sampleRate, 22050);
         EXPECT_EQ(readAll(r), signal);
     }
+}
+
+// libsndfile finds our tags and broadcast extension, and we find its (it writes the tags after the audio).
+TEST_F(WavFile, MetadataAgreesWithLibsndfileInBothDirections) {
+    const auto signal = gridSignal(16, 100, 2);
+    WavWriter w(path("ours.wav"), Encoding::Pcm16, 48000, 2);
+    w.setMetadata(taggedMetadata());
+    w.write(signal.data(), 100);
+    w.close();
+    SF_INFO info{};
+    SNDFILE* in = sf_open(path("ours.wav").c_str(), SFM_READ, &info);
+    ASSERT_TRUE(in);
+    EXPECT_STREQ(sf_get_string(in, SF_STR_TITLE), "Night Drive");
+    EXPECT_STREQ(sf_get_string(in, SF_STR_TRACKNUMBER), "3");
+    SF_BROADCAST_INFO bext{};
+    ASSERT_EQ(sf_command(in, SFC_GET_BROADCAST_INFO, &bext, sizeof bext), SF_TRUE);
+    EXPECT_STREQ(bext.originator, "Studio B");
+    EXPECT_EQ(bext.time_reference_high, 1u);
+    sf_close(in);
+
+    SF_INFO out{};
+    out.samplerate = 44100;
+    out.channels = 1;
+    out.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open(path("theirs.wav").c_str(), SFM_WRITE, &out);
+    ASSERT_TRUE(f);
+    sf_writef_double(f, signal.data(), 100);
+    sf_set_string(f, SF_STR_ARTIST, "Them");  // after the audio: libsndfile appends the list
+    sf_set_string(f, SF_STR_ALBUM, "Theirs");
+    sf_close(f);
+    WavReader r(path("theirs.wav"));
+    EXPECT_EQ(r.info().frames, 100);
+    const auto& tags = r.metadata().tags;
+    EXPECT_NE(std::find(tags.begin(), tags.end(), std::pair<std::string, std::string>{"artist", "Them"}), tags.end());
+    EXPECT_NE(std::find(tags.begin(), tags.end(), std::pair<std::string, std::string>{"album", "Theirs"}), tags.end());
+    const auto back = readAll(r);  // back at the audio after reading the tags behind it
+    ASSERT_EQ(back.size(), 100u);
+    for (std::size_t i = 0; i < back.size(); ++i) EXPECT_NEAR(back[i], signal[i], 1e-4);
 }
 #endif
 
