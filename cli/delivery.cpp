@@ -244,8 +244,14 @@ std::string deliveryText(const DeliveryResult& r) {
 
 std::string deliveryJson(const DeliveryResult& r) {
     const DeliveryPass& last = r.passes.back();
-    std::string changes;
+    std::string changes, passes;
     for (const std::string& change : r.changes) changes += (changes.empty() ? "" : ", ") + jsonString(change);
+    for (const DeliveryPass& p : r.passes)
+        passes += std::string(passes.empty() ? "" : ", ") + "{\"drive_db\": " + jsonNumber(p.driveDb, 4) +
+                  ", \"output_db\": " + jsonNumber(p.outputDb, 4) +
+                  ", \"true_peak_dbtp\": " + jsonNumber(decibels(p.figures.truePeak), 3) +
+                  ", \"sample_peak_dbfs\": " + jsonNumber(decibels(p.figures.samplePeak), 3) +
+                  ", \"integrated_lufs\": " + jsonNumber(p.figures.integratedLufs, 2) + "}";
     return "{\"ceiling\": " + jsonNumber(r.ceiling.decibels, 3) +
            ", \"ceiling_unit\": " + jsonString(r.ceiling.truePeak ? "dBTP" : "dBFS") +
            ", \"target_lufs\": " + (r.targetLufs ? jsonNumber(*r.targetLufs, 2) : std::string("null")) +
@@ -255,7 +261,7 @@ std::string deliveryJson(const DeliveryResult& r) {
            ", \"sample_peak_dbfs\": " + jsonNumber(decibels(last.figures.samplePeak), 3) +
            ", \"integrated_lufs\": " + jsonNumber(last.figures.integratedLufs, 2) +
            ", \"loudness_range_lu\": " + jsonNumber(last.figures.loudnessRangeLu, 2) + ", \"changes\": [" + changes +
-           "], \"elapsed_s\": " + jsonNumber(r.seconds, 3) + "}";
+           "], \"elapsed_s\": " + jsonNumber(r.seconds, 3) + ", \"pass_list\": [" + passes + "]}";
 }
 
 }  // namespace zarpacli
