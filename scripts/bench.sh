@@ -36,24 +36,38 @@ trap cleanup EXIT
 wineserver -p
 wine wineboot --init >/dev/null 2>&1 </dev/null
 
-# Two rounds, the library and the DLL alternating; each run reports its fastest of three, and the
-# table the fastest of all.
+# Two rounds, the library, the peer and the DLL alternating; each run reports its fastest batch, and
+# the tables the fastest of all.
+lsp=/usr/lib/vst/lsp-plugins/limiter-stereo.so
 results="$(mktemp)"
 for round in 1 2; do
   build/linux/bench/zarpa_hosted_bench build/linux/OKAZarpa.so 0.5 64 512 | sed 's/^/linux\t/' >>"$results"
+  if [ -f "$lsp" ]; then
+    build/linux/bench/zarpa_hosted_bench "$lsp" 0.5 512 --set 14=0 --name "LSP None" | sed 's/^/linux\t/' >>"$results"
+    build/linux/bench/zarpa_hosted_bench "$lsp" 0.5 512 --set 14=0.3 --name "LSP Half x4" | sed 's/^/linux\t/' >>"$results"
+  fi
   wine build/windows/bench/zarpa_hosted_bench.exe build/windows/OKAZarpa.dll 0.5 64 512 </dev/null |
     tr -d '\r' | sed 's/^/dll\t/' >>"$results"
 done
 echo
 awk -F'\t' '
-  { key = $2 "\t" $3; if (!(key in order)) { order[key] = ++n; keys[n] = key }
+  { key = $2 "\t" $3; if (!(($1, key) in best)) { if ($1 == "dll") keys[++n] = key }
     if (!(($1, key) in best) || $4 < best[$1, key]) best[$1, key] = $4 }
+  function ratio(a, b) { return b > 0 ? sprintf("%.3f", a / b) : "n/a" }
   END {
     printf "%-36s %6s %14s %14s %10s\n", "DLL under wine vs Linux library", "block", "linux ns/frame", "dll ns/frame", "dll/linux"
     for (i = 1; i <= n; i++) {
       split(keys[i], part, "\t")
-      printf "%-36s %6d %14.2f %14.2f %10.3f\n", part[1], part[2], best["linux", keys[i]], best["dll", keys[i]],
-             best["dll", keys[i]] / best["linux", keys[i]]
+      printf "%-36s %6d %14.2f %14.2f %10s\n", part[1], part[2], best["linux", keys[i]], best["dll", keys[i]],
+             ratio(best["dll", keys[i]], best["linux", keys[i]])
     }
+    none = best["linux", "LSP None\t512"]; half = best["linux", "LSP Half x4\t512"]
+    printf "\n%-36s %14s %14s %10s %8s\n", "ours vs LSP (Linux, block 512)", "ours ns/frame", "LSP ns/frame", "ratio", "target"
+    printf "%-36s %14.2f %14.2f %10s %8s\n", "Default vs LSP None", best["linux", "Default\t512"], none,
+           ratio(best["linux", "Default\t512"], none), "<= 1"
+    printf "%-36s %14.2f %14.2f %10s %8s\n", "Oversample on vs LSP Half x4", best["linux", "Default Oversample\t512"], half,
+           ratio(best["linux", "Default Oversample\t512"], half), "<= 1"
+    printf "%-36s %14.2f %14.2f %10s %8s\n", "CD Master 3 [recon] vs LSP None", best["linux", "CD Master 3 [recon]\t512"], none,
+           ratio(best["linux", "CD Master 3 [recon]\t512"], none), "<= 2"
   }' "$results"
 rm -f "$results"
