@@ -1,5 +1,6 @@
 # Checks the built DLL with objdump: a 64-bit image, importing only Windows' own DLLs, exporting
-# VSTPluginMain and main. Run as: cmake -DDLL=<path> -DOBJDUMP=<objdump> -P check_dll.cmake
+# VSTPluginMain and main, with the wide builds of the kernel.
+# Run as: cmake -DDLL=<path> -DOBJDUMP=<objdump> -P check_dll.cmake
 cmake_policy(VERSION 3.25)
 
 if(NOT DLL OR NOT EXISTS "${DLL}")
@@ -47,3 +48,22 @@ foreach(entry VSTPluginMain main)
   endif()
   message(STATUS "exports ${entry}")
 endforeach()
+
+# The kernel's AVX2 and AVX-512 builds are in the DLL (256- and 512-bit instructions), and none of their
+# vector moves demands an alignment the Windows stack does not give (aligned moves are encoded unaligned).
+foreach(check "ymm;AVX2" "zmm;AVX-512")
+  list(GET check 0 register)
+  list(GET check 1 set)
+  execute_process(COMMAND ${OBJDUMP} -d --no-show-raw-insn "${DLL}" COMMAND grep -c -E "%${register}[0-9]"
+                  OUTPUT_VARIABLE count OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT count OR count EQUAL 0)
+    message(FATAL_ERROR "${DLL} has no ${register} instruction: the ${set} build of the kernel is missing")
+  endif()
+  message(STATUS "${count} instructions on ${register} registers")
+endforeach()
+execute_process(COMMAND ${OBJDUMP} -d --no-show-raw-insn "${DLL}"
+                COMMAND grep -c -E "vmov(apd|aps|dqa|dqa32|dqa64)[^%]*%[yz]mm.*\\(%r[sb]p\\)|vmov(apd|aps|dqa|dqa32|dqa64)[^(]*\\(%r[sb]p\\),[^%]*%[yz]mm"
+                OUTPUT_VARIABLE aligned OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(aligned AND NOT aligned EQUAL 0)
+  message(FATAL_ERROR "${DLL} has ${aligned} aligned 256/512-bit moves to or from the stack")
+endif()
