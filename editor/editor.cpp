@@ -238,7 +238,7 @@ CView* Editor::createControl(const ControlSpec& spec, BitmapSet& bitmaps, int me
 }
 
 void Editor::close() {
-    UiTurn turn(*this, UiTurn::kWaitAbandoningModal);
+    UiTurn turn(*this, UiTurn::kWait);
     CPresetSystemEditor::close();  // the preset bar's timer and controls first
     AEffGUIEditor::close();  // the frame, and with it every control, is released here
     clearControls();

@@ -68,6 +68,10 @@ std::string fromUtf16(const char16_t* text, std::size_t maxChars);
 // The process's current working directory, at most maxChars characters ("" when unknown).
 std::string currentDirectory(std::size_t maxChars);
 
+// The user's documents folder (else the home folder on Linux), with its trailing separator, at most
+// maxChars characters ("" when unknown or longer): where file dialogs start before the user chose a place.
+std::string documentsDirectory(std::size_t maxChars);
+
 // Replaces the file at path with the given bytes so that it ends up holding either its old contents or all
 // of the new ones, never a part: the bytes go to a temporary file in the same directory, reach the disk, and
 // are renamed over the target. The 8-bit path is in the encoding of toUtf16. True on success.

@@ -178,11 +178,11 @@ void PresetBar::showPrograms(const ProgramRecord* programs, int current) {
     }
 }
 
-std::vector<std::string> FrameFileSelector::choose(const FileDialogRequest& request) {
+bool FrameFileSelector::choose(const FileDialogRequest& request, Answer answer) {
     const bool saving = request.style == FileDialogStyle::Save;
     CNewFileSelector* dialog =
         CNewFileSelector::create(&frame_, saving ? CNewFileSelector::kSelectSaveFile : CNewFileSelector::kSelectFile);
-    if (!dialog) return {};
+    if (!dialog) return false;
     dialog->setTitle(request.title);
     dialog->setInitialDirectory(request.initialDirectory);
     const CFileExtension type(request.typeDescription, request.extension);
@@ -193,11 +193,13 @@ std::vector<std::string> FrameFileSelector::choose(const FileDialogRequest& requ
         dialog->addFileExtension(type);
     }
     dialog->setAllowMultiFileSelection(false);
-    std::vector<std::string> chosen;
-    if (dialog->runModal())
-        for (std::int32_t i = 0; i < dialog->getNumSelectedFiles(); ++i) chosen.emplace_back(dialog->getSelectedFile(i));
-    dialog->forget();
-    return chosen;
+    const bool shown = dialog->run([answer = std::move(answer)](CNewFileSelector* answered) {
+        std::vector<std::string> chosen;
+        for (std::int32_t i = 0; i < answered->getNumSelectedFiles(); ++i) chosen.emplace_back(answered->getSelectedFile(i));
+        answer(std::move(chosen));
+    });
+    dialog->forget();  // a dialog that is up keeps itself until its answer is delivered
+    return shown;
 }
 
 }  // namespace zarpa

@@ -82,11 +82,12 @@ private:
 };
 
 // The file dialog of the open window: the toolkit's selector on the editor frame (the native dialog in
-// the DLL, the desktop's helper program on Linux; no helper means no dialog, so nothing changes).
+// the DLL, the desktop's helper program on Linux; no helper means no dialog, so nothing changes). Its
+// answer arrives at one of the frame's later idle passes.
 class FrameFileSelector : public FileSelector {
 public:
     explicit FrameFileSelector(CFrame& frame) : frame_(frame) {}
-    std::vector<std::string> choose(const FileDialogRequest& request) override;
+    bool choose(const FileDialogRequest& request, Answer answer) override;
 
 private:
     CFrame& frame_;

@@ -39,7 +39,7 @@ bool CPresetSystemEditor::open(void*) {
 }
 
 void CPresetSystemEditor::close() {
-    UiTurn turn(*this, UiTurn::kWaitAbandoningModal);
+    UiTurn turn(*this, UiTurn::kWait);
     disableViewUpdates();
     if (frame && idleTimer_) frame->stopTimer(idleTimer_);
     idleTimer_ = 0;

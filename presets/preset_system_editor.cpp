@@ -2,6 +2,7 @@
 #include "presets/preset_system_editor.h"
 
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "platform/platform.h"
@@ -118,6 +119,11 @@ void CPresetSystemEditor::loadDefaults() {
     readPreset(preset, false);
 
     loadPathTexts(currentDirectory, currentBankFile, currentPresetFile);
+    // A fresh install has no remembered place: the first dialog starts in the user's documents.
+    if (!currentDirectory[0]) {
+        const std::string documents = platform::documentsDirectory(kPathTextSize - 1);
+        std::memcpy(currentDirectory, documents.c_str(), documents.size() + 1);
+    }
 }
 
 // A store without a program store would write an empty record over the user's stored one: skip it.
@@ -168,45 +174,62 @@ const CPresetSystemEditor::RecordFileType& CPresetSystemEditor::bankFiles() {
 }
 
 void CPresetSystemEditor::loadPresetFile(bool endianReversed) { loadRecordFile(presetFiles(), endianReversed); }
-bool CPresetSystemEditor::savePresetFile() { return saveRecordFile(presetFiles()); }
+void CPresetSystemEditor::savePresetFile() { saveRecordFile(presetFiles()); }
 void CPresetSystemEditor::loadBankFile(bool endianReversed) { loadRecordFile(bankFiles(), endianReversed); }
-bool CPresetSystemEditor::saveBankFile() { return saveRecordFile(bankFiles()); }
+void CPresetSystemEditor::saveBankFile() { saveRecordFile(bankFiles()); }
+void CPresetSystemEditor::loadPresetFileFrom(const char* path, bool endianReversed) {
+    loadRecordFileFrom(presetFiles(), path, endianReversed);
+}
+bool CPresetSystemEditor::savePresetFileTo(const char* path) { return saveRecordFileTo(presetFiles(), path); }
+void CPresetSystemEditor::loadBankFileFrom(const char* path, bool endianReversed) {
+    loadRecordFileFrom(bankFiles(), path, endianReversed);
+}
+bool CPresetSystemEditor::saveBankFileTo(const char* path) { return saveRecordFileTo(bankFiles(), path); }
 
-bool CPresetSystemEditor::chooseOneFile(const FileDialogRequest& request, std::string& path) {
-    if (!fileSelector) return false;
-    std::vector<std::string> chosen = fileSelector->choose(request);
-    if (chosen.size() != 1 || chosen[0].empty()) return false;
-    path = std::move(chosen[0]);
-    return true;
+// The dialog stays up beside the host while the user decides; the chosen file is read or written when its
+// answer arrives (at an idle pass, in the editor's turn), so every host thread goes on meanwhile.
+void CPresetSystemEditor::chooseOneFile(const FileDialogRequest& request, std::function<void(const std::string&)> use) {
+    if (!fileSelector) return;
+    fileSelector->choose(request, [use = std::move(use)](std::vector<std::string> chosen) {
+        if (chosen.size() == 1 && !chosen[0].empty()) use(chosen[0]);
+    });
+}
+
+void CPresetSystemEditor::loadRecordFile(const RecordFileType& type, bool endianReversed) {
+    const FileDialogRequest request{FileDialogStyle::Open, endianReversed ? type.loadReversedTitle : type.loadTitle,
+                                    currentDirectory, "", type.description, type.extension};
+    chooseOneFile(request, [this, &type, endianReversed](const std::string& path) {
+        loadRecordFileFrom(type, path.c_str(), endianReversed);
+    });
+}
+
+void CPresetSystemEditor::saveRecordFile(const RecordFileType& type) {
+    // Until the user saved one, the file is offered under the program's name.
+    char programName[kVstMaxEffectNameLen + 1] = {};
+    const char* remembered = this->*type.rememberedFile;
+    if (!remembered[0] && presetEffect()) presetEffect()->getEffectName(programName);
+    const FileDialogRequest request{FileDialogStyle::Save, type.saveTitle, currentDirectory,
+                                    remembered[0] ? remembered : programName, type.description, type.extension};
+    chooseOneFile(request, [this, &type](const std::string& path) { saveRecordFileTo(type, path.c_str()); });
 }
 
 // The file is opened by the full path the dialog returned. The remembered directory and file name are our
 // own state for the next dialog; the process's working directory belongs to the host and is left alone.
-void CPresetSystemEditor::loadRecordFile(const RecordFileType& type, bool endianReversed) {
-    std::string path;
-    const FileDialogRequest request{FileDialogStyle::Open, endianReversed ? type.loadReversedTitle : type.loadTitle,
-                                    currentDirectory, "", type.description, type.extension};
-    if (!chooseOneFile(request, path)) return;
-    splitPath(path.c_str(), this->*type.rememberedFile, currentDirectory);
-
+void CPresetSystemEditor::loadRecordFileFrom(const RecordFileType& type, const char* path, bool endianReversed) {
+    splitPath(path, this->*type.rememberedFile, currentDirectory);
     unsigned char record[kBankRecordSize];
-    readRecordFile(path.c_str(), record, type.size);
+    readRecordFile(path, record, type.size);
     (this->*type.read)(record, endianReversed);
     if (presetBar) presetBar->redrawAll();
 }
 
 // Written to a temporary file and renamed over the chosen one: a failed save keeps the previous file.
-bool CPresetSystemEditor::saveRecordFile(const RecordFileType& type) {
-    std::string path;
-    const FileDialogRequest request{FileDialogStyle::Save, type.saveTitle, currentDirectory, this->*type.rememberedFile,
-                                    type.description, type.extension};
-    if (!chooseOneFile(request, path)) return false;
-    splitPath(path.c_str(), this->*type.rememberedFile, currentDirectory);
+bool CPresetSystemEditor::saveRecordFileTo(const RecordFileType& type, const char* path) {
+    splitPath(path, this->*type.rememberedFile, currentDirectory);
     if (!currentProgramRecord()) return false;
-
     unsigned char record[kBankRecordSize] = {};
     (this->*type.write)(record);
-    return writeRecordFile(path.c_str(), record, type.size);
+    return writeRecordFile(path, record, type.size);
 }
 
 }  // namespace zarpa

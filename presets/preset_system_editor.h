@@ -8,7 +8,9 @@
 // creates the effect, before any window exists.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "presets/file_selector.h"
 #include "presets/preset_bar_view.h"
@@ -52,13 +54,21 @@ public:
     virtual void readPreset(const unsigned char* record, bool endianReversed);
     virtual void writePreset(unsigned char* buffer);
 
-    // The preset bar's operations. The load operations report nothing: a refused file changes nothing
-    // (except that a bank load always applies program 0). The saving ones return whether the bytes were
-    // written; a failed save leaves the previous file or slot whole.
+    // The preset bar's file operations put up their dialog and return; when the user has chosen one
+    // file, the answer is acted on at a later idle pass by the ...From and ...To operations below. Nothing
+    // is reported: a refused file changes nothing (except that a bank load always applies program 0).
     void loadPresetFile(bool endianReversed);
-    bool savePresetFile();
+    void savePresetFile();
     void loadBankFile(bool endianReversed);
-    bool saveBankFile();
+    void saveBankFile();
+    // The chosen path (remembered for the next dialog) read or written. The saving ones return whether
+    // the bytes were written; a failed save leaves the previous file whole.
+    void loadPresetFileFrom(const char* path, bool endianReversed);
+    bool savePresetFileTo(const char* path);
+    void loadBankFileFrom(const char* path, bool endianReversed);
+    bool saveBankFileTo(const char* path);
+    // The slots of the settings store. The storing ones return whether the record was written; a
+    // failed store leaves the slot whole.
     bool storeDefaultBank();
     void clearDefaultBank();
     bool storeDefaultPreset();
@@ -98,8 +108,10 @@ private:
     static const RecordFileType& presetFiles();
     static const RecordFileType& bankFiles();
     void loadRecordFile(const RecordFileType& type, bool endianReversed);
-    bool saveRecordFile(const RecordFileType& type);
-    bool chooseOneFile(const FileDialogRequest& request, std::string& path);
+    void saveRecordFile(const RecordFileType& type);
+    void loadRecordFileFrom(const RecordFileType& type, const char* path, bool endianReversed);
+    bool saveRecordFileTo(const RecordFileType& type, const char* path);
+    void chooseOneFile(const FileDialogRequest& request, std::function<void(const std::string&)> use);
     ProgramRecord* currentProgramRecord();
 };
 

@@ -24,7 +24,7 @@ bool AEffGUIEditor::open(void* parentWindow) {
 }
 
 void AEffGUIEditor::close() {
-    UiTurn turn(*this, UiTurn::kWaitAbandoningModal);
+    UiTurn turn(*this, UiTurn::kWait);
     disableViewUpdates();
     if (CFrame* old = frame) {
         frame = nullptr;
@@ -77,7 +77,6 @@ AEffGUIEditor::ViewAccess::~ViewAccess() { editor_.viewUsers_.fetch_sub(1, std::
 AEffGUIEditor::UiTurn::UiTurn(const AEffGUIEditor& editor, Mode mode) : lock_(editor.uiLock_) {
     switch (mode) {
         case kWait: lock_->lock(); held_ = true; break;
-        case kWaitAbandoningModal: lock_->lockAbandoningModal(); held_ = true; break;
         case kTry: held_ = lock_->try_lock(); break;
     }
 }

@@ -56,12 +56,11 @@ public:
     // Shared with the frame and its window's timer, which may end after the editor.
     const std::shared_ptr<toolkit::UiLock>& getUiLock() const { return uiLock_; }
 
-    // The editor's turn on the calling thread: kWait for opening and closing (a modal dialog running
-    // under the lock on another thread is abandoned first when closing), kTry for idle and keys (when the
-    // other thread is running the editor, this call has nothing to do).
+    // The editor's turn on the calling thread: kWait for opening and closing, kTry for idle and keys
+    // (when the other thread is running the editor, this call has nothing to do).
     class UiTurn {
     public:
-        enum Mode { kWait, kWaitAbandoningModal, kTry };
+        enum Mode { kWait, kTry };
         UiTurn(const AEffGUIEditor& editor, Mode mode);
         ~UiTurn();
         UiTurn(const UiTurn&) = delete;

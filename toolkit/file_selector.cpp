@@ -1,4 +1,4 @@
-// CNewFileSelector: the request, the modal run on the frame, and the chosen paths.
+// CNewFileSelector: the request, the dialog put up beside the window, and the answer delivered at idle.
 #include "toolkit/file_selector.h"
 
 #include <algorithm>
@@ -7,6 +7,26 @@
 
 CFileExtension::CFileExtension(const char* description, const char* extension)
     : description_(description ? description : ""), extension_(extension ? extension : "") {}
+
+namespace {
+
+class AnsweredSession : public FileDialogSession {
+public:
+    explicit AnsweredSession(std::vector<std::string> chosen) : chosen_(std::move(chosen)) {}
+    bool finished(std::vector<std::string>& chosen) override {
+        chosen = chosen_;
+        return true;
+    }
+
+private:
+    std::vector<std::string> chosen_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileDialogSession> answeredSession(std::vector<std::string> chosen) {
+    return std::make_unique<AnsweredSession>(std::move(chosen));
+}
 
 CNewFileSelector* CNewFileSelector::create(CFrame* parent, Style style) {
     return parent ? new CNewFileSelector(parent, style) : nullptr;
@@ -30,22 +50,53 @@ void CNewFileSelector::setDefaultExtension(const CFileExtension& extension) {
     list.insert(list.begin(), extension);
 }
 
-bool CNewFileSelector::runModal() {
+// The frame is reserved for this dialog before it goes up, so that a click arriving while a modal
+// dialog runs its own message loop cannot put up a second one.
+bool CNewFileSelector::run(Callback callback) {
     selected_.clear();
+    if (!callback || session_ || !frame_->reserveFileDialog(this)) return false;
     FileDialogBackend* backend = frame_->getFileDialogBackend();
     if (!backend) backend = &platformFileDialogBackend();
     request_.parentWindow = frame_->getSystemWindow();
-    CFrame* frame = frame_;
-    request_.whileWaiting = [frame] { frame->modalIdle(); };
-    request_.abandoned = [frame] { return frame->modalAbandonRequested(); };
-    frame->enterModalLoop();
-    const bool chosen = backend->run(request_, selected_);
-    frame->leaveModalLoop();
-    request_.whileWaiting = nullptr;
-    request_.abandoned = nullptr;
-    if (!chosen) selected_.clear();
-    selected_.erase(std::remove(selected_.begin(), selected_.end(), std::string()), selected_.end());
-    return !selected_.empty();
+    std::unique_ptr<FileDialogSession> session;
+    if (backend->isModal()) {
+        toolkit::UiLock::Released released(frame_->getUiLock().get());
+        session = backend->start(request_);
+    } else {
+        session = backend->start(request_);
+    }
+    // The host may have closed the window while a modal dialog was up: then nobody waits for the answer.
+    if (!session || !frame_->hasFileDialog(this)) {
+        frame_->releaseFileDialog(this);
+        return false;
+    }
+    session_ = std::move(session);
+    callback_ = std::move(callback);
+    remember();  // until the answer is delivered or the frame closes
+    return true;
+}
+
+bool CNewFileSelector::answered() {
+    std::vector<std::string> chosen;
+    if (!session_ || !session_->finished(chosen)) return false;
+    session_.reset();
+    chosen.erase(std::remove(chosen.begin(), chosen.end(), std::string()), chosen.end());
+    selected_ = std::move(chosen);
+    return true;
+}
+
+void CNewFileSelector::deliver() {
+    Callback callback = std::move(callback_);
+    callback_ = nullptr;
+    if (callback) callback(this);
+    forget();  // the reference run took
+}
+
+void CNewFileSelector::abandon() {
+    if (!session_) return;  // a modal dialog still up: run sees the frame closed when it returns
+    session_.reset();
+    callback_ = nullptr;
+    forget();
 }
 
 const char* CNewFileSelector::getSelectedFile(std::int32_t index) const {

@@ -1,8 +1,9 @@
-// CNewFileSelector: the modal dialog in which the user picks a file to open or a file name to save to.
+// CNewFileSelector: the dialog in which the user picks a file to open or a file name to save to.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,26 +33,38 @@ struct FileDialogRequest {
     std::string defaultSaveName;
     std::vector<CFileExtension> extensions;  // the first is the default type
     bool allowMultiple = false;
-    void* parentWindow = nullptr;       // the frame's native window, when there is one
-    std::function<void()> whileWaiting;  // called every 50 ms or so while the dialog is up
-    // Asked as often: true when the dialog should close unanswered (the window is being closed).
-    std::function<bool()> abandoned;
+    void* parentWindow = nullptr;  // the frame's native window, when there is one
 };
 
-// Shows a dialog and waits for it. The platform's own: the native dialog in the DLL; on Linux the
-// desktop's helper program (zenity or kdialog) when one is installed, and no dialog (false) otherwise.
-// Tests put a scripted one on the frame (CFrame::setFileDialogBackend).
+// A dialog on the screen. Asked from the user-interface thread whether it has ended; never waits.
+// Destroying a session whose dialog is still up ends the dialog unanswered (the window is closing).
+class FileDialogSession {
+public:
+    virtual ~FileDialogSession() = default;
+    // True once the dialog has ended; then chosen holds the paths the user chose (none: cancelled).
+    virtual bool finished(std::vector<std::string>& chosen) = 0;
+};
+
+// Shows dialogs. The platform's own: in the DLL the system's dialog, modal, shown inside start; on
+// Linux the desktop's helper program (zenity or kdialog) run beside the host, and no dialog when none is
+// installed. Tests put a scripted one on the frame (CFrame::setFileDialogBackend).
 class FileDialogBackend {
 public:
     virtual ~FileDialogBackend() = default;
-    // True when the user chose; the chosen paths are in selected.
-    virtual bool run(const FileDialogRequest& request, std::vector<std::string>& selected) = 0;
+    // Puts the dialog up; nullptr when none can be shown.
+    virtual std::unique_ptr<FileDialogSession> start(const FileDialogRequest& request) = 0;
+    // True for a dialog that runs its own message loop inside start: the editor's user-interface lock
+    // is let go meanwhile, so that the host's other threads never wait for the user.
+    virtual bool isModal() const { return false; }
 };
 FileDialogBackend& platformFileDialogBackend();
+// A session whose dialog has already ended with this answer (a modal dialog's, a scripted one's).
+std::unique_ptr<FileDialogSession> answeredSession(std::vector<std::string> chosen);
 
-// Made for a frame, set up, run modally on the user-interface thread, then released with forget().
-// While it runs the frame drops user input and keeps painting, and the host gets idle time. Nothing
-// holds a lock meanwhile, so the audio thread never waits for the user.
+// Made for a frame, set up, then run: the dialog goes up and run returns at once (or, with the system's
+// modal dialog, once the user has answered). The answer arrives at a later idle of the frame, on the
+// user-interface thread and in the editor's turn, through the callback; never after the frame closed.
+// One dialog per frame at a time. Nothing holds a lock while the user decides.
 class CNewFileSelector : public CBaseObject {
 public:
     enum Style { kSelectFile, kSelectSaveFile };
@@ -68,8 +81,11 @@ public:
     void setDefaultExtension(const CFileExtension& extension);
     void setAllowMultiFileSelection(bool state) { request_.allowMultiple = state; }
 
-    // Shows the dialog; true when the user chose at least one file (no helper program: false).
-    bool runModal();
+    // Puts the dialog up. False when none could be shown (no helper program, the frame closed, or
+    // another dialog of the frame still open); the callback then never runs. The selector keeps itself
+    // alive until the answer has been delivered or the frame closed.
+    using Callback = std::function<void(CNewFileSelector* selector)>;
+    bool run(Callback callback);
     std::int32_t getNumSelectedFiles() const { return static_cast<std::int32_t>(selected_.size()); }
     const char* getSelectedFile(std::int32_t index) const;
 
@@ -78,9 +94,18 @@ public:
     }
 
 private:
+    friend class CFrame;
     CNewFileSelector(CFrame* frame, Style style);
+    // The frame's idle asks whether the dialog has ended (the answer is then kept) and, once the frame
+    // no longer counts the dialog as open, delivers the answer to the callback.
+    bool answered();
+    void deliver();
+    // The frame closes: the dialog goes down unanswered.
+    void abandon();
 
     CFrame* frame_;
     FileDialogRequest request_;
+    std::unique_ptr<FileDialogSession> session_;
+    Callback callback_;
     std::vector<std::string> selected_;
 };

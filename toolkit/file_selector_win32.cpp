@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,9 +30,19 @@ std::wstring filterOf(const std::vector<CFileExtension>& extensions) {
     return filter;
 }
 
+// Modal: the dialog runs its own message loop inside start, with the editor's user-interface lock let
+// go (CNewFileSelector), and the answer is handed on at the frame's next idle like any other.
 class SystemDialog : public FileDialogBackend {
 public:
-    bool run(const FileDialogRequest& request, std::vector<std::string>& selected) override {
+    bool isModal() const override { return true; }
+    std::unique_ptr<FileDialogSession> start(const FileDialogRequest& request) override {
+        std::vector<std::string> chosen;
+        if (!show(request, chosen)) chosen.clear();
+        return answeredSession(std::move(chosen));
+    }
+
+private:
+    static bool show(const FileDialogRequest& request, std::vector<std::string>& selected) {
         constexpr DWORD kPathChars = 32768;  // the longest path the system accepts
         std::vector<wchar_t> path(kPathChars, L'\0');
         if (request.style == FileDialogRequest::kSave) {

@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "toolkit/aeffguieditor.h"
+#include "toolkit/file_selector.h"
 
 namespace {
 
@@ -57,6 +58,10 @@ void CFrame::close() {
     timers_.clear();
     focusView_ = nullptr;  // an edit in progress is dropped, not committed into a closing editor
     popup_ = nullptr;
+    if (CNewFileSelector* dialog = fileDialog_) {
+        fileDialog_ = nullptr;
+        dialog->abandon();
+    }
     removeAll();
     retireWindowWhenUnused();
 }
@@ -92,26 +97,37 @@ void CFrame::idle() {
     if (inIdle_ || closed_) return;
     inIdle_ = true;
     remember();
-    pollWindow(!isInModalLoop());
+    pollWindow(true);
+    deliverFileDialogAnswer();
     updateTooltip();
     redrawDirtyViews();
     inIdle_ = false;
     forget();
 }
 
-void CFrame::modalIdle() {
-    remember();
-    pollWindow(false);
-    redrawDirtyViews();
-    if (editor_ && editor_->getEffect() && !toolkit::onWindowTimerThread()) editor_->getEffect()->masterIdle();
-    forget();
+bool CFrame::reserveFileDialog(CNewFileSelector* dialog) {
+    if (closed_ || fileDialog_) return false;
+    fileDialog_ = dialog;
+    return true;
+}
+
+void CFrame::releaseFileDialog(const CNewFileSelector* dialog) {
+    if (fileDialog_ == dialog) fileDialog_ = nullptr;
+}
+
+// The place is free again before the answer is acted on, so the answer may put up the next dialog.
+void CFrame::deliverFileDialogAnswer() {
+    CNewFileSelector* dialog = fileDialog_;
+    if (closed_ || !dialog || !dialog->answered()) return;
+    fileDialog_ = nullptr;
+    dispatchPlatformEvent([dialog] { dialog->deliver(); });
 }
 
 void CFrame::setClock(std::function<std::uint32_t()> clock) { clock_ = clock ? std::move(clock) : steadyMilliseconds; }
 
 // The box is drawn over the views after each redraw; where it was, the views beneath are drawn again.
 void CFrame::updateTooltip() {
-    if (popup_ || isInModalLoop()) tooltip_.dismiss();
+    if (popup_ || isFileDialogOpen()) tooltip_.dismiss();
     const CRect old = tooltip_.getBox();
     if (!tooltip_.update(clock_(), size)) return;
     if (!old.isEmpty()) invalidateArea(old);

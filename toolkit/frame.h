@@ -14,6 +14,7 @@
 
 class AEffGUIEditor;
 class FileDialogBackend;
+class CNewFileSelector;
 
 // The frame draws its views into its own framebuffer and shows it in a native child window of the
 // host's window (parentWindow: an X11 Window id on Linux, an HWND on Windows). Without a parent window
@@ -81,15 +82,6 @@ public:
     int startTimer(std::uint32_t intervalMs, std::function<void()> tick);
     void stopTimer(int handle);
 
-    // Modal operations (file dialogs) call this while they wait: the window keeps painting, input is
-    // dropped, and the host gets idle time (audioMasterIdle; not from our own timer thread).
-    void modalIdle();
-    // True when a modal operation should give up: the host is closing the window from another thread.
-    bool modalAbandonRequested() const { return uiLock_ && uiLock_->modalAbandonRequested(); }
-    bool isInModalLoop() const { return modalDepth_ > 0; }
-    void enterModalLoop() { ++modalDepth_; }
-    void leaveModalLoop() { --modalDepth_; }
-
     // The millisecond clock of the tooltips' delay (a steady clock unless the editor gives its own).
     void setClock(std::function<std::uint32_t()> clock);
     const CTooltip& getTooltip() const { return tooltip_; }
@@ -97,6 +89,11 @@ public:
     // The file dialogs of this frame (nullptr: the platform's own). Tests put a scripted one here.
     void setFileDialogBackend(FileDialogBackend* backend) { fileDialogBackend_ = backend; }
     FileDialogBackend* getFileDialogBackend() const { return fileDialogBackend_; }
+    // True while a file dialog of this frame is up (at most one is). Its answer is delivered by idle;
+    // close takes it down unanswered. The window keeps taking input meanwhile.
+    bool isFileDialogOpen() const { return fileDialog_ != nullptr; }
+    // The editor's user-interface lock (null for a frame without an editor).
+    const std::shared_ptr<toolkit::UiLock>& getUiLock() const { return uiLock_; }
 
     bool isTypeOf(const char* type) const override {
         return std::strcmp(type, "CFrame") == 0 || CViewContainer::isTypeOf(type);
@@ -118,8 +115,14 @@ private:
     void platformDestroyed() override;
     void collectDirtyAreas(std::vector<CRect>& areas);
     void updateTooltip();
+    // The file dialog's place (CNewFileSelector): taken before the dialog goes up, kept while it is up.
+    friend class CNewFileSelector;
+    bool reserveFileDialog(CNewFileSelector* dialog);
+    bool hasFileDialog(const CNewFileSelector* dialog) const { return fileDialog_ == dialog; }
+    void releaseFileDialog(const CNewFileSelector* dialog);
+    void deliverFileDialogAnswer();
     CView* keyTarget() const;
-    bool acceptsInput() const { return !closed_ && modalDepth_ == 0; }
+    bool acceptsInput() const { return !closed_; }
     // Platform events run inside this: the frame and its native window outlive the handlers even when
     // a handler closes the frame; the native window goes once the outermost event or poll has ended.
     template <typename F>
@@ -138,7 +141,6 @@ private:
     CPoint lastMousePosition_{-1, -1};
     std::map<int, std::function<void()>> timers_;
     int nextTimer_ = 1;
-    int modalDepth_ = 0;
     int eventDepth_ = 0;
     int pollDepth_ = 0;
     bool inIdle_ = false;
@@ -147,4 +149,5 @@ private:
     std::function<std::uint32_t()> clock_;
     CTooltip tooltip_;
     bool tooltipStale_ = false;  // the box appeared or moved: draw it at the next redraw
+    CNewFileSelector* fileDialog_ = nullptr;
 };

@@ -14,8 +14,9 @@ namespace toolkit {
 // closes the window). A timer tick and the host's idle only try the lock (the other one is doing the
 // work); opening and closing the window wait for it.
 //
-// A modal file dialog runs under the lock. So that closing the window cannot wait on a dialog the user
-// left open, close first asks for the dialog to be abandoned (modalAbandonRequested), then waits.
+// Nothing holds the lock while the user decides something: file dialogs run beside the host (Linux), or
+// let the lock go while their modal loop runs (the DLL; see Released). So the host's threads that take
+// it (chunk and program-name calls) wait at most for one idle pass.
 class UiLock {
 public:
     void lock() {
@@ -33,13 +34,27 @@ public:
     }
     bool isHeldByThisThread() const { return owner_.load(std::memory_order_relaxed) == std::this_thread::get_id(); }
 
-    // Waits for the lock, asking a modal loop that holds it on another thread to give up first.
-    void lockAbandoningModal() {
-        closeRequests_.fetch_add(1, std::memory_order_relaxed);
-        lock();
-        closeRequests_.fetch_sub(1, std::memory_order_relaxed);
-    }
-    bool modalAbandonRequested() const { return closeRequests_.load(std::memory_order_relaxed) > 0; }
+    // Lets go of the lock for a while when this thread holds it, however deeply, and takes it back as
+    // deeply at the end of its scope (a modal dialog's message loop runs meanwhile). No-op for a null lock
+    // or one this thread does not hold.
+    class Released {
+    public:
+        explicit Released(UiLock* lock) : lock_(lock) {
+            while (lock_ && lock_->isHeldByThisThread()) {
+                lock_->unlock();
+                ++depth_;
+            }
+        }
+        ~Released() {
+            for (int i = 0; i < depth_; ++i) lock_->lock();
+        }
+        Released(const Released&) = delete;
+        Released& operator=(const Released&) = delete;
+
+    private:
+        UiLock* lock_;
+        int depth_ = 0;
+    };
 
 private:
     void enter() {
@@ -49,7 +64,6 @@ private:
     std::recursive_mutex mutex_;
     std::atomic<std::thread::id> owner_{};
     int depth_ = 0;  // guarded by mutex_
-    std::atomic<int> closeRequests_{0};
 };
 
 }  // namespace toolkit

@@ -10,8 +10,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -99,6 +102,82 @@ TEST_F(Win32Window, OpeningTwiceWithoutACloseLeavesOneEditorWindow) {
     instance.reset();  // effClose with the window still open
     pump(0);
     EXPECT_EQ(GetWindow(host, GW_CHILD), nullptr);
+}
+
+// The system's file dialog is modal and runs its own message loop on the host's GUI thread. While the
+// user leaves it up, the host's timer keeps calling effEditIdle from that loop and a worker thread saves
+// the state: neither waits for the user (the editor's lock is let go while the dialog runs).
+struct DialogWatch {
+    vsthost::Instance* instance = nullptr;
+    std::chrono::steady_clock::duration longestIdle{};
+    int idleCalls = 0;
+};
+DialogWatch* watch = nullptr;
+
+void CALLBACK hostIdleTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (!watch) return;
+    const auto start = std::chrono::steady_clock::now();
+    watch->instance->dispatch(effEditIdle);
+    watch->longestIdle = std::max(watch->longestIdle, std::chrono::steady_clock::now() - start);
+    ++watch->idleCalls;
+}
+
+TEST_F(Win32Window, TheModalFileDialogKeepsNoHostThreadWaiting) {
+    ASSERT_EQ(instance->dispatch(effEditOpen, 0, 0, host), 1);
+    pump(200);
+    HWND editor = GetWindow(host, GW_CHILD);
+    ASSERT_NE(editor, nullptr);
+    char before[64] = {};
+    instance->dispatch(effGetProgramName, 0, 0, before);
+
+    std::chrono::steady_clock::duration longestChunk{};
+    bool dialogSeen = false;
+    int idleCallsBeforeCancel = 0;
+    DialogWatch seen;
+    seen.instance = instance.get();
+    std::thread worker([&] {
+        HWND dialog = nullptr;
+        for (int i = 0; i < 1000 && !dialog; ++i) {
+            dialog = FindWindowW(nullptr, L"Load preset");
+            if (!dialog) Sleep(10);
+        }
+        if (!dialog) return;
+        dialogSeen = true;
+        Sleep(300);  // the user looks around
+        for (int round = 0; round < 10; ++round) {
+            void* data = nullptr;
+            const auto start = std::chrono::steady_clock::now();
+            instance->dispatch(effGetChunk, 0, 0, &data);
+            longestChunk = std::max(longestChunk, std::chrono::steady_clock::now() - start);
+            Sleep(20);
+        }
+        idleCallsBeforeCancel = seen.idleCalls;
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    watch = &seen;
+    const UINT_PTR timer = SetTimer(host, 1, 20, hostIdleTimer);
+    const LPARAM loadPreset = MAKELPARAM(174, 454);  // (166, 447, 183, 462)
+    PostMessageW(editor, WM_LBUTTONDOWN, MK_LBUTTON, loadPreset);
+    PostMessageW(editor, WM_LBUTTONUP, 0, loadPreset);
+    pump(400);  // the click's dispatch runs the dialog until the worker cancels it
+    for (int i = 0; i < 1000 && FindWindowW(nullptr, L"Load preset"); ++i) pump(10);
+    worker.join();
+    KillTimer(host, timer);
+    watch = nullptr;
+    pump(100);
+
+    ASSERT_TRUE(dialogSeen) << "the system's dialog never came up";
+    using Ms = std::chrono::duration<double, std::milli>;
+    std::printf("with the dialog up: longest effGetChunk %.2f ms, longest effEditIdle %.2f ms, %d idle calls\n",
+                Ms(longestChunk).count(), Ms(seen.longestIdle).count(), idleCallsBeforeCancel);
+    EXPECT_GE(idleCallsBeforeCancel, 3);  // the host's idle went on inside the dialog's loop
+    EXPECT_LT(longestChunk, std::chrono::milliseconds(50));
+    EXPECT_LT(seen.longestIdle, std::chrono::milliseconds(200));
+    char after[64] = {};
+    instance->dispatch(effGetProgramName, 0, 0, after);
+    EXPECT_STREQ(after, before);  // cancelled: nothing changed
+    instance->dispatch(effEditClose);
+    pump(50);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #ifndef _WIN32
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace zarpa::testing {
@@ -93,6 +94,17 @@ TEST_F(PresetBarTest, LoadedBankRefreshesMenuAndAppliesProgramZero) {
     EXPECT_EQ(bar().nameField()->getText(), menuTitle(0));
 }
 
+TEST_F(PresetBarTest, AFirstSaveOffersTheProgramsNameThenTheLastFileSaved) {
+    clickOn(kSaveBankTag);
+    dialog.answers = {{path("session.oka")}};
+    clickOn(kSavePresetTag);
+    clickOn(kSavePresetTag);
+    ASSERT_EQ(dialog.requests.size(), 3u);
+    EXPECT_EQ(dialog.requests[0].defaultSaveName, "OKA Zarpa");
+    EXPECT_EQ(dialog.requests[1].defaultSaveName, "OKA Zarpa");
+    EXPECT_EQ(dialog.requests[2].defaultSaveName, "session.oka");
+}
+
 TEST_F(PresetBarTest, CancelledDialogChangesNothing) {
     void* data = nullptr;
     const VstInt32 size = plugin->getChunk(&data, false);
@@ -141,6 +153,11 @@ TEST_F(PresetBarTest, LinuxHelperProgramIsRunWithTitleAndFilterAndItsChoiceLoads
         HelperPath only(bin.string());
         clickOn(kLoadPresetTag);
     }
+    for (int i = 0; i < 500 && frame->isFileDialogOpen(); ++i) {
+        usleep(10000);
+        frame->idle();  // the helper runs beside us; its answer is taken at an idle pass
+    }
+    EXPECT_FALSE(frame->isFileDialogOpen());
     EXPECT_FLOAT_EQ(plugin->getParameter(kOutput), 0.3f);
     std::ifstream args(path("args.txt"));
     const std::string all{std::istreambuf_iterator<char>(args), std::istreambuf_iterator<char>()};
@@ -169,6 +186,11 @@ TEST_F(PresetBarTest, RealHelperWhenInstalledCanBeCancelled) {
     plugin->setParameter(kOutput, 0.4f);
     clickOn(kLoadPresetTag);
     setenv("DISPLAY", display.c_str(), 1);
+    for (int i = 0; i < 1000 && frame->isFileDialogOpen(); ++i) {
+        usleep(10000);
+        frame->idle();
+    }
+    EXPECT_FALSE(frame->isFileDialogOpen());
     EXPECT_FLOAT_EQ(plugin->getParameter(kOutput), 0.4f);
 }
 #endif

@@ -20,12 +20,12 @@ namespace zarpa::testing {
 
 class ScriptedDialog : public FileDialogBackend {
 public:
-    bool run(const ::FileDialogRequest& request, std::vector<std::string>& selected) override {
+    std::unique_ptr<FileDialogSession> start(const ::FileDialogRequest& request) override {
         requests.push_back(request);
-        if (answers.empty()) return false;  // cancelled
-        selected = answers.front();
+        if (answers.empty()) return answeredSession({});  // cancelled
+        std::vector<std::string> answer = answers.front();
         answers.erase(answers.begin());
-        return !selected.empty();
+        return answeredSession(answer);
     }
     std::vector<::FileDialogRequest> requests;
     std::vector<std::vector<std::string>> answers;
@@ -55,11 +55,13 @@ protected:
         const CRect& r = control(tag).getViewSize();
         return CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     }
+    // A click, then the frame's idle pass that delivers a dialog's answer.
     void clickOn(int tag, CButtonState buttons = kLButton, CCoord dx = 0) {
         CPoint at = centreOf(tag);
         at.x += dx;
         frame->onMouseDown(at, buttons);
         frame->onMouseUp(at, 0);
+        frame->idle();
     }
     int current() { return plugin->getCurrentProgramIndex(); }
     std::string hostProgramName() {

@@ -82,7 +82,7 @@ TEST_F(ReplacingWriteTest, AFailedSaveKeepsThePreviousBankFile) {
     ScriptedSelector selector;
     selector.choices = {scratchPath("keep.okb")};
     in.editor->setFileSelector(&selector);
-    ASSERT_TRUE(in.editor->saveBankFile());
+    in.editor->saveBankFile();
     const auto before = readFile(scratchPath("keep.okb"));
     const auto files = entries(scratch);
 
@@ -93,7 +93,7 @@ TEST_F(ReplacingWriteTest, AFailedSaveKeepsThePreviousBankFile) {
     small.rlim_cur = 1000;
     auto oldHandler = signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
-    const bool saved = in.editor->saveBankFile();
+    const bool saved = in.editor->saveBankFileTo(scratchPath("keep.okb").c_str());
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, oldHandler);
 

@@ -49,16 +49,17 @@ struct Instance {
     CPresetSystemEditor* editor;
 };
 
-// Hands out the scripted choices in turn and remembers every request.
+// Answers at once with the scripted choices and remembers every request.
 class ScriptedSelector : public FileSelector {
 public:
     struct Seen {
         FileDialogStyle style;
         std::string title, initialDirectory, defaultFileName, description, extension;
     };
-    std::vector<std::string> choose(const FileDialogRequest& r) override {
+    bool choose(const FileDialogRequest& r, Answer answer) override {
         requests.push_back({r.style, r.title, r.initialDirectory, r.defaultFileName, r.typeDescription, r.extension});
-        return choices;
+        answer(choices);
+        return true;
     }
     std::vector<std::string> choices;
     std::vector<Seen> requests;

@@ -2,6 +2,7 @@
 // metering preferences writer. The same tests run against the registry in the DLL build.
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "engine/parameters.h"
 #include "engine/plugin.h"
@@ -109,7 +110,7 @@ TEST_F(StoredSettingsTest, RememberedPathsReachTheNextInstanceAndItsDialogs) {
         ScriptedSelector selector;
         selector.choices = {chosen};
         first.editor->setFileSelector(&selector);
-        ASSERT_TRUE(first.editor->saveBankFile());
+        first.editor->saveBankFile();
     }
     const std::string dir = (scratch / "masters").string() + kSeparator;
     const auto stored = readStoredValue(kSettingsKeyPath, kCurrentDirectoryValue);
@@ -126,6 +127,47 @@ TEST_F(StoredSettingsTest, RememberedPathsReachTheNextInstanceAndItsDialogs) {
     EXPECT_EQ(selector.requests[0].initialDirectory, dir);
 }
 
+// With no remembered place (a fresh install) the dialogs start in the user's documents folder, not in
+// whatever directory the host happened to run in, and not nowhere.
+TEST_F(StoredSettingsTest, AFreshInstallsDialogsStartInTheDocumentsFolder) {
+#ifdef _WIN32
+    const std::string documents = platform::documentsDirectory(256);
+    ASSERT_FALSE(documents.empty());
+    EXPECT_EQ(documents.back(), '\\');
+#else
+    // The desktop names the folder in the user's language in user-dirs.dirs; without it, ~/Documents.
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedHome = oldHome ? oldHome : "";
+    const std::filesystem::path home = scratch / "home";
+    std::filesystem::create_directories(home / "Dokumente");
+    std::filesystem::create_directories(home / "Documents");
+    setenv("HOME", home.string().c_str(), 1);
+    {
+        std::ofstream dirs(scratch / "config" / "user-dirs.dirs");
+        dirs << "# written by the desktop\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n";
+    }
+    const std::string documents = (home / "Dokumente").string() + "/";
+    EXPECT_EQ(platform::documentsDirectory(256), documents);
+    std::filesystem::remove(scratch / "config" / "user-dirs.dirs");
+    EXPECT_EQ(platform::documentsDirectory(256), (home / "Documents").string() + "/");
+    std::filesystem::remove(home / "Documents");
+    EXPECT_EQ(platform::documentsDirectory(256), home.string() + "/");
+    EXPECT_EQ(platform::documentsDirectory(3), "");  // a cut path would name another folder
+    std::filesystem::create_directories(home / "Documents");
+#endif
+    {
+        Instance in;
+        ScriptedSelector selector;
+        in.editor->setFileSelector(&selector);
+        in.editor->loadBankFile(false);
+        ASSERT_EQ(selector.requests.size(), 1u);
+        EXPECT_EQ(selector.requests[0].initialDirectory, platform::documentsDirectory(256));
+    }
+#ifndef _WIN32
+    setenv("HOME", savedHome.c_str(), 1);
+#endif
+}
+
 #ifndef _WIN32  // the DLL's file functions stop at 260 characters, so no dialog returns such a path there
 TEST_F(StoredSettingsTest, APathTooLongToRememberStillLoadsAndKeepsThePreviousPlace) {
     Instance in;
@@ -137,7 +179,7 @@ TEST_F(StoredSettingsTest, APathTooLongToRememberStillLoadsAndKeepsThePreviousPl
     ScriptedSelector selector;
     selector.choices = {dir + kSeparator + "deep.oka"};
     in.editor->setFileSelector(&selector);
-    ASSERT_TRUE(in.editor->savePresetFile());
+    in.editor->savePresetFile();
     in.effect->selectProgram(1);
     in.editor->loadPresetFile(false);
     EXPECT_STREQ(in.effect->program(1).name, "Program 0");

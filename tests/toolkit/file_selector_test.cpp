@@ -1,5 +1,9 @@
-// The file selector's modal run: what the dialog is asked, what comes back, and the window meanwhile.
+// The file selector: what the dialog is asked, the answer delivered at a later idle of the frame, one
+// dialog at a time, a dialog taken down with the window, and a modal dialog run without the lock.
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 #include "toolkit/file_selector.h"
 #include "toolkit_test_support.h"
@@ -8,20 +12,31 @@ using namespace toolkit_test;
 
 namespace {
 
-// Answers with fixed paths and records the request; while "up", it lets the waiting loop run once.
+// A dialog the test ends by hand; its session tells the backend when it is taken down.
 class ScriptedDialog : public FileDialogBackend {
 public:
-    bool run(const FileDialogRequest& r, std::vector<std::string>& selected) override {
+    struct Session : FileDialogSession {
+        ScriptedDialog& owner;
+        explicit Session(ScriptedDialog& o) : owner(o) {}
+        ~Session() override { ++owner.takenDown; }
+        bool finished(std::vector<std::string>& chosen) override {
+            if (!owner.ended) return false;
+            chosen = owner.answer;
+            return true;
+        }
+    };
+    std::unique_ptr<FileDialogSession> start(const FileDialogRequest& r) override {
         request = r;
-        ++runs;
-        if (r.whileWaiting) r.whileWaiting();
-        selected = answer;
-        return chosen;
+        ++starts;
+        if (!shows) return nullptr;
+        return std::make_unique<Session>(*this);
     }
     FileDialogRequest request;
     std::vector<std::string> answer;
-    bool chosen = true;
-    int runs = 0;
+    bool shows = true;
+    bool ended = false;
+    int starts = 0;
+    int takenDown = 0;
 };
 
 struct Window {
@@ -36,13 +51,32 @@ struct Window {
     }
 };
 
+// Runs a selector made for the frame and counts the answers; the selector lives on in the answer.
+struct Asked {
+    int answers = 0;
+    std::vector<std::string> files;
+    CNewFileSelector::Callback callback() {
+        return [this](CNewFileSelector* s) {
+            ++answers;
+            files.clear();
+            for (int i = 0; i < s->getNumSelectedFiles(); ++i) files.emplace_back(s->getSelectedFile(i));
+        };
+    }
+};
+
+bool ask(CFrame* frame, Asked& asked, CNewFileSelector::Style style = CNewFileSelector::kSelectFile) {
+    CNewFileSelector* selector = CNewFileSelector::create(frame, style);
+    const bool up = selector->run(asked.callback());
+    selector->forget();
+    return up;
+}
+
 }  // namespace
 
 TEST(FileSelector, NeedsAFrame) { EXPECT_EQ(CNewFileSelector::create(nullptr), nullptr); }
 
-TEST(FileSelector, TheDialogIsAskedForTheTitleDirectoryNameAndTypesAndReturnsOnePath) {
+TEST(FileSelector, TheDialogIsAskedForTheTitleDirectoryNameAndTypes) {
     Window w;
-    w.dialog.answer = {"/music/masters/final.oka"};
     CNewFileSelector* selector = CNewFileSelector::create(w.frame, CNewFileSelector::kSelectSaveFile);
     selector->setTitle("Save preset");
     selector->setInitialDirectory("/music/masters");
@@ -50,10 +84,9 @@ TEST(FileSelector, TheDialogIsAskedForTheTitleDirectoryNameAndTypesAndReturnsOne
     selector->addFileExtension(CFileExtension("All", "*"));
     selector->setDefaultExtension(CFileExtension("OKA Preset", "oka"));
     selector->addFileExtension(CFileExtension("OKA Preset", "oka"));  // already there: not twice
-    ASSERT_TRUE(selector->runModal());
-    EXPECT_EQ(selector->getNumSelectedFiles(), 1);
-    EXPECT_STREQ(selector->getSelectedFile(0), "/music/masters/final.oka");
-    EXPECT_EQ(selector->getSelectedFile(1), nullptr);
+    Asked asked;
+    ASSERT_TRUE(selector->run(asked.callback()));
+    selector->forget();
     const FileDialogRequest& r = w.dialog.request;
     EXPECT_EQ(r.style, FileDialogRequest::kSave);
     EXPECT_EQ(r.title, "Save preset");
@@ -62,60 +95,126 @@ TEST(FileSelector, TheDialogIsAskedForTheTitleDirectoryNameAndTypesAndReturnsOne
     ASSERT_EQ(r.extensions.size(), 2u);
     EXPECT_EQ(r.extensions[0], CFileExtension("OKA Preset", "oka"));
     EXPECT_FALSE(r.allowMultiple);
-    selector->forget();
 }
 
-TEST(FileSelector, ACancelledDialogOrAnEmptyAnswerSelectsNothing) {
+TEST(FileSelector, TheAnswerArrivesAtAnIdleAfterTheUserEndedTheDialogAndOnlyOnce) {
     Window w;
+    Asked asked;
+    ASSERT_TRUE(ask(w.frame, asked));
+    EXPECT_TRUE(w.frame->isFileDialogOpen());
+    w.frame->idle();
+    EXPECT_EQ(asked.answers, 0);  // the user is still deciding; idle did not wait
+    w.dialog.answer = {"/music/final.oka", ""};
+    w.dialog.ended = true;
+    EXPECT_EQ(asked.answers, 0);  // nothing happens between idles
+    w.frame->idle();
+    EXPECT_EQ(asked.answers, 1);
+    EXPECT_EQ(asked.files, std::vector<std::string>{"/music/final.oka"});  // empty paths are dropped
+    EXPECT_FALSE(w.frame->isFileDialogOpen());
+    EXPECT_EQ(w.dialog.takenDown, 1);
+    w.frame->idle();
+    EXPECT_EQ(asked.answers, 1);
+}
+
+TEST(FileSelector, OneDialogAtATimeAndNoneWhenItCannotBeShown) {
+    Window w;
+    Asked first, second;
+    ASSERT_TRUE(ask(w.frame, first));
+    EXPECT_FALSE(ask(w.frame, second));  // the first is still up
+    EXPECT_EQ(w.dialog.starts, 1);
+    w.dialog.ended = true;  // cancelled: no files
+    w.frame->idle();
+    EXPECT_EQ(first.answers, 1);
+    EXPECT_TRUE(first.files.empty());
+    w.dialog.shows = false;  // no helper program, say
+    EXPECT_FALSE(ask(w.frame, second));
+    EXPECT_FALSE(w.frame->isFileDialogOpen());
+    w.frame->idle();
+    EXPECT_EQ(second.answers, 0);
+}
+
+TEST(FileSelector, AnAnswerMayPutUpTheNextDialog) {
+    Window w;
+    Asked next;
+    int answers = 0;
     CNewFileSelector* selector = CNewFileSelector::create(w.frame);
-    w.dialog.answer = {"/x.oka"};
-    w.dialog.chosen = false;
-    EXPECT_FALSE(selector->runModal());
-    EXPECT_EQ(selector->getNumSelectedFiles(), 0);
-    w.dialog.chosen = true;
-    w.dialog.answer = {""};
-    EXPECT_FALSE(selector->runModal());
-    EXPECT_EQ(w.dialog.request.style, FileDialogRequest::kOpen);
+    ASSERT_TRUE(selector->run([&](CNewFileSelector*) {
+        ++answers;
+        w.dialog.ended = false;
+        EXPECT_TRUE(ask(w.frame, next));
+    }));
     selector->forget();
+    w.dialog.ended = true;
+    w.frame->idle();
+    EXPECT_EQ(answers, 1);
+    EXPECT_TRUE(w.frame->isFileDialogOpen());
 }
 
-TEST(FileSelector, WhileTheDialogIsUpTheHostGetsIdleTimeAndTheWindowIgnoresInput) {
+TEST(FileSelector, ClosingTheWindowTakesTheDialogDownUnanswered) {
     Window w;
-    struct Probe : FileDialogBackend {
-        CFrame* frame = nullptr;
-        bool modalSeen = false;
-        bool run(const FileDialogRequest& r, std::vector<std::string>& selected) override {
-            modalSeen = frame->isInModalLoop();
-            r.whileWaiting();
-            selected = {"/a.okb"};
-            return true;
+    Asked asked;
+    ASSERT_TRUE(ask(w.frame, asked));
+    w.frame->remember();  // the test's own look at the closed frame
+    CFrame* frame = w.frame;
+    w.editor.close();
+    EXPECT_EQ(w.dialog.takenDown, 1);
+    w.dialog.ended = true;
+    frame->idle();
+    EXPECT_EQ(asked.answers, 0);
+    frame->forget();
+}
+
+// The DLL's dialog runs its own message loop inside start. Meanwhile the host's other threads must be able
+// to take the editor's lock (a chunk call), though the click that opened the dialog held it.
+TEST(FileSelector, AModalDialogRunsWithTheLockLetGoAndTakenBackAfter) {
+    Window w;
+    struct Modal : FileDialogBackend {
+        std::shared_ptr<toolkit::UiLock> lock;
+        bool otherThreadGotIt = false;
+        bool isModal() const override { return true; }
+        std::unique_ptr<FileDialogSession> start(const FileDialogRequest&) override {
+            std::thread([&] {
+                if (lock->try_lock()) {
+                    otherThreadGotIt = true;
+                    lock->unlock();
+                }
+            }).join();
+            return answeredSession({"/chosen.okb"});
         }
-    } probe;
-    probe.frame = w.frame;
-    w.frame->setFileDialogBackend(&probe);
-    CNewFileSelector* selector = CNewFileSelector::create(w.frame);
-    EXPECT_TRUE(selector->runModal());
-    EXPECT_TRUE(probe.modalSeen);
-    EXPECT_FALSE(w.frame->isInModalLoop());
-    EXPECT_EQ(countCalls(audioMasterIdle), 1);
-    selector->forget();
+    } modal;
+    modal.lock = w.editor.getUiLock();
+    w.frame->setFileDialogBackend(&modal);
+    Asked asked;
+    {
+        AEffGUIEditor::UiTurn outer(w.editor, AEffGUIEditor::UiTurn::kWait);
+        AEffGUIEditor::UiTurn inner(w.editor, AEffGUIEditor::UiTurn::kWait);
+        ASSERT_TRUE(ask(w.frame, asked));
+        EXPECT_TRUE(w.editor.getUiLock()->isHeldByThisThread());
+    }
+    EXPECT_TRUE(modal.otherThreadGotIt);
+    EXPECT_FALSE(w.editor.getUiLock()->isHeldByThisThread());  // taken back exactly as deeply
+    w.frame->idle();
+    EXPECT_EQ(asked.files, std::vector<std::string>{"/chosen.okb"});
 }
 
-TEST(FileSelector, TheSelectorKeepsItsFrameAliveWhenTheEditorClosesDuringTheDialog) {
+TEST(FileSelector, AWindowClosedWhileAModalDialogWasUpGetsNoAnswer) {
     Window w;
     struct Closer : FileDialogBackend {
         AEffGUIEditor* editor = nullptr;
-        bool run(const FileDialogRequest& r, std::vector<std::string>& selected) override {
-            editor->close();  // the host closed the editor from its own message loop
-            r.whileWaiting();
-            selected = {"/late.oka"};
-            return true;
+        bool isModal() const override { return true; }
+        std::unique_ptr<FileDialogSession> start(const FileDialogRequest&) override {
+            editor->close();  // the host closed the editor from inside the dialog's message loop
+            return answeredSession({"/late.oka"});
         }
     } closer;
     closer.editor = &w.editor;
     w.frame->setFileDialogBackend(&closer);
-    CNewFileSelector* selector = CNewFileSelector::create(w.frame);
-    EXPECT_TRUE(selector->runModal());
+    CFrame* frame = w.frame;
+    frame->remember();
+    Asked asked;
+    EXPECT_FALSE(ask(frame, asked));
+    frame->idle();
+    EXPECT_EQ(asked.answers, 0);
     EXPECT_EQ(w.editor.getFrame(), nullptr);
-    selector->forget();  // the last reference to the closed frame
+    frame->forget();  // the last reference to the closed frame
 }
