@@ -40,9 +40,9 @@ public:
 };
 
 struct Window {
+    ScriptedDialog dialog;  // outlives the editor, whose close takes a dialog still up down
     TestEffect effect;
     TestEditor editor{&effect};
-    ScriptedDialog dialog;
     CFrame* frame = nullptr;
     Window() {
         editor.open(nullptr);
