@@ -30,7 +30,7 @@ bool processorRuns(InstructionSet set) {
 #if defined(__clang__)
         case InstructionSet::Avx2:
             return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") && __builtin_cpu_supports("bmi") &&
-                   __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("f16c");
+                   __builtin_cpu_supports("bmi2");
         case InstructionSet::Avx512:
             return processorRuns(InstructionSet::Avx2) && __builtin_cpu_supports("avx512f") &&
                    __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512cd") &&
