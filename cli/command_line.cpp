@@ -220,7 +220,7 @@ Options parseCommandLine(const std::vector<std::string>& args) {
         o.files.clear();
         return o;
     }
-    o.command = *command;
+    o.command = o.version ? Command::Version : *command;  // --version anywhere answers only that
     if (o.command == Command::Version) return o;
     for (const std::string& option : given)
         if (!applies(option, o.command))

@@ -66,6 +66,7 @@ TEST(CommandLine, OptionsMayStandBeforeTheCommand) {
     // An option placed before the command is still checked against it.
     EXPECT_NE(usageMessage({"--bits", "16", "presets"}).find("does not apply to 'presets'"), std::string::npos);
     EXPECT_EQ(parse({"--version"}).command, Command::Version);
+    EXPECT_EQ(parse({"render", "a.wav", "b.wav", "--version"}).command, Command::Version);
 }
 
 TEST(CommandLine, HelpAfterACommandOrNamingOneAsksForThatCommandsHelp) {
