@@ -1,6 +1,7 @@
 // Formatting of the render and analysis reports.
 #include "cli/report.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "cli/text_util.h"
@@ -41,10 +42,13 @@ std::string channelPeaksText(const LevelFigures& f) {
     return out;
 }
 
+// A momentary or short-term maximum; "--" when the audio was shorter than the window (400 ms or 3 s).
+std::string loudnessOrDashes(double lufs) { return std::isinf(lufs) && lufs < 0 ? "--" : signedFixed(lufs, 1); }
+
 // One row of the dynamics table: per-channel peaks, largest momentary and short-term loudness, PLR.
 std::string dynamicsRow(const std::string& what, const LevelFigures& f, double momentary, double shortTerm) {
     return "  " + what + std::string(10 - what.size(), ' ') + channelPeaksText(f) + " dBFS" +
-           padded(signedFixed(momentary, 1), 9) + padded(signedFixed(shortTerm, 1), 12) + " LUFS" +
+           padded(loudnessOrDashes(momentary), 9) + padded(loudnessOrDashes(shortTerm), 12) + " LUFS" +
            padded(fixed(peakToLoudnessRatio(f), 1), 8) + " dB\n";
 }
 
