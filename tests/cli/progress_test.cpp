@@ -2,6 +2,9 @@
 // and gives up parts in a fixed order as the terminal narrows.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "cli/progress.h"
 
 namespace zarpacli {
@@ -23,6 +26,15 @@ TEST(Progress, TheLineFitsEveryWidthAndKeepsTheTimesLongest) {
     }
     // Until a little of the work is done there is no estimate.
     EXPECT_NE(progressLine("rendering", 0.001, 2.0, 1.0, 80).find("--:-- left"), std::string::npos);
+}
+
+TEST(Progress, NothingIsDrawnWhenStandardErrorIsNotATerminal) {
+    ::testing::internal::CaptureStderr();  // stderr becomes a file
+    Progress progress(true, 1000, 44100);
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));  // past the moment before the line shows
+    progress.update(500);
+    progress.finish();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
 TEST(Progress, ClockTextsGrowHoursOnlyWhenNeeded) {
