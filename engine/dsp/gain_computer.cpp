@@ -8,11 +8,30 @@ namespace zarpa::dsp {
 namespace {
 
 // g = S/max(P, 1) + (1 - S)/max(P, F): since P is at least the output sample's own peak, g·|u| <= 1.
+[[gnu::always_inline]] inline void mixOne(const double* p, const double* f, int i, double s, double* gain,
+                                          double* follower) {
+    gain[i] = s / (p[i] > 1.0 ? p[i] : 1.0) + (1.0 - s) / (p[i] > f[i] ? p[i] : f[i]);
+    follower[i] = s + (1.0 - s) / f[i];
+}
+
+// The same four samples at a time, each lane exactly as mixOne (the compiler would leave the loop
+// scalar: its three divisions then take most of the gain computer's time).
 void mix(const double* p, const double* f, int n, double s, double* gain, double* follower) {
-    for (int i = 0; i < n; ++i) {
-        gain[i] = s / (p[i] > 1.0 ? p[i] : 1.0) + (1.0 - s) / (p[i] > f[i] ? p[i] : f[i]);
-        follower[i] = s + (1.0 - s) / f[i];
+    using simd::Lanes;
+    const Lanes one = Lanes{} + 1.0;
+    const Lanes share = Lanes{} + s;
+    const Lanes rest = Lanes{} + (1.0 - s);
+    int i = 0;
+    for (; i + simd::kLanes <= n; i += simd::kLanes) {
+        Lanes peak, follow;
+        simd::load(peak, p + i);
+        simd::load(follow, f + i);
+        const Lanes g = share / (peak > one ? peak : one) + rest / (peak > follow ? peak : follow);
+        const Lanes z = share + rest / follow;
+        simd::store(gain + i, g);
+        simd::store(follower + i, z);
     }
+    for (; i < n; ++i) mixOne(p, f, i, s, gain, follower);
 }
 
 }  // namespace
