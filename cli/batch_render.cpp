@@ -44,6 +44,13 @@ std::string outputExtension(const std::string& input, const std::string& formatO
     return "wav";
 }
 
+// A side output's pattern with the input's name in place of "{}".
+std::string named(const std::string& pattern, const std::string& stem) {
+    std::string name = pattern;
+    for (std::size_t at; (at = name.find("{}")) != std::string::npos;) name.replace(at, 2, stem);
+    return name;
+}
+
 }  // namespace
 
 int BatchResult::failures() const {
@@ -52,20 +59,26 @@ int BatchResult::failures() const {
 }
 
 std::vector<BatchItem> planBatch(const std::vector<std::string>& inputs, const std::string& outDir,
-                                 const std::string& formatOption, bool force) {
+                                 const std::string& formatOption, const SideOutputs& patterns, bool force) {
     std::error_code ec;
     if (fs::exists(outDir, ec) && !fs::is_directory(outDir, ec))
         throw usageError("--outdir " + outDir + " is a file, not a folder");
     std::vector<BatchItem> items;
+    std::vector<std::pair<std::string, std::string>> taken;  // every file the batch writes, and whose it is
     for (const std::string& input : inputs) {
-        const std::string name = fs::path(input).stem().string() + "." + outputExtension(input, formatOption);
-        const std::string output = (fs::path(outDir) / name).string();
-        for (const BatchItem& other : items)
-            if (samePath(other.output, output))
-                throw usageError(other.input + " and " + input + " would both be rendered into " + output +
-                                 "; give them different names or render them apart");
-        checkOutputPath(output, force, inputs);
-        items.push_back({input, output});
+        const std::string stem = fs::path(input).stem().string();
+        BatchItem item{input, (fs::path(outDir) / (stem + "." + outputExtension(input, formatOption))).string(),
+                       {named(patterns.saveChunk, stem), named(patterns.report, stem), named(patterns.plot, stem)}};
+        for (const std::string* file : {&item.output, &item.sides.saveChunk, &item.sides.report, &item.sides.plot}) {
+            if (file->empty()) continue;
+            for (const auto& [other, owner] : taken)
+                if (samePath(other, *file))
+                    throw usageError(owner + " and " + input + " would both write " + *file +
+                                     "; give them different names or render them apart");
+            checkOutputPath(*file, force, inputs);
+            taken.emplace_back(*file, input);
+        }
+        items.push_back(std::move(item));
     }
     return items;
 }

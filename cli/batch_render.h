@@ -14,15 +14,22 @@
 
 namespace zarpacli {
 
+// The files a render writes besides the audio, as given (with "{}" for the input's name) or per item.
+struct SideOutputs {
+    std::string saveChunk, report, plot;
+};
+
 struct BatchItem {
     std::string input, output;
+    SideOutputs sides;
 };
 
 // DIR/<the input's name without its extension>.<extension>: the extension of --format where given,
-// else the input's own where this build writes that container, else wav. Throws a usage CliError when
-// two inputs would write the same file, an output exists without `force`, or an output is an input.
+// else the input's own where this build writes that container, else wav. The side outputs are the
+// patterns with "{}" replaced by that name. Throws a usage CliError when two files of the batch would be
+// the same, one exists without `force`, or one is an input.
 std::vector<BatchItem> planBatch(const std::vector<std::string>& inputs, const std::string& outDir,
-                                 const std::string& formatOption, bool force);
+                                 const std::string& formatOption, const SideOutputs& patterns, bool force);
 
 // The number of renders side by side by default: the processor's cores.
 int defaultJobs();

@@ -140,9 +140,12 @@ void checkCombination(const Options& o) {
             if (!o.outDir.empty()) {
                 if (n == 0)
                     throw usageError("render --outdir takes one or more input files: zarpa render IN... --outdir DIR");
-                if (!o.saveChunk.empty() || !o.plotFile.empty() || !o.reportFile.empty())
-                    throw usageError("--save-chunk, --plot and --report name one file; with --outdir, run zarpa per "
-                                     "input for them (the reports go to standard output, --json for JSON)");
+                using Side = std::pair<const char*, const std::string*>;
+                for (const auto& [option, name] :
+                     {Side{"--save-chunk", &o.saveChunk}, Side{"--report", &o.reportFile}, Side{"--plot", &o.plotFile}})
+                    if (!name->empty() && name->find("{}") == std::string::npos)
+                        throw usageError(std::string("with --outdir, ") + option + " names a file per input: put {} " +
+                                         "where the input's name goes (" + option + " plots/{}.png)");
             } else if (n != 2) {
                 throw usageError("render takes an input and an output file: zarpa render IN OUT [options], or "
                                  "several inputs with --outdir DIR");

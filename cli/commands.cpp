@@ -177,7 +177,8 @@ int printReport(const Options& o, const RenderReport& report) {
 
 // Several inputs into --outdir, side by side; each report as its file is done, then the summary.
 int runBatchRender(const Options& o) {
-    const std::vector<BatchItem> items = planBatch(o.files, o.outDir, o.format, o.force);
+    const std::vector<BatchItem> items =
+        planBatch(o.files, o.outDir, o.format, {o.saveChunk, o.reportFile, o.plotFile}, o.force);
     std::error_code ec;
     std::filesystem::create_directories(o.outDir, ec);
     if (ec) throw processingError("cannot create the folder " + o.outDir + " (" + ec.message() + ")");
@@ -194,8 +195,12 @@ int runBatchRender(const Options& o) {
     std::vector<std::string> inputs = settingFiles(o);
     inputs.insert(inputs.end(), o.files.begin(), o.files.end());
     const RenderOne render = [&](const BatchItem& item, std::atomic<std::int64_t>& framesRead) {
+        Options each = o;
+        each.saveChunk = item.sides.saveChunk;
+        each.reportFile = item.sides.report;
+        each.plotFile = item.sides.plot;
         const auto reader = openAudioReader(item.input);
-        return renderFrom(o, *reader, item.input, item.output, inputs, &framesRead);
+        return renderFrom(each, *reader, item.input, item.output, inputs, &framesRead);
     };
     const BatchResult result = runBatch(items, o.jobs.value_or(defaultJobs()), render, !o.quiet, totalFrames, rate,
                                         [&](const BatchResult& r, std::size_t i) {

@@ -75,6 +75,7 @@ With --outdir, renders every IN into DIR (made if missing) with the same options
 (DIR/NAME.EXT: EXT from --format, else the input's own); N plug-in instances render side by side
 (-j N, --jobs N; default: the number of cores). One report per file as it is done, then a summary;
 --json prints one JSON object holding all of them. A file that fails does not stop the others (exit 2).
+--report, --plot and --save-chunk then name a file per input with {} for its name (--plot plots/{}.png).
 )";
 
 constexpr const char* kDemoHelp = R"(usage: zarpa demo [OUT] [options]

@@ -55,7 +55,7 @@ TEST_F(Batch, ExistingOrCollidingOutputsAreRefusedBeforeAnythingRendersAndAFailu
 
     Result clash = zarpa({"render", "a.wav", "a.flac", "--outdir", "out2", "--format", "wav"});
     EXPECT_EQ(clash.exitCode, 1);
-    EXPECT_NE(clash.err.find("a.wav and a.flac would both be rendered into out2/a.wav"), std::string::npos)
+    EXPECT_NE(clash.err.find("a.wav and a.flac would both write out2/a.wav"), std::string::npos)
         << clash.err;
     EXPECT_EQ(files(), before);
 
@@ -65,6 +65,26 @@ TEST_F(Batch, ExistingOrCollidingOutputsAreRefusedBeforeAnythingRendersAndAFailu
     EXPECT_NE(partly.err.find("broken.wav: not an audio file"), std::string::npos) << partly.err;
     EXPECT_EQ(readAudio("out3/c.wav").frames(), 20000u);
     EXPECT_FALSE(std::filesystem::exists(path("out3/broken.wav")));
+}
+
+TEST_F(Batch, SideOutputsAreNamedPerInputAndMayNotCollide) {
+    Result r = zarpa({"render", "a.wav", "c.wav", "--outdir", "m", "--report", "{}.json", "--plot", "m/{}-plot.png",
+                      "--quiet"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (const char* name : {"a", "c"}) {
+        const auto json = readBytes(std::string(name) + ".json");
+        EXPECT_NE(std::string(json.begin(), json.end()).find("\"path\": \"m/" + std::string(name) + ".wav\""),
+                  std::string::npos);
+        EXPECT_FALSE(readBytes("m/" + std::string(name) + "-plot.png").empty());
+    }
+    const auto before = files();
+    Result clash = zarpa({"render", "a.wav", "c.wav", "--outdir", "n", "--report", "same.json"});
+    EXPECT_EQ(clash.exitCode, 1);
+    EXPECT_NE(clash.err.find("put {} where the input's name goes"), std::string::npos) << clash.err;
+    Result onto = zarpa({"render", "a.wav", "c.wav", "--outdir", "n", "--plot", "n/{}.wav"});  // onto the audio
+    EXPECT_EQ(onto.exitCode, 1);
+    EXPECT_NE(onto.err.find("a.wav and a.wav would both write n/a.wav"), std::string::npos) << onto.err;
+    EXPECT_EQ(files(), before);
 }
 
 }  // namespace

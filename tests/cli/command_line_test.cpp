@@ -108,8 +108,9 @@ TEST(CommandLine, SeveralInputsNeedAnOutputFolderAndJobsNeedABatch) {
     EXPECT_NE(usageMessage({"render", "a", "--outdir", "m", "-j0"}).find("-j takes a whole number from 1"),
               std::string::npos);
     EXPECT_NE(usageMessage({"render", "--outdir", "m"}).find("one or more input files"), std::string::npos);
-    EXPECT_NE(usageMessage({"render", "a", "b", "--outdir", "m", "--plot", "p.png"}).find("run zarpa per input"),
+    EXPECT_NE(usageMessage({"render", "a", "b", "--outdir", "m", "--plot", "p.png"}).find("put {} where the input"),
               std::string::npos);
+    EXPECT_EQ(parse({"render", "a", "b", "--outdir", "m", "--report", "r/{}.json"}).reportFile, "r/{}.json");
     EXPECT_NE(usageMessage({"demo", "--outdir", "m"}).find("does not apply to 'demo'"), std::string::npos);
 }
 
