@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/audio_format.h"
+#include "cli/file_access.h"
 #include "cli/audio_metadata.h"
 
 namespace zarpacli {
@@ -41,13 +42,12 @@ public:
     virtual void close() = 0;
 };
 
-// Throws a processing CliError with a message that names the path and the reason.
+// Throws a processing CliError with a message that names the path and the reason. "-" is standard input.
 std::unique_ptr<AudioReader> openAudioReader(const std::string& path);
-std::unique_ptr<AudioWriter> createAudioWriter(const std::string& path, const OutputFormat& format, int sampleRate,
-                                               int channels);
-
-// Why a file cannot be opened for reading ("no such file", "is a directory", the system's reason),
-// or "" when it can.
-std::string unreadableReason(const std::string& path);
+// Reads an already open file from its start (see duplicateFromStart); `name` names it in messages.
+std::unique_ptr<AudioReader> openAudioReader(FileDescriptor fd, const std::string& name);
+// Writes into an open descriptor (see PendingOutput); `name` is the output's name for messages.
+std::unique_ptr<AudioWriter> createAudioWriter(int fd, const std::string& name, const OutputFormat& format,
+                                               int sampleRate, int channels);
 
 }  // namespace zarpacli

@@ -12,6 +12,7 @@
 
 #include "cli/audio_file.h"
 #include "cli/cli_error.h"
+#include "cli/file_access.h"
 
 namespace zarpacli {
 
@@ -156,11 +157,9 @@ int sndfileFormat(const OutputFormat& format) {
 
 class SndfileReader : public AudioReader {
 public:
-    explicit SndfileReader(const std::string& path) : path_(path) {
-        std::string reason = unreadableReason(path);
-        if (!reason.empty()) throw processingError(path + ": " + reason);
+    SndfileReader(FileDescriptor fd, const std::string& path) : path_(path), fd_(std::move(fd)) {
         SF_INFO sfinfo{};
-        file_ = sf_open(path.c_str(), SFM_READ, &sfinfo);
+        file_ = sf_open_fd(fd_.get(), SFM_READ, &sfinfo, SF_FALSE);
         if (!file_)
             throw processingError(path + ": not an audio file zarpa can read (" + sf_strerror(nullptr) + ")");
         info_.sampleRate = sfinfo.samplerate;
@@ -169,7 +168,7 @@ public:
         describeSubtype(sfinfo.format, info_);
         metadata_ = readMetadata(file_);
     }
-    ~SndfileReader() override { sf_close(file_); }
+    ~SndfileReader() override { sf_close(file_); }  // before fd_ closes
 
     const AudioInfo& info() const override { return info_; }
     const AudioMetadata& metadata() const override { return metadata_; }
@@ -183,6 +182,7 @@ public:
 
 private:
     std::string path_;
+    FileDescriptor fd_;
     SNDFILE* file_ = nullptr;
     AudioInfo info_;
     AudioMetadata metadata_;
@@ -190,7 +190,7 @@ private:
 
 class SndfileWriter : public AudioWriter {
 public:
-    SndfileWriter(const std::string& path, const OutputFormat& format, int sampleRate, int channels)
+    SndfileWriter(int fd, const std::string& path, const OutputFormat& format, int sampleRate, int channels)
         : path_(path), channels_(channels), bits_(integerBits(format.encoding)), encoding_(format.encoding),
           isWav_(format.container == Container::Wav) {
         SF_INFO sfinfo{};
@@ -200,7 +200,7 @@ public:
         if (!sf_format_check(&sfinfo))
             throw processingError(containerName(format.container) + " cannot hold " + encodingName(format.encoding) +
                                   " at " + std::to_string(sampleRate) + " Hz");
-        file_ = sf_open(path.c_str(), SFM_WRITE, &sfinfo);
+        file_ = sf_open_fd(fd, SFM_WRITE, &sfinfo, SF_FALSE);
         if (!file_) throw processingError(path + ": cannot write (" + sf_strerror(nullptr) + ")");
     }
     ~SndfileWriter() override {
@@ -276,12 +276,16 @@ private:
 }  // namespace
 
 std::unique_ptr<AudioReader> openAudioReader(const std::string& path) {
-    return std::make_unique<SndfileReader>(path);
+    return std::make_unique<SndfileReader>(openInputFile(path), path);
 }
 
-std::unique_ptr<AudioWriter> createAudioWriter(const std::string& path, const OutputFormat& format, int sampleRate,
-                                               int channels) {
-    return std::make_unique<SndfileWriter>(path, format, sampleRate, channels);
+std::unique_ptr<AudioReader> openAudioReader(FileDescriptor fd, const std::string& name) {
+    return std::make_unique<SndfileReader>(std::move(fd), name);
+}
+
+std::unique_ptr<AudioWriter> createAudioWriter(int fd, const std::string& name, const OutputFormat& format,
+                                               int sampleRate, int channels) {
+    return std::make_unique<SndfileWriter>(fd, name, format, sampleRate, channels);
 }
 
 }  // namespace zarpacli

@@ -5,12 +5,18 @@
 
 namespace zarpacli {
 
-std::unique_ptr<AudioReader> openAudioReader(const std::string& path) { return std::make_unique<WavReader>(path); }
+std::unique_ptr<AudioReader> openAudioReader(const std::string& path) {
+    return std::make_unique<WavReader>(openInputFile(path), path);
+}
 
-std::unique_ptr<AudioWriter> createAudioWriter(const std::string& path, const OutputFormat& format, int sampleRate,
-                                               int channels) {
+std::unique_ptr<AudioReader> openAudioReader(FileDescriptor fd, const std::string& name) {
+    return std::make_unique<WavReader>(std::move(fd), name);
+}
+
+std::unique_ptr<AudioWriter> createAudioWriter(int fd, const std::string& name, const OutputFormat& format,
+                                               int sampleRate, int channels) {
     if (format.container != Container::Wav) throw processingError("this build writes WAV files only");
-    return std::make_unique<WavWriter>(path, format.encoding, sampleRate, channels);
+    return std::make_unique<WavWriter>(fd, name, format.encoding, sampleRate, channels);
 }
 
 }  // namespace zarpacli

@@ -10,6 +10,7 @@
 
 #include "cli/audio_format.h"
 #include "cli/cli_error.h"
+#include "cli/interrupt.h"
 #include "cli/pending_output.h"
 #include "cli/progress.h"
 #include "cli/text_util.h"
@@ -103,7 +104,7 @@ BatchResult runBatch(const std::vector<BatchItem>& items, int jobs, const Render
         for (std::size_t i; (i = next.fetch_add(1)) < items.size();) {
             std::optional<RenderReport> report;
             std::string error;
-            if (interruptRequested.load(std::memory_order_relaxed)) {
+            if (pendingSignal()) {
                 error = "interrupted before it started";
             } else {
                 try {
@@ -145,7 +146,7 @@ BatchResult runBatch(const std::vector<BatchItem>& items, int jobs, const Render
     for (std::thread& t : threads) t.join();
     progress.finish();
     result.seconds = progress.elapsedSeconds();
-    result.interrupted = interruptRequested.load(std::memory_order_relaxed);
+    result.interrupted = pendingSignal();
     return result;
 }
 

@@ -15,6 +15,7 @@
 #include "cli/delivery.h"
 #include "cli/demo_signal.h"
 #include "cli/held_audio.h"
+#include "cli/interrupt.h"
 #include "cli/help_text.h"
 #include "cli/level_meter.h"
 #include "cli/metadata_carrier.h"
@@ -93,7 +94,7 @@ RenderReport renderFrom(const Options& o, AudioReader& source, const std::string
         for (const std::string& w : report.warnings) std::fprintf(stderr, "zarpa: warning: %s\n", w.c_str());
     report.pluginPath = session.pluginPath();
 
-    PendingOutput audioOut(outPath);
+    PendingOutput audioOut(outPath, o.force);
     OutputQuantizer quantizer(format.encoding);
     MetadataCarrier metadata(source.metadata(), o.stripMetadata, info.sampleRate, integerBits(format.encoding),
                              info.channels, report.effectName + ", program " + report.program);
@@ -105,21 +106,21 @@ RenderReport renderFrom(const Options& o, AudioReader& source, const std::string
     if (goal.any()) {
         HeldAudio held(source, o.useDouble);
         const DeliveryResult delivered =
-            renderToGoal(held, session, audioOut.tempPath(), format, quantizer, settings, goal);
+            renderToGoal(held, session, audioOut.fd(), outPath, format, quantizer, settings, goal);
         outcome = delivered.outcome;
         outcome.seconds = delivered.seconds;
         report.deliveryText = deliveryText(delivered);
         report.deliveryJson = deliveryJson(delivered);
     } else {
         session.start();
-        auto writer = createAudioWriter(audioOut.tempPath(), format, info.sampleRate, info.channels);
+        auto writer = createAudioWriter(audioOut.fd(), outPath, format, info.sampleRate, info.channels);
         outcome = renderAudio(source, session, *writer, quantizer, settings);
         writer->close();
     }
     // The state rendered with, the renderer's own choices included.
     std::optional<PendingOutput> chunkOut;
     if (!o.saveChunk.empty()) {
-        chunkOut.emplace(o.saveChunk);
+        chunkOut.emplace(o.saveChunk, o.force);
         chunkOut->writeAll(session.chunk().bytes());
     }
     audioOut.commit();
@@ -158,11 +159,11 @@ RenderReport renderFrom(const Options& o, AudioReader& source, const std::string
         marks.targetLufs = goal.targetLufs;
         writeRenderPlot(o.plotFile, *outcome.timeline,
                         inputName + " -> " + outPath + "   (" + report.effectName + ", program " + report.program + ")",
-                        marks);
+                        marks, o.force);
     }
     if (!o.reportFile.empty()) {
         const std::string json = renderReportJson(report);
-        writeFileAtomically(o.reportFile, std::vector<unsigned char>(json.begin(), json.end()));
+        writeFileAtomically(o.reportFile, std::vector<unsigned char>(json.begin(), json.end()), o.force);
     }
     return report;
 }
@@ -209,11 +210,11 @@ int runBatchRender(const Options& o) {
                                         });
     if (o.json) print(batchJson(items, result, o.outDir));
     else if (!o.quiet) print(batchSummaryText(items, result, o.outDir));
+    throwIfInterrupted();
     return result.failures() > 0 ? kExitProcessing : kExitOk;
 }
 
 int runRender(const Options& o) {
-    installInterruptHandler();
     if (!o.outDir.empty()) return runBatchRender(o);
     const std::string& in = o.files[0];
     auto reader = openAudioReader(in);
@@ -223,7 +224,6 @@ int runRender(const Options& o) {
 }
 
 int runDemo(const Options& o) {
-    installInterruptHandler();
     Options demo = o;
     if (!demo.settings.any()) demo.settings.preset = kDemoProgram;
     if (demo.bits.empty() && demo.format.empty()) demo.bits = "16";  // what "CD Master 1" requantizes to

@@ -67,8 +67,8 @@ double peakOf(const LevelFigures& f, const Ceiling& c) { return decibels(c.trueP
 std::string peakName(const Ceiling& c) { return c.truePeak ? "true peak" : "sample peak"; }
 std::string peakText(double v, const Ceiling& c) { return signedFixed(v, 2) + (c.truePeak ? " dBTP" : " dBFS"); }
 
-LevelFigures measureFile(const std::string& path) {
-    auto reader = openAudioReader(path);
+LevelFigures measureFile(int fd, const std::string& name) {
+    auto reader = openAudioReader(duplicateFromStart(fd, name), name);
     const AudioInfo& info = reader->info();
     LevelMeter meter(info.channels, info.sampleRate);
     std::vector<double> block(kMeasureFrames * static_cast<std::size_t>(info.channels));
@@ -79,8 +79,9 @@ LevelFigures measureFile(const std::string& path) {
 // One pass: the held input from its start through the freshly reset plug-in into the file. The output
 // figures are those of the file: the values written (on the file's grid), or for a lossy file what
 // decoding it gives back.
-RenderOutcome renderPass(HeldAudio& input, PluginSession& session, const std::string& path, const OutputFormat& format,
-                         OutputQuantizer& quantizer, const RenderSettings& settings, bool first) {
+RenderOutcome renderPass(HeldAudio& input, PluginSession& session, int fd, const std::string& name,
+                         const OutputFormat& format, OutputQuantizer& quantizer, const RenderSettings& settings,
+                         bool first) {
     input.rewind();
     RenderSettings pass = settings;
     pass.measureInput = first;  // the input is the same every pass
@@ -89,10 +90,11 @@ RenderOutcome renderPass(HeldAudio& input, PluginSession& session, const std::st
     session.start();
     quantizer = OutputQuantizer(format.encoding);
     const AudioInfo& info = input.info();
-    auto writer = createAudioWriter(path, format, info.sampleRate, info.channels);
+    truncateFile(fd, name);
+    auto writer = createAudioWriter(fd, name, format, info.sampleRate, info.channels);
     RenderOutcome outcome = renderAudio(input, session, *writer, quantizer, pass);
     writer->close();
-    if (quantizer.isLossy()) outcome.output = measureFile(path);
+    if (quantizer.isLossy()) outcome.output = measureFile(fd, name);
     return outcome;
 }
 
@@ -148,7 +150,7 @@ WordLength prepareWordLength(PluginSession& session, const OutputFormat& format,
     return w;
 }
 
-DeliveryResult renderToGoal(HeldAudio& input, PluginSession& session, const std::string& path,
+DeliveryResult renderToGoal(HeldAudio& input, PluginSession& session, int fd, const std::string& name,
                             const OutputFormat& format, OutputQuantizer& quantizer, const RenderSettings& settings,
                             const DeliveryGoal& goal) {
     DeliveryResult r;
@@ -171,7 +173,7 @@ DeliveryResult renderToGoal(HeldAudio& input, PluginSession& session, const std:
                                             : "the ceiling " + ceilingText(c);
 
     for (int pass = 1;; ++pass) {
-        const RenderOutcome outcome = renderPass(input, session, path, format, quantizer, settings, pass == 1);
+        const RenderOutcome outcome = renderPass(input, session, fd, name, format, quantizer, settings, pass == 1);
         const LevelFigures& f = outcome.output;
         r.passes.push_back({drv, out, f});
         const LevelFigures inputFigures = pass == 1 ? outcome.input : r.outcome.input;

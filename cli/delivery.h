@@ -61,9 +61,10 @@ struct DeliveryResult {
     double seconds = 0.0;              // all passes
 };
 
-// Renders `input` into `path` in `format` until the goal holds; the file at `path` is then the last
-// pass. Throws a processing CliError (exit 2) when the goal cannot be met, naming what stands in the way.
-DeliveryResult renderToGoal(HeldAudio& input, PluginSession& session, const std::string& path,
+// Renders `input` into the open file `fd` (the output `name`) in `format` until the goal holds; the file
+// then holds the last pass. Throws a processing CliError (exit 2) when the goal cannot be met, naming what
+// stands in the way.
+DeliveryResult renderToGoal(HeldAudio& input, PluginSession& session, int fd, const std::string& name,
                             const OutputFormat& format, OutputQuantizer& quantizer, const RenderSettings& settings,
                             const DeliveryGoal& goal);
 

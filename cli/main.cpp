@@ -7,9 +7,11 @@
 #include "cli/cli_error.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 
 int main(int argc, char** argv) {
     using namespace zarpacli;
+    installInterruptHandler();
     try {
         const std::vector<std::string> args(argv + 1, argv + argc);
         return runCommand(parseCommandLine(args));

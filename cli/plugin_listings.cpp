@@ -99,7 +99,7 @@ int runParams(const Options& o) {
         text += line + ("      takes " + catalog.accepted(i) + "\n");
     }
     print(o.json ? jsonArray(items) : text);
-    if (!o.saveChunk.empty()) writeFileAtomically(o.saveChunk, session.chunk().bytes());
+    if (!o.saveChunk.empty()) writeFileAtomically(o.saveChunk, session.chunk().bytes(), o.force);
     return kExitOk;
 }
 

@@ -78,8 +78,8 @@ std::vector<std::uint8_t> encodePngUncompressed(int width, int height, const std
     return png;
 }
 
-void writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb) {
-    writeFileAtomically(path, encodePng(width, height, rgb));
+void writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb, bool replace) {
+    writeFileAtomically(path, encodePng(width, height, rgb), replace);
 }
 
 }  // namespace zarpacli

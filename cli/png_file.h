@@ -13,7 +13,7 @@ std::vector<std::uint8_t> encodePng(int width, int height, const std::vector<std
 // The same with stored (uncompressed) deflate blocks: valid PNG without a compression library.
 std::vector<std::uint8_t> encodePngUncompressed(int width, int height, const std::vector<std::uint8_t>& rgb);
 
-// Writes the picture atomically; throws a processing CliError.
-void writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb);
+// Writes the picture atomically (an existing file only with `replace`); throws a CliError.
+void writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb, bool replace);
 
 }  // namespace zarpacli

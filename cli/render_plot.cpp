@@ -231,9 +231,9 @@ PlotCanvas drawRenderPlot(const RenderTimeline& timeline, const std::string& tit
 }
 
 void writeRenderPlot(const std::string& path, const RenderTimeline& timeline, const std::string& title,
-                     const PlotMarks& marks) {
+                     const PlotMarks& marks, bool replace) {
     const PlotCanvas canvas = drawRenderPlot(timeline, title, marks);
-    writePng(path, canvas.width(), canvas.height(), canvas.pixels());
+    writePng(path, canvas.width(), canvas.height(), canvas.pixels(), replace);
 }
 
 }  // namespace zarpacli

@@ -21,8 +21,8 @@ constexpr int kPlotWidth = 1200;
 constexpr int kPlotHeight = 640;
 
 PlotCanvas drawRenderPlot(const RenderTimeline& timeline, const std::string& title, const PlotMarks& marks);
-// Draws and writes the PNG atomically; throws a processing CliError.
+// Draws and writes the PNG atomically (an existing file only with `replace`); throws a CliError.
 void writeRenderPlot(const std::string& path, const RenderTimeline& timeline, const std::string& title,
-                     const PlotMarks& marks);
+                     const PlotMarks& marks, bool replace);
 
 }  // namespace zarpacli

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/cli_error.h"
-#include "cli/pending_output.h"
+#include "cli/interrupt.h"
 #include "cli/progress.h"
 #include "cli/static_gain.h"
 
@@ -73,9 +73,9 @@ RenderOutcome run(AudioReader& source, PluginSession& plugin, AudioWriter& write
             outcome.framesWritten += static_cast<std::int64_t>(kept);
         }
         progress.update(fed);
-        if (interruptRequested.load(std::memory_order_relaxed)) {
+        if (pendingSignal()) {
             progress.finish();
-            throw processingError("interrupted; nothing was written");
+            throwIfInterrupted();
         }
     }
     progress.finish();

@@ -1,13 +1,10 @@
 // Parsing preset and bank records and editing the state chunk.
 #include "cli/state_records.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 
-#include "cli/audio_file.h"
 #include "cli/cli_error.h"
+#include "cli/file_access.h"
 
 namespace zarpacli {
 
@@ -52,13 +49,9 @@ void checkRecordSize(const Bytes& data, std::size_t expected, const std::string&
 }  // namespace
 
 Bytes readWholeFile(const std::string& path, std::size_t maxBytes) {
-    std::string reason = unreadableReason(path);
-    if (!reason.empty()) throw processingError(path + ": " + reason);
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
-    if (!f) throw processingError(path + ": " + std::strerror(errno));
+    FileDescriptor fd = openInputFile(path, maxBytes);
     Bytes data(maxBytes + 1);
-    std::size_t n = std::fread(data.data(), 1, data.size(), f.get());
-    if (std::ferror(f.get())) throw processingError(path + ": read failed");
+    const std::size_t n = readFully(fd.get(), data.data(), data.size(), path);
     if (n > maxBytes) throw processingError(path + ": far too large for a preset, bank or state chunk file");
     data.resize(n);
     return data;

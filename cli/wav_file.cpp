@@ -7,7 +7,14 @@
 #include <cstring>
 
 #include "cli/cli_error.h"
+#include "cli/file_access.h"
 #include "cli/wav_metadata.h"
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace zarpacli {
 
@@ -79,13 +86,30 @@ double decodeSample(const unsigned char* p, int bytes, bool isFloat) {
     }
 }
 
+int duplicate(int fd) {
+#if defined(_WIN32)
+    return _dup(fd);
+#else
+    return dup(fd);
+#endif
+}
+
+// A buffered stream on the descriptor, which it takes over.
+std::FILE* streamOf(FileDescriptor fd, const char* mode, const std::string& name) {
+#if defined(_WIN32)
+    std::FILE* f = fd.valid() ? _fdopen(fd.get(), mode) : nullptr;
+#else
+    std::FILE* f = fd.valid() ? fdopen(fd.get(), mode) : nullptr;
+#endif
+    if (!f) throw processingError(name + ": " + std::strerror(errno));
+    fd.release();
+    return f;
+}
+
 }  // namespace
 
-WavReader::WavReader(const std::string& path) : path_(path) {
-    std::string reason = unreadableReason(path);
-    if (!reason.empty()) throw processingError(path + ": " + reason);
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_) throw processingError(path + ": " + std::strerror(errno));
+WavReader::WavReader(FileDescriptor fd, const std::string& path) : path_(path) {
+    file_ = streamOf(std::move(fd), "rb", path);
     try {
         parseHeader();
     } catch (...) {
@@ -197,12 +221,11 @@ std::size_t WavReader::read(double* interleaved, std::size_t frames) {
     return got;
 }
 
-WavWriter::WavWriter(const std::string& path, Encoding encoding, int sampleRate, int channels)
+WavWriter::WavWriter(int fd, const std::string& path, Encoding encoding, int sampleRate, int channels)
     : path_(path), encoding_(encoding), sampleRate_(sampleRate), channels_(channels),
       bytesPerSample_(encoding == Encoding::Pcm16 ? 2 : encoding == Encoding::Pcm24 ? 3 : 4) {
     if (encoding == Encoding::Vorbis) throw processingError("WAV cannot hold Vorbis");
-    file_ = std::fopen(path.c_str(), "wb");
-    if (!file_) throw processingError(path + ": cannot write (" + std::strerror(errno) + ")");
+    file_ = streamOf(FileDescriptor(duplicate(fd)), "wb", path);
     writeHeader(0);
 }
 

@@ -8,12 +8,15 @@
 #include <vector>
 
 #include "cli/audio_file.h"
+#include "cli/file_access.h"
 
 namespace zarpacli {
 
 class WavReader : public AudioReader {
 public:
-    explicit WavReader(const std::string& path);  // throws a processing CliError
+    // Reads the open file (from its current position, normally the start); `path` names it in messages.
+    // Throws a processing CliError.
+    WavReader(FileDescriptor fd, const std::string& path);
     ~WavReader() override;
     const AudioInfo& info() const override { return info_; }
     const AudioMetadata& metadata() const override { return metadata_; }
@@ -33,8 +36,9 @@ private:
 
 class WavWriter : public AudioWriter {
 public:
+    // Writes into the open descriptor fd (which stays open); `path` names it in messages.
     // encoding: Pcm16, Pcm24 or Float32.
-    WavWriter(const std::string& path, Encoding encoding, int sampleRate, int channels);
+    WavWriter(int fd, const std::string& path, Encoding encoding, int sampleRate, int channels);
     ~WavWriter() override;
     void write(const double* interleaved, std::size_t frames) override;
     std::vector<std::string> setMetadata(const AudioMetadata& metadata) override;

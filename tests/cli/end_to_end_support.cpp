@@ -2,6 +2,9 @@
 #include "end_to_end_support.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <cmath>
@@ -66,6 +69,36 @@ Result EndToEnd::zarpa(const std::vector<std::string>& args) {
     r.out = slurp(out);
     r.err = slurp(err);
     return r;
+}
+
+pid_t EndToEnd::startZarpa(const std::vector<std::string>& args, void (*beforeExec)()) {
+    std::vector<std::string> argv{ZARPA_TEST_EXE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> pointers;
+    for (auto& a : argv) pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    const std::string out = (dir_ / ".config" / "stdout").string(), err = (dir_ / ".config" / "stderr").string();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(dir_.c_str()) != 0 || !freopen("/dev/null", "r", stdin) || !freopen(out.c_str(), "w", stdout) ||
+            !freopen(err.c_str(), "w", stderr))
+            _exit(99);
+        if (beforeExec) beforeExec();
+        execv(pointers[0], pointers.data());
+        _exit(98);
+    }
+    return pid;
+}
+
+int EndToEnd::finish(pid_t pid, double seconds) {
+    int status = 0;
+    for (double waited = 0.0; waited < seconds; waited += 0.01) {
+        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        usleep(10000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return -1;
 }
 
 void EndToEnd::writeAudio(const std::string& name, const Audio& audio, int format) {

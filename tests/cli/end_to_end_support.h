@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <set>
 #include <string>
@@ -33,6 +35,12 @@ protected:
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
     // Runs zarpa with these arguments in the scratch directory.
     Result zarpa(const std::vector<std::string>& args);
+    // Starts zarpa in the scratch directory without waiting (stdin /dev/null, stdout and stderr to
+    // files under .config); `beforeExec` runs in the child first.
+    pid_t startZarpa(const std::vector<std::string>& args, void (*beforeExec)() = nullptr);
+    // The exit code of a started zarpa; -1 if it did not end within `seconds` (it is then killed) or died
+    // of a signal.
+    int finish(pid_t pid, double seconds);
     void writeAudio(const std::string& name, const Audio& audio, int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     Audio readAudio(const std::string& name);
     std::vector<unsigned char> readBytes(const std::string& name);

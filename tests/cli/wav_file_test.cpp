@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/cli_error.h"
+#include "cli/pending_output.h"
 #include "cli/wav_file.h"
 
 #if !defined(_WIN32)
@@ -58,11 +59,13 @@ TEST_F(WavFile, WritesAndReadsEveryEncodingExactly) {
             const int bits = e == Encoding::Float32 ? 0 : integerBits(e);
             const auto signal = gridSignal(bits, 301, channels);  // odd: 24-bit mono needs a pad byte
             const std::string p = path("rt.wav");
-            WavWriter w(p, e, 48000, channels);
+            PendingOutput out(p, true);
+            WavWriter w(out.fd(), p, e, 48000, channels);
             w.write(signal.data(), 150);
             w.write(signal.data() + 150 * channels, 151);
             w.close();
-            WavReader r(p);
+            out.commit();
+            WavReader r(openInputFile(p), p);
             EXPECT_EQ(r.info().sampleRate, 48000);
             EXPECT_EQ(r.info().channels, channels);
             EXPECT_EQ(r.info().frames, 301);
@@ -121,11 +124,13 @@ TEST_F(WavFile, KeepsTagsBroadcastExtensionAndChunksAroundTheAudio) {
 TEST_F(WavFile, ACutFileReadsTheFramesThatArePresent) {
     const auto signal = gridSignal(16, 100, 2);
     const std::string p = path("cut.wav");
-    WavWriter w(p, Encoding::Pcm16, 44100, 2);
+    PendingOutput out(p, false);
+    WavWriter w(out.fd(), p, Encoding::Pcm16, 44100, 2);
     w.write(signal.data(), 100);
     w.close();
+    out.commit();
     fs::resize_file(p, fs::file_size(p) - 4 * 10 - 2);  // ten and a half frames missing
-    WavReader r(p);
+    WavReader r(openInputFile(p), p);
     EXPECT_EQ(r.info().frames, 89);
     auto got = readAll(r);
     EXPECT_EQ(got, std::vector<double>(signal.begin(), signal.begin() + 89 * 2));
@@ -134,7 +139,7 @@ TEST_F(WavFile, ACutFileReadsTheFramesThatArePresent) {
 TEST_F(WavFile, RefusesFilesItCannotDecodeWithTheReason) {
     auto message = [&](const std::string& p) {
         try {
-            WavReader r(p);
+            WavReader r(openInputFile(p), p);
         } catch (const CliError& e) {
             EXPECT_EQ(e.exitCode(), kExitProcessing);
             return std::string(e.what());
@@ -173,9 +178,11 @@ TEST_F(WavFile, AgreesWithLibsndfileInBothDirections) {
         const int bits = c.ours == Encoding::Float32 ? 0 : integerBits(c.ours);
         const auto signal = gridSignal(bits, 257, 2);
 
-        WavWriter w(path("ours.wav"), c.ours, 96000, 2);
+        PendingOutput ours(path("ours.wav"), true);
+        WavWriter w(ours.fd(), path("ours.wav"), c.ours, 96000, 2);
         w.write(signal.data(), 257);
         w.close();
+        ours.commit();
         SF_INFO info{};
         SNDFILE* in = sf_open(path("ours.wav").c_str(), SFM_READ, &info);
         ASSERT_TRUE(in) << sf_strerror(nullptr);
@@ -198,7 +205,7 @@ TEST_F(WavFile, AgreesWithLibsndfileInBothDirections) {
             for (double& v : raw) v *= std::ldexp(1.0, bits - 1);
         sf_writef_double(f, raw.data(), 257);
         sf_close(f);
-        WavReader r(path("theirs.wav"));
+        WavReader r(openInputFile(path("theirs.wav")), path("theirs.wav"));
         EXPECT_EQ(r.info().sampleRate, 22050);
         EXPECT_EQ(readAll(r), signal);
     }
