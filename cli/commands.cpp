@@ -14,9 +14,10 @@
 #include "cli/cli_error.h"
 #include "cli/delivery.h"
 #include "cli/demo_signal.h"
+#include "cli/file_access.h"
 #include "cli/held_audio.h"
-#include "cli/interrupt.h"
 #include "cli/help_text.h"
+#include "cli/interrupt.h"
 #include "cli/level_meter.h"
 #include "cli/metadata_carrier.h"
 #include "cli/output_quantizer.h"
@@ -60,7 +61,7 @@ void checkSideOutputs(const Options& o, const std::string& outPath, const std::v
     for (const auto& [option, path] : sides) {
         if (path->empty()) continue;
         for (const auto& [otherName, other] : taken)
-            if (samePath(*path, other))
+            if (samePath(*path, other) || (isStandardStream(*path) && isStandardStream(other)))
                 throw usageError(std::string(option) + " and " + otherName + " name the same file");
         checkOutputPath(*path, o.force, inputs);
         taken.emplace_back(option, *path);
@@ -169,8 +170,12 @@ RenderReport renderFrom(const Options& o, AudioReader& source, const std::string
 }
 
 int printReport(const Options& o, const RenderReport& report) {
-    if (o.json) print(renderReportJson(report));
-    else if (!o.quiet) print(renderReportText(report));
+    // With the audio (or a side output) on standard output, the report goes to standard error.
+    const bool stdoutTaken = isStandardStream(report.outputPath) || isStandardStream(o.saveChunk) ||
+                             isStandardStream(o.reportFile) || isStandardStream(o.plotFile);
+    std::FILE* to = stdoutTaken ? stderr : stdout;
+    if (o.json) std::fputs(renderReportJson(report).c_str(), to);
+    else if (!o.quiet) std::fputs(renderReportText(report).c_str(), to);
     return kExitOk;
 }
 

@@ -69,7 +69,9 @@ constexpr const char* kRenderHelp = R"(usage: zarpa render IN OUT [options]
        zarpa render IN... --outdir DIR [-j N] [options]
 
 Renders IN through the plug-in into OUT, time-aligned with IN (the plug-in's latency removed) and as
-long, and prints a report of both sides: peaks, true peaks, loudness and loudness range.
+long, and prints a report of both sides: peaks, true peaks, loudness and loudness range. IN or OUT "-"
+is standard input or output (cat in.wav | zarpa render - - --format wav > out.wav); the report then goes
+to standard error. A FIFO or a device as OUT is written into, never replaced.
 
 With --outdir, renders every IN into DIR (made if missing) with the same options, named after the input
 (DIR/NAME.EXT: EXT from --format, else the input's own); N plug-in instances render side by side
@@ -126,7 +128,8 @@ std::string usageText() {
     return std::string(R"(zarpa - offline renderer for the OKA Zarpa limiter (loads the built VST 2.4 plug-in)
 
 usage:
-  zarpa render IN OUT [options]   render IN through the plug-in into OUT
+  zarpa render IN OUT [options]   render IN through the plug-in into OUT ("-": standard input or
+                                  output; the report then goes to standard error)
   zarpa demo [OUT] [options]      render a built-in demo mix (6 dB too hot) through "CD Master 1"
                                   (OUT defaults to zarpa-demo.wav)
   zarpa analyze FILE...           peak, true peak, loudness and loudness range of files

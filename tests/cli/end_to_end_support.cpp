@@ -58,11 +58,11 @@ void EndToEnd::SetUp() {
 
 void EndToEnd::TearDown() { fs::remove_all(dir_); }
 
-Result EndToEnd::zarpa(const std::vector<std::string>& args) {
+Result EndToEnd::zarpa(const std::vector<std::string>& args, const std::string& input) {
     std::string command = std::string("cd ") + quoted(dir_.string()) + " && " + quoted(ZARPA_TEST_EXE);
     for (const auto& a : args) command.append(" ").append(quoted(a));
     const fs::path out = dir_ / ".config" / "stdout", err = dir_ / ".config" / "stderr";
-    command.append(" >").append(quoted(out.string())).append(" 2>").append(quoted(err.string())).append(" </dev/null");
+    command.append(" >").append(quoted(out.string())).append(" 2>").append(quoted(err.string())).append(" <").append(quoted(input));
     const int status = std::system(command.c_str());
     Result r;
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

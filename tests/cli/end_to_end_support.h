@@ -33,8 +33,8 @@ protected:
     void TearDown() override;
 
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    // Runs zarpa with these arguments in the scratch directory.
-    Result zarpa(const std::vector<std::string>& args);
+    // Runs zarpa with these arguments in the scratch directory, standard input from `input`.
+    Result zarpa(const std::vector<std::string>& args, const std::string& input = "/dev/null");
     // Starts zarpa in the scratch directory without waiting (stdin /dev/null, stdout and stderr to
     // files under .config); `beforeExec` runs in the child first.
     pid_t startZarpa(const std::vector<std::string>& args, void (*beforeExec)() = nullptr);

@@ -114,6 +114,26 @@ TEST_F(OutputSafety, AFifoIsWrittenIntoAndStaysAFifo) {
     }
 }
 
+TEST_F(OutputSafety, DashIsStandardInputAndOutputAndTheReportGoesToStandardError) {
+    const Result plain = zarpa({"render", "in.wav", "plain.wav", "--quiet"});
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    const Result piped = zarpa({"render", "-", "-", "--format", "wav"}, "in.wav");
+    ASSERT_EQ(piped.exitCode, 0) << piped.err;
+    const auto expected = readBytes("plain.wav");
+    EXPECT_TRUE(piped.out == std::string(expected.begin(), expected.end())) << "only the audio on standard output";
+    EXPECT_NE(piped.err.find("zarpa: - -> -"), std::string::npos) << piped.err;
+
+    // A pipe, not a file, on standard input; the JSON report beside the audio.
+    ASSERT_EQ(mkfifo(path("feed").c_str(), 0600), 0);
+    auto feeder = std::async(std::launch::async, [&] { std::ofstream(path("feed"), std::ios::binary) << std::string(expected.begin(), expected.end()); });
+    const Result fromPipe = zarpa({"render", "-", "-", "--format", "wav", "--json"}, "feed");
+    feeder.get();
+    EXPECT_EQ(fromPipe.exitCode, 0) << fromPipe.err;
+    EXPECT_EQ(fromPipe.out.size(), expected.size());
+    EXPECT_NE(fromPipe.err.find("\"output\": {\"path\": \"-\""), std::string::npos) << fromPipe.err;
+    EXPECT_EQ(zarpa({"render", "-", "-", "--format", "wav", "--save-chunk", "-"}, "in.wav").exitCode, 1);
+}
+
 TEST_F(OutputSafety, DevicesAreWrittenIntoOrRefusedNeverReplaced) {
     if (mknod(path("null.wav").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) GTEST_SKIP() << "cannot make device nodes here";
     const Result toDevice = zarpa({"render", "in.wav", "null.wav", "--force", "--quiet"});

@@ -97,15 +97,17 @@ AudioMetadata taggedMetadata() {
 TEST_F(WavFile, KeepsTagsBroadcastExtensionAndChunksAroundTheAudio) {
     const auto signal = gridSignal(24, 301, 2);
     const AudioMetadata m = taggedMetadata();
-    WavWriter w(path("tagged.wav"), Encoding::Pcm24, 48000, 2);
+    PendingOutput file(path("tagged.wav"), true);
+    WavWriter w(file.fd(), path("tagged.wav"), Encoding::Pcm24, 48000, 2);
     EXPECT_EQ(w.setMetadata(m), std::vector<std::string>{"license"});  // INFO has no licence field
     w.write(signal.data(), 301);
     BroadcastExtension measured = *m.broadcast;
     measured.loudnessValue = -1400;  // the master's loudness, known only at the end
     w.updateBroadcast(measured);
     w.close();
+    file.commit();
 
-    WavReader r(path("tagged.wav"));
+    WavReader r(openInputFile(path("tagged.wav")), path("tagged.wav"));
     EXPECT_EQ(readAll(r), signal);
     const AudioMetadata& back = r.metadata();
     std::vector<std::pair<std::string, std::string>> expected(m.tags.begin(), m.tags.end() - 1);
@@ -214,10 +216,12 @@ TEST_F(WavFile, AgreesWithLibsndfileInBothDirections) {
 // libsndfile finds our tags and broadcast extension, and we find its (it writes the tags after the audio).
 TEST_F(WavFile, MetadataAgreesWithLibsndfileInBothDirections) {
     const auto signal = gridSignal(16, 100, 2);
-    WavWriter w(path("ours.wav"), Encoding::Pcm16, 48000, 2);
+    PendingOutput file(path("ours.wav"), true);
+    WavWriter w(file.fd(), path("ours.wav"), Encoding::Pcm16, 48000, 2);
     w.setMetadata(taggedMetadata());
     w.write(signal.data(), 100);
     w.close();
+    file.commit();
     SF_INFO info{};
     SNDFILE* in = sf_open(path("ours.wav").c_str(), SFM_READ, &info);
     ASSERT_TRUE(in);
@@ -239,7 +243,7 @@ TEST_F(WavFile, MetadataAgreesWithLibsndfileInBothDirections) {
     sf_set_string(f, SF_STR_ARTIST, "Them");  // after the audio: libsndfile appends the list
     sf_set_string(f, SF_STR_ALBUM, "Theirs");
     sf_close(f);
-    WavReader r(path("theirs.wav"));
+    WavReader r(openInputFile(path("theirs.wav")), path("theirs.wav"));
     EXPECT_EQ(r.info().frames, 100);
     const auto& tags = r.metadata().tags;
     EXPECT_NE(std::find(tags.begin(), tags.end(), std::pair<std::string, std::string>{"artist", "Them"}), tags.end());
