@@ -31,7 +31,13 @@ std::string formatNumber(double v) {
     return shortNumber(v);
 }
 
-std::string unitSuffix(const ParameterInfo& p) { return p.label.empty() ? "" : " " + p.label; }
+// A parameter without a label shows a share: its values are written with "%".
+std::string unitOf(const ParameterInfo& p) { return p.label.empty() ? "%" : p.label; }
+std::string unitSuffix(const ParameterInfo& p) { return p.label.empty() ? " %" : " " + p.label; }
+
+bool sameUnit(const std::string& written, const std::string& unit) {
+    return !written.empty() && lowered(written) == lowered(unit);
+}
 
 }  // namespace
 
@@ -47,17 +53,19 @@ std::optional<double> parseDisplayNumber(const std::string& text) {
 }
 
 std::optional<Quantity> parseQuantity(const std::string& text) {
-    std::string t = trim(text);
+    const std::string t = trim(text);
     std::size_t i = 0;
     bool negative = false;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
     Quantity q;
-    if (t.compare(i, 2, "oo") == 0 || t.compare(i, 3, "inf") == 0) {
+    if (t.compare(i, 2, "oo") == 0) {  // infinity as the displays write it ("-oo")
         q.value = negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
-        i += t.compare(i, 2, "oo") == 0 ? 2 : 3;
+        i += 2;
     } else {
+        // One sign at most, then digits: from_chars would take a second sign, "inf" and "nan".
+        if (i >= t.size() || !(std::isdigit(static_cast<unsigned char>(t[i])) || t[i] == '.')) return std::nullopt;
         auto [end, ec] = std::from_chars(t.data() + i, t.data() + t.size(), q.value, std::chars_format::fixed);
-        if (ec != std::errc() || end == t.data() + i) return std::nullopt;
+        if (ec != std::errc() || end == t.data() + i || !std::isfinite(q.value)) return std::nullopt;
         if (negative) q.value = -q.value;
         i = static_cast<std::size_t>(end - t.data());
     }
@@ -172,12 +180,15 @@ float ParameterCatalog::resolve(int index, const std::string& valueText) {
     if (q->unit.empty() && q->value >= 0.0 && q->value <= 1.0) return static_cast<float>(q->value);
     if (p.kind != ParameterKind::Continuous) throw refuse("out of range");
 
-    // "-oo" is what the display itself shows for minus infinity, unit or not.
-    const bool unitFits = comparable(q->unit) == comparable(p.label) || (p.label.empty() && q->unit == "%") ||
-                          (q->unit.empty() && std::isinf(q->value));
-    if (!unitFits && q->unit.empty())
-        throw refuse("a bare number is a normalised value (0..1); for display units write " + text + p.label);
-    if (!unitFits) throw refuse("the unit '" + q->unit + "' does not fit");
+    // An infinity is a value only where the display itself shows it at an end ("-oo"), unit or not.
+    if (std::isinf(q->value)) {
+        if (q->value != p.low && q->value != p.high) throw refuse("not a number of the range");
+        if (!q->unit.empty() && !sameUnit(q->unit, unitOf(p))) throw refuse("the unit '" + q->unit + "' does not fit");
+        return q->value == p.low ? 0.0f : 1.0f;
+    }
+    if (q->unit.empty())
+        throw refuse("a bare number is a normalised value (0..1); for display units write " + text + unitOf(p));
+    if (!sameUnit(q->unit, unitOf(p))) throw refuse("the unit '" + q->unit + "' does not fit");
 
     const double lo = std::min(p.low, p.high), hi = std::max(p.low, p.high);
     const double tolerance = 5e-5 * std::max(1.0, std::fabs(q->value));  // the display shows 8 characters

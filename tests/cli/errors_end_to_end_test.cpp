@@ -49,6 +49,8 @@ TEST_F(Errors, UnknownNamesAndValuesAreUsageErrorsThatListWhatIsValid) {
     expectRefusal({"render", "in.wav", "out.wav", "--set", "Bits=12"}, 1, "Bits takes 8, 16, 24");
     expectRefusal({"render", "in.wav", "out.wav", "--set", "Release=2s"}, 1, "unit 's' does not fit");
     expectRefusal({"render", "in.wav", "out.wav", "--set", "dummy=0.5"}, 1, "give the index");
+    for (const char* value : {"Drive=inf", "Release=-ooms", "Transient=inf", "Drive=--6dB", "L/R Link=1.5"})
+        expectRefusal({"render", "in.wav", "out.wav", "--set", value}, 1, "(or a normalised value 0..1)");
     expectRefusal({"render", "in.wav", "out.wav", "--bits", "12"}, 1, "unknown bit depth");
     expectRefusal({"render", "in.wav", "out.mp3"}, 1, "cannot tell the output format");
     expectRefusal({"render", "in.wav", "out.wav", "--frobnicate"}, 1, "unknown option");

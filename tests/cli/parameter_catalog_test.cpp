@@ -21,12 +21,12 @@ std::string numberText(double v) {
 
 class FakeProbe : public ParameterProbe {
 public:
-    int count() override { return 6; }
+    int count() override { return 7; }
     std::string name(int i) override {
-        static const char* names[] = {"Drive", "L/R Link", "Bits", "AttShow", "dummy", "dummy"};
+        static const char* names[] = {"Drive", "L/R Link", "Bits", "AttShow", "dummy", "dummy", "Leveller"};
         return names[i];
     }
-    std::string label(int i) override { return i == 0 ? "dB" : ""; }
+    std::string label(int i) override { return i == 0 || i == 6 ? "dB" : ""; }
     std::string displayAt(int i, float x) override {
         ++calls;
         switch (i) {
@@ -40,6 +40,7 @@ public:
                 static const char* masks[] = {"", "1", "2", "12", "L", "1L", "2L", "12L"};
                 return masks[std::min(7, static_cast<int>(8.0f * x))];
             }
+            case 6: return x <= 0.0f ? "-oo" : numberText(40.0 * std::log10(x));  // -oo .. 0 dB
             default: return "";
         }
     }
@@ -69,6 +70,9 @@ TEST(ParameterTexts, DisplayNumbersAndUserQuantitiesParse) {
     EXPECT_EQ(parseQuantity("-0.5 ms")->value, -0.5);
     EXPECT_EQ(parseQuantity("-0.5 ms")->unit, "ms");
     EXPECT_TRUE(std::isinf(parseQuantity("-oo")->value));
+    EXPECT_FALSE(parseQuantity("--6dB"));
+    EXPECT_FALSE(parseQuantity("-inf"));
+    EXPECT_FALSE(parseQuantity("nan"));
     EXPECT_FALSE(parseQuantity("type B"));
 }
 
@@ -107,7 +111,7 @@ TEST(ParameterCatalog, UnknownAndAmbiguousNamesAreUsageErrorsThatSayWhatExists) 
     };
     EXPECT_NE(message("Drvie").find("Drive, L/R Link, Bits, AttShow, dummy, dummy"), std::string::npos);
     EXPECT_NE(message("dummy").find("4, 5; give the index"), std::string::npos);
-    EXPECT_NE(message("6").find("no parameter 6"), std::string::npos);
+    EXPECT_NE(message("7").find("no parameter 7"), std::string::npos);
     EXPECT_NE(message("").find("unknown parameter"), std::string::npos);
 }
 
@@ -134,12 +138,28 @@ TEST(ParameterCatalog, DisplayValuesFindTheValueThePluginShowsThatWay) {
     EXPECT_EQ(c.resolve(0, "-24.0824 DB"), 0.0f);
 }
 
-TEST(ParameterCatalog, UnitlessParametersTakeDisplayValuesBareOrWithPercent) {
+TEST(ParameterCatalog, UnitlessParametersTakeDisplayValuesWithPercent) {
     FakeProbe probe;
     ParameterCatalog c(probe);
     EXPECT_NEAR(c.resolve(1, "25%"), 0.75f, 1e-6);  // falling display: 25 at 0.75
-    EXPECT_NEAR(c.resolve(1, "60"), 0.4f, 1e-6);
-    EXPECT_EQ(c.resolve(1, "0.5"), 0.5f);  // 0..1 stays a normalised value
+    EXPECT_EQ(c.resolve(1, "0.5"), 0.5f);  // a bare number is a normalised value
+    EXPECT_NE(usageMessage(c, 1, "1.5").find("a bare number is a normalised value (0..1); for display units write 1.5%"),
+              std::string::npos);
+    EXPECT_NE(c.accepted(1).find("0 .. 100 %"), std::string::npos) << c.accepted(1);
+}
+
+TEST(ParameterCatalog, OnlyNumbersAsTheHelpDescribesThemAreValues) {
+    FakeProbe probe;
+    ParameterCatalog c(probe);
+    for (const char* text : {"inf", "+inf", "infdB", "oodB", "+oodB", "nan", "nandB", "--6dB", "+-6dB", "-+6dB", "- 6dB"})
+        EXPECT_FALSE(usageMessage(c, 0, text).empty()) << text;
+    EXPECT_FALSE(usageMessage(c, 1, "inf").empty());
+    EXPECT_FALSE(usageMessage(c, 1, "-oo%").empty()) << "an infinity only where the display shows one";
+    EXPECT_FALSE(usageMessage(c, 6, "+oodB").empty());
+    EXPECT_EQ(c.resolve(6, "-oo"), 0.0f);  // the leveller's own end, with or without its unit
+    EXPECT_EQ(c.resolve(6, "-oodB"), 0.0f);
+    EXPECT_EQ(c.resolve(6, "0dB"), 1.0f);
+    EXPECT_FALSE(usageMessage(c, 6, "-oo%").empty());
 }
 
 TEST(ParameterCatalog, RefusesValuesOutsideTheRangeOrInTheWrongUnit) {
@@ -149,7 +169,7 @@ TEST(ParameterCatalog, RefusesValuesOutsideTheRangeOrInTheWrongUnit) {
     EXPECT_NE(usageMessage(c, 0, "6").find("for display units write 6dB"), std::string::npos);
     EXPECT_NE(usageMessage(c, 0, "6ms").find("unit 'ms' does not fit"), std::string::npos);
     EXPECT_NE(usageMessage(c, 0, "loud").find("not a number"), std::string::npos);
-    EXPECT_NE(usageMessage(c, 1, "150").find("out of range"), std::string::npos);
+    EXPECT_NE(usageMessage(c, 1, "150%").find("out of range"), std::string::npos);
     EXPECT_NE(usageMessage(c, 2, "12").find("Bits takes 8, 16, 24"), std::string::npos);
     EXPECT_NE(usageMessage(c, 2, "type B").find("no such setting"), std::string::npos);
     EXPECT_NE(usageMessage(c, 4, "2").find("dummy takes a normalised value 0..1"), std::string::npos);
