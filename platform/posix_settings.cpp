@@ -17,19 +17,25 @@ namespace platform {
 
 namespace {
 
-std::string configRoot() {
+// Where the store lives: `base` is a folder of the user's that must already exist (the store never
+// creates it: a missing home is not ours to make); the store's own folders below it may be created.
+struct StoreBase {
+    std::string base;
+    std::string root;  // base itself, or the config folder in it
+};
+
+StoreBase storeBase() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && xdg[0] == '/') return xdg;  // the XDG rule: a relative value is ignored
+    if (xdg && xdg[0] == '/') return {xdg, xdg};  // the XDG rule: a relative value is ignored
     const char* home = std::getenv("HOME");
     if (!home || home[0] != '/') return {};  // a relative home would move the store with the working directory
-    return std::string(home) + "/.config";
+    return {home, std::string(home) + "/.config"};
 }
 
 // "SOFTWARE\\OKA-tonelab\\OKAzarpa" -> "<root>/SOFTWARE/OKA-tonelab/OKAzarpa"; empty when the path is unsafe.
-std::string keyDirectory(const char* path) {
-    std::string root = configRoot();
-    if (root.empty() || !path || !path[0]) return {};
-    std::string dir = root;
+std::string keyDirectory(const StoreBase& base, const char* path) {
+    if (base.root.empty() || !path || !path[0]) return {};
+    std::string dir = base.root;
     std::string part;
     for (const char* p = path;; ++p) {
         if (*p == '\\' || *p == 0) {
@@ -59,8 +65,10 @@ bool isDirectory(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool makeDirectories(const std::string& path) {
-    for (std::size_t pos = 1; pos <= path.size(); ++pos) {
+// Creates the folders of `path` below `base`, which must exist.
+bool makeDirectories(const std::string& base, const std::string& path) {
+    if (!isDirectory(base) || path.compare(0, base.size(), base) != 0) return false;
+    for (std::size_t pos = base.size() + 1; pos <= path.size(); ++pos) {
         if (pos == path.size() || path[pos] == '/') {
             std::string prefix = path.substr(0, pos);
             if (mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) return false;
@@ -112,14 +120,15 @@ private:
 }  // namespace
 
 std::unique_ptr<SettingsKey> openSettingsKey(const char* path) {
-    std::string dir = keyDirectory(path);
+    std::string dir = keyDirectory(storeBase(), path);
     if (dir.empty() || !isDirectory(dir)) return nullptr;
     return std::make_unique<FileKey>(dir);
 }
 
 std::unique_ptr<SettingsKey> createSettingsKey(const char* path) {
-    std::string dir = keyDirectory(path);
-    if (dir.empty() || !makeDirectories(dir)) return nullptr;
+    const StoreBase base = storeBase();
+    std::string dir = keyDirectory(base, path);
+    if (dir.empty() || !makeDirectories(base.base, dir)) return nullptr;
     return std::make_unique<FileKey>(dir);
 }
 

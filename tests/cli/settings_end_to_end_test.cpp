@@ -122,6 +122,18 @@ TEST_F(RecordFiles, ABankFileLoadsWithTheChosenProgram) {
     EXPECT_NE(first.out.find("program \"Default\""), std::string::npos);
 }
 
+TEST_F(Settings, AMissingHomeIsNeverCreatedAndThePluginWorksWithoutAStore) {
+    const std::string missing = path("no-home");
+    const std::string env = "env -u XDG_CONFIG_HOME HOME=" + missing + " ";
+    writeAudio("in.wav", quietSignal(44100, 2, 1000));
+    for (const std::string& command : {std::string("info"), std::string("render in.wav out.wav --quiet")}) {
+        const std::string line = "cd " + dir_.string() + " && " + env + ZARPA_TEST_EXE + " " + command + " >/dev/null 2>&1";
+        EXPECT_EQ(std::system(line.c_str()), 0) << command;
+        EXPECT_FALSE(std::filesystem::exists(missing)) << command;
+    }
+    EXPECT_EQ(readAudio("out.wav").frames(), 1000u);
+}
+
 TEST_F(Settings, InfoShowsTheEffectRecordAsAHostSeesIt) {
     Result r = zarpa({"info", "--json"});
     ASSERT_EQ(r.exitCode, 0);

@@ -102,6 +102,25 @@ TEST_F(ReplacingWriteTest, AFailedSaveKeepsThePreviousBankFile) {
     EXPECT_EQ(entries(scratch), files) << "no temporary file left";
 }
 
+TEST_F(ReplacingWriteTest, TheLinuxStoreCreatesItsFoldersButNeverAMissingBase) {
+    const auto missing = scratch / "missing";
+    setenv("XDG_CONFIG_HOME", missing.c_str(), 1);
+    EXPECT_FALSE(platform::createSettingsKey(kSettingsKeyPath));
+    unsetenv("XDG_CONFIG_HOME");
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedHome = oldHome ? oldHome : "";
+    setenv("HOME", missing.c_str(), 1);
+    EXPECT_FALSE(platform::createSettingsKey(kSettingsKeyPath));
+    EXPECT_FALSE(std::filesystem::exists(missing)) << "the store never makes the user's home";
+
+    std::filesystem::create_directory(scratch / "home");
+    setenv("HOME", (scratch / "home").c_str(), 1);
+    EXPECT_TRUE(platform::createSettingsKey(kSettingsKeyPath));
+    EXPECT_TRUE(std::filesystem::is_directory(scratch / "home" / ".config" / "SOFTWARE" / "OKA-tonelab" / "OKAzarpa"));
+    if (oldHome) setenv("HOME", savedHome.c_str(), 1);
+    else unsetenv("HOME");
+}
+
 TEST_F(ReplacingWriteTest, TheLinuxStoreReadsOnlyRegularValuesThatFit) {
     auto key = platform::createSettingsKey(kSettingsKeyPath);
     ASSERT_TRUE(key);
