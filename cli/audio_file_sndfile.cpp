@@ -2,6 +2,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -155,18 +156,51 @@ int sndfileFormat(const OutputFormat& format) {
     return major | sub;
 }
 
+// How many bytes the header promises beyond the end of the file. libsndfile shortens the frame count
+// of a cut file to what is there and notes each size it found too large in its log, as
+// "data : 176400 (should be 88178)". Sizes a streaming writer leaves (all ones) promise nothing.
+std::uint64_t headerShortfall(SNDFILE* file) {
+    char log[16384] = {};
+    sf_command(file, SFC_GET_LOG_INFO, log, sizeof log - 1);
+    std::uint64_t shortfall = 0;
+    for (const char* line = log; *line;) {
+        unsigned long long stated = 0, present = 0;
+        char name[16];
+        if (std::sscanf(line, " %15[^: ] : %llu (should be %llu)", name, &stated, &present) == 3 && stated > present &&
+            stated != 0xFFFFFFFFull && stated < 0xFFFFFFFF00000000ull)
+            shortfall = std::max<std::uint64_t>(shortfall, stated - present);
+        const char* next = std::strchr(line, '\n');
+        if (!next) break;
+        line = next + 1;
+    }
+    return shortfall;
+}
+
 class SndfileReader : public AudioReader {
 public:
-    SndfileReader(FileDescriptor fd, const std::string& path) : path_(path), fd_(std::move(fd)) {
+    SndfileReader(FileDescriptor fd, const std::string& path, bool acceptDamage)
+        : AudioReader(acceptDamage), path_(path), fd_(std::move(fd)) {
         SF_INFO sfinfo{};
         file_ = sf_open_fd(fd_.get(), SFM_READ, &sfinfo, SF_FALSE);
         if (!file_)
             throw processingError(path + ": not an audio file zarpa can read (" + sf_strerror(nullptr) + ")");
         info_.sampleRate = sfinfo.samplerate;
         info_.channels = sfinfo.channels;
-        info_.frames = sfinfo.frames;
         describeSubtype(sfinfo.format, info_);
         metadata_ = readMetadata(file_);
+        // A file whose end is missing can leave its length unknown (a cut Ogg stream: the largest count).
+        if (sfinfo.frames < 0 || sfinfo.frames == SF_COUNT_MAX) {
+            info_.frames = 0;
+            noteDamage(path, -1, "its length is unknown: the end of the file is missing or damaged");
+        } else {
+            info_.frames = sfinfo.frames;
+            const int frameBytes = info_.bits > 0 ? sfinfo.channels * ((info_.bits + 7) / 8) : 0;
+            const std::uint64_t shortfall = headerShortfall(file_);
+            if (frameBytes > 0 && shortfall >= static_cast<std::uint64_t>(frameBytes)) {
+                const auto missing = static_cast<std::int64_t>(shortfall / static_cast<std::uint64_t>(frameBytes));
+                noteDamage(path, missing, "the file is cut: " + missingFramesText(missing, info_.frames + missing));
+            }
+        }
     }
     ~SndfileReader() override { sf_close(file_); }  // before fd_ closes
 
@@ -174,18 +208,31 @@ public:
     const AudioMetadata& metadata() const override { return metadata_; }
 
     std::size_t read(double* interleaved, std::size_t frames) override {
-        sf_count_t got = sf_readf_double(file_, interleaved, static_cast<sf_count_t>(frames));
-        if (got < 0 || sf_error(file_) != SF_ERR_NO_ERROR)
-            throw processingError(path_ + ": cannot decode (" + sf_strerror(file_) + ")");
+        if (ended_) return 0;
+        const sf_count_t got = std::max<sf_count_t>(0, sf_readf_double(file_, interleaved, static_cast<sf_count_t>(frames)));
+        read_ += got;
+        if (sf_error(file_) != SF_ERR_NO_ERROR) {  // undecodable from here on
+            ended_ = true;
+            noteDamage(path_, missingAfter(), "cannot decode beyond frame " + std::to_string(read_) + " (" +
+                                                  sf_strerror(file_) + "): " + missingFramesText(missingAfter(), info_.frames));
+        } else if (got == 0) {
+            ended_ = true;
+            if (read_ < info_.frames)
+                noteDamage(path_, missingAfter(), "the file ends early: " + missingFramesText(missingAfter(), info_.frames));
+        }
         return static_cast<std::size_t>(got);
     }
 
 private:
+    std::int64_t missingAfter() const { return info_.frames > 0 ? std::max<std::int64_t>(0, info_.frames - read_) : -1; }
+
     std::string path_;
     FileDescriptor fd_;
     SNDFILE* file_ = nullptr;
     AudioInfo info_;
     AudioMetadata metadata_;
+    std::int64_t read_ = 0;
+    bool ended_ = false;
 };
 
 class SndfileWriter : public AudioWriter {
@@ -275,12 +322,12 @@ private:
 
 }  // namespace
 
-std::unique_ptr<AudioReader> openAudioReader(const std::string& path) {
-    return std::make_unique<SndfileReader>(openInputFile(path), path);
+std::unique_ptr<AudioReader> openAudioReader(const std::string& path, bool acceptDamage) {
+    return std::make_unique<SndfileReader>(openInputFile(path), path, acceptDamage);
 }
 
-std::unique_ptr<AudioReader> openAudioReader(FileDescriptor fd, const std::string& name) {
-    return std::make_unique<SndfileReader>(std::move(fd), name);
+std::unique_ptr<AudioReader> openAudioReader(FileDescriptor fd, const std::string& name, bool acceptDamage) {
+    return std::make_unique<SndfileReader>(std::move(fd), name, acceptDamage);
 }
 
 std::unique_ptr<AudioWriter> createAudioWriter(int fd, const std::string& name, const OutputFormat& format,

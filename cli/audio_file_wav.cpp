@@ -5,12 +5,12 @@
 
 namespace zarpacli {
 
-std::unique_ptr<AudioReader> openAudioReader(const std::string& path) {
-    return std::make_unique<WavReader>(openInputFile(path), path);
+std::unique_ptr<AudioReader> openAudioReader(const std::string& path, bool acceptDamage) {
+    return std::make_unique<WavReader>(openInputFile(path), path, acceptDamage);
 }
 
-std::unique_ptr<AudioReader> openAudioReader(FileDescriptor fd, const std::string& name) {
-    return std::make_unique<WavReader>(std::move(fd), name);
+std::unique_ptr<AudioReader> openAudioReader(FileDescriptor fd, const std::string& name, bool acceptDamage) {
+    return std::make_unique<WavReader>(std::move(fd), name, acceptDamage);
 }
 
 std::unique_ptr<AudioWriter> createAudioWriter(int fd, const std::string& name, const OutputFormat& format,

@@ -29,7 +29,8 @@ const std::set<std::string> kValueOptions = {"--preset", "--set",  "--preset-fil
                                              "--plot", "--outdir", "--jobs", "-j"};
 
 const std::set<std::string> kFlagOptions = {"--double", "--keep-latency", "--force", "--json", "--quiet",
-                                            "--version", "--no-dither", "--user-settings", "--strip-metadata"};
+                                            "--version", "--no-dither", "--user-settings", "--strip-metadata",
+                                            "--allow-truncated"};
 
 const std::set<std::string> kSettingOptions = {"--preset", "--set", "--preset-file", "--bank-file", "--program",
                                                "--chunk", "--save-chunk"};
@@ -49,6 +50,7 @@ bool applies(const std::string& option, Command command) {
     if (kRenderOptions.count(option)) return command == Command::Render || command == Command::Demo;
     if (kBatchOptions.count(option)) return command == Command::Render;
     if (option == "--seconds") return command == Command::Demo;
+    if (option == "--allow-truncated") return command == Command::Render || command == Command::Analyze;
     return false;
 }
 
@@ -125,6 +127,7 @@ void setFlag(Options& o, const std::string& option) {
     else if (option == "--no-dither") o.noDither = true;
     else if (option == "--user-settings") o.userSettings = true;
     else if (option == "--strip-metadata") o.stripMetadata = true;
+    else if (option == "--allow-truncated") o.allowTruncated = true;
 }
 
 void checkCombination(const Options& o) {

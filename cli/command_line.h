@@ -41,6 +41,7 @@ struct Options {
     bool json = false;
     bool quiet = false;
     bool stripMetadata = false;
+    bool allowTruncated = false;  // a cut or damaged input renders what is there
     std::string reportFile;  // --report: the JSON report also goes here
     std::string plotFile;    // --plot: a PNG picture of the render
     std::string outDir;      // render several inputs into this folder

@@ -137,6 +137,7 @@ RenderReport renderFrom(const Options& o, AudioReader& source, const std::string
     report.latencyKept = o.keepLatency;
     report.usedDouble = o.useDouble;
     report.input = outcome.input;
+    report.inputDamage = source.damage();
     report.output = outcome.output;
     report.seconds = outcome.seconds;
     report.roundedSamples = quantizer.roundedSamples();
@@ -193,7 +194,7 @@ int runBatchRender(const Options& o) {
     std::int64_t totalFrames = 0;
     int rate = 44100;
     for (const BatchItem& item : items) try {
-            const auto reader = openAudioReader(item.input);
+            const auto reader = openAudioReader(item.input, true);
             totalFrames += reader->info().frames;
             rate = reader->info().sampleRate;
         } catch (const CliError&) {
@@ -205,7 +206,7 @@ int runBatchRender(const Options& o) {
         each.saveChunk = item.sides.saveChunk;
         each.reportFile = item.sides.report;
         each.plotFile = item.sides.plot;
-        const auto reader = openAudioReader(item.input);
+        const auto reader = openAudioReader(item.input, o.allowTruncated);
         return renderFrom(each, *reader, item.input, item.output, inputs, &framesRead);
     };
     const BatchResult result = runBatch(items, o.jobs.value_or(defaultJobs()), render, !o.quiet, totalFrames, rate,
@@ -222,7 +223,7 @@ int runBatchRender(const Options& o) {
 int runRender(const Options& o) {
     if (!o.outDir.empty()) return runBatchRender(o);
     const std::string& in = o.files[0];
-    auto reader = openAudioReader(in);
+    auto reader = openAudioReader(in, o.allowTruncated);
     std::vector<std::string> inputs = settingFiles(o);
     inputs.push_back(in);
     return printReport(o, renderFrom(o, *reader, in, o.files[1], inputs));
@@ -242,13 +243,13 @@ int runAnalyze(const Options& o) {
     std::string json;
     for (const std::string& path : o.files) {
         try {
-            auto reader = openAudioReader(path);
+            auto reader = openAudioReader(path, o.allowTruncated);
             const AudioInfo& info = reader->info();
             if (info.channels < 1 || info.sampleRate < 1) throw processingError(path + ": no audio");
             LevelMeter meter(info.channels, info.sampleRate);
             std::vector<double> buffer(kAnalyzeBlock * info.channels);
             while (std::size_t n = reader->read(buffer.data(), kAnalyzeBlock)) meter.add(buffer.data(), n);
-            FileAnalysis a{path, info.formatName, info.sampleRate, info.channels, meter.figures()};
+            FileAnalysis a{path, info.formatName, info.sampleRate, info.channels, meter.figures(), reader->damage()};
             if (o.json) json += (json.empty() ? "  " : ",\n  ") + analysisJson(a);
             else if (!o.quiet) print(analysisText(a));
         } catch (const CliError& e) {

@@ -5,7 +5,6 @@
 
 #include "cli/cli_error.h"
 #include "cli/interrupt.h"
-#include "cli/pending_output.h"
 
 namespace zarpacli {
 
@@ -23,8 +22,7 @@ HeldAudio::HeldAudio(AudioReader& source, bool wide) : info_(source.info()), wid
             samples_.insert(samples_.end(), block.begin(), block.begin() + n * channels);
         else
             narrow_.insert(narrow_.end(), block.begin(), block.begin() + n * channels);
-        if (pendingSignal())
-            throw processingError("interrupted; nothing was written");
+        throwIfInterrupted();
     }
     info_.frames = static_cast<std::int64_t>((wide_ ? samples_.size() : narrow_.size()) / channels);
 }

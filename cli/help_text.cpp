@@ -26,6 +26,8 @@ render options:
   --double             use the 64-bit processing entry
   --keep-latency       keep the plug-in's delay at the start (OUT is longer by the latency)
   --force              replace an existing OUT (the input file is never replaced)
+  --allow-truncated    render a cut or damaged input as far as it goes (else an error, exit 2); the
+                       report says how much was missing (also for analyze)
   --strip-metadata     leave out the input's tags (title, artist, album, track, date, comment, ...),
                        its broadcast extension and its ID3, iXML and axml chunks, which are kept by
                        default where the output's container can hold them

@@ -28,7 +28,9 @@ RenderOutcome run(AudioReader& source, PluginSession& plugin, AudioWriter& write
     Sample* outputs[2] = {out[0].data(), out[1].data()};
 
     LevelMeter inputMeter(channels, info.sampleRate), outputMeter(channels, info.sampleRate);
-    Progress progress(settings.showProgress, info.frames + latency, info.sampleRate);
+    // A header's frame count is a claim; kept in range, the sum cannot overflow.
+    const std::int64_t expected = std::clamp<std::int64_t>(info.frames, 0, std::int64_t(1) << 52);
+    Progress progress(settings.showProgress, expected + latency, info.sampleRate);
     auto timeline = std::make_shared<RenderTimeline>(channels, info.sampleRate, staticGainDb(plugin.instance()));
     if (settings.metadata) settings.metadata->begin(writer);
     RenderOutcome outcome;

@@ -113,6 +113,17 @@ std::string conversionText(const RenderReport& r) {
     return text;
 }
 
+// The damage of an input read with --allow-truncated, for the text reports.
+std::string damageLine(const InputDamage& d) {
+    return d.found ? "  warning   the input is damaged (" + d.what + "); what is there was used\n" : "";
+}
+
+std::string damageJson(const InputDamage& d) {
+    if (!d.found) return "null";
+    return "{\"missing_frames\": " + (d.missingFrames < 0 ? std::string("null") : std::to_string(d.missingFrames)) +
+           ", \"what\": " + jsonString(d.what) + "}";
+}
+
 std::string renderReportText(const RenderReport& r) {
     std::string s = "zarpa: " + r.inputPath + " -> " + r.outputPath + "\n";
     s += "  plug-in   " + r.effectName + ", program \"" + r.program + "\", latency " + std::to_string(r.latency) +
@@ -125,6 +136,7 @@ std::string renderReportText(const RenderReport& r) {
     s += "  written   " + conversionText(r) + "\n";
     if (!r.wordLength.empty() && r.warnings.empty()) s += "  dither    " + r.wordLength + "\n";
     for (const std::string& w : r.warnings) s += "  warning   " + w + "\n";
+    s += damageLine(r.inputDamage);
     s += r.deliveryText;
     s += "  metadata  " + metadataText(r) + "\n";
     s += figuresHeader() + figuresRow("input", r.input) + figuresRow("output", r.output);
@@ -148,7 +160,7 @@ std::string renderReportJson(const RenderReport& r) {
                     ", \"display\": " + jsonString(a.display) + "}";
     const TimelineSummary& t = r.timeline;
     return "{\n  \"input\": {\"path\": " + jsonString(r.inputPath) + ", \"format\": " + jsonString(r.inputFormat) +
-           ", \"figures\": " + figuresJson(r.input) + ", " +
+           ", \"truncated\": " + damageJson(r.inputDamage) + ", \"figures\": " + figuresJson(r.input) + ", " +
            dynamicsJson(r.input, t.inputMaxMomentary, t.inputMaxShortTerm) +
            "},\n  \"output\": {\"path\": " + jsonString(r.outputPath) + ", \"format\": " + jsonString(r.outputFormat) +
            ", \"conversion\": " + jsonString(conversionText(r)) +
@@ -175,13 +187,13 @@ std::string renderReportJson(const RenderReport& r) {
 
 std::string analysisText(const FileAnalysis& a) {
     return a.path + ": " + a.format + ", " + std::to_string(a.sampleRate) + " Hz, " + channelsText(a.channels) + ", " +
-           fixed(a.figures.durationSeconds, 3) + " s\n" + figuresHeader() + figuresRow("", a.figures);
+           fixed(a.figures.durationSeconds, 3) + " s\n" + damageLine(a.damage) + figuresHeader() + figuresRow("", a.figures);
 }
 
 std::string analysisJson(const FileAnalysis& a) {
     return "{\"path\": " + jsonString(a.path) + ", \"format\": " + jsonString(a.format) +
            ", \"sample_rate\": " + std::to_string(a.sampleRate) + ", \"channels\": " + std::to_string(a.channels) +
-           ", \"figures\": " + figuresJson(a.figures) + "}";
+           ", \"truncated\": " + damageJson(a.damage) + ", \"figures\": " + figuresJson(a.figures) + "}";
 }
 
 }  // namespace zarpacli

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/audio_file.h"
 #include "cli/level_meter.h"
 #include "cli/render_timeline.h"
 
@@ -30,6 +31,7 @@ struct RenderReport {
     bool latencyKept = false;
     bool usedDouble = false;
     LevelFigures input, output;
+    InputDamage inputDamage;  // with --allow-truncated: what the input lacked
     double seconds = 0.0;
     std::int64_t roundedSamples = 0, clippedSamples = 0;
     bool lossyOutput = false;
@@ -50,6 +52,7 @@ struct FileAnalysis {
     int sampleRate = 0;
     int channels = 0;
     LevelFigures figures;
+    InputDamage damage;
 };
 
 double speedOf(const RenderReport& r);  // × realtime

@@ -108,7 +108,8 @@ std::FILE* streamOf(FileDescriptor fd, const char* mode, const std::string& name
 
 }  // namespace
 
-WavReader::WavReader(FileDescriptor fd, const std::string& path) : path_(path) {
+WavReader::WavReader(FileDescriptor fd, const std::string& path, bool acceptDamage)
+    : AudioReader(acceptDamage), path_(path) {
     file_ = streamOf(std::move(fd), "rb", path);
     try {
         parseHeader();
@@ -166,8 +167,8 @@ void WavReader::parseHeader() {
             info_.bits = bitsPerSample;
             info_.isFloat = isFloat;
             info_.formatName = "WAV " + std::to_string(bitsPerSample) + "-bit" + (isFloat ? " float" : "");
-            // A data size beyond the end of the file (a cut file, or a streaming writer's 0xFFFFFFFF)
-            // counts only the frames that are there.
+            // A data size beyond the end of the file counts only the frames that are there: a streaming
+            // writer's 0xFFFFFFFF ("until the end"), or a cut file, which is damage.
             std::int64_t here = tell64(file_);
             seek64(file_, 0, SEEK_END);
             std::int64_t end = tell64(file_);
@@ -176,6 +177,10 @@ void WavReader::parseHeader() {
             framesLeft_ = static_cast<std::int64_t>(std::min<std::uint64_t>(size, present) / blockAlign);
             info_.frames = framesLeft_;
             if (present > size) readTrailingChunks(here, size);
+            if (size != 0xFFFFFFFFu && size >= present + blockAlign) {
+                const auto missing = static_cast<std::int64_t>((size - present) / blockAlign);
+                noteDamage(path_, missing, "the file is cut: " + missingFramesText(missing, info_.frames + missing));
+            }
             return;
         } else if (size <= kMaxMetadataChunk && isMetadataChunk(head)) {
             std::vector<unsigned char> data(size);
@@ -214,6 +219,7 @@ std::size_t WavReader::read(double* interleaved, std::size_t frames) {
     raw_.resize(want * frameBytes);
     std::size_t got = want ? std::fread(raw_.data(), frameBytes, want, file_) : 0;
     if (got < want && std::ferror(file_)) throw processingError(path_ + ": read failed (" + std::strerror(errno) + ")");
+    if (got < want) noteDamage(path_, framesLeft_ - static_cast<std::int64_t>(got), "the file ends early");
     for (std::size_t i = 0; i < got * info_.channels; ++i)
         interleaved[i] = decodeSample(&raw_[i * bytesPerSample_], bytesPerSample_, info_.isFloat);
     framesLeft_ -= static_cast<std::int64_t>(got);

@@ -16,7 +16,8 @@ class WavReader : public AudioReader {
 public:
     // Reads the open file (from its current position, normally the start); `path` names it in messages.
     // Throws a processing CliError.
-    WavReader(FileDescriptor fd, const std::string& path);
+    // A data chunk cut short is an error unless `acceptDamage`.
+    WavReader(FileDescriptor fd, const std::string& path, bool acceptDamage = false);
     ~WavReader() override;
     const AudioInfo& info() const override { return info_; }
     const AudioMetadata& metadata() const override { return metadata_; }

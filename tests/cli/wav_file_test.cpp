@@ -123,7 +123,7 @@ TEST_F(WavFile, KeepsTagsBroadcastExtensionAndChunksAroundTheAudio) {
     EXPECT_EQ(back.chunks[0].data, m.chunks[0].data);
 }
 
-TEST_F(WavFile, ACutFileReadsTheFramesThatArePresent) {
+TEST_F(WavFile, ACutFileIsAnErrorOrWithConsentReadsTheFramesThatArePresent) {
     const auto signal = gridSignal(16, 100, 2);
     const std::string p = path("cut.wav");
     PendingOutput out(p, false);
@@ -132,8 +132,15 @@ TEST_F(WavFile, ACutFileReadsTheFramesThatArePresent) {
     w.close();
     out.commit();
     fs::resize_file(p, fs::file_size(p) - 4 * 10 - 2);  // ten and a half frames missing
-    WavReader r(openInputFile(p), p);
+    try {
+        WavReader refused(openInputFile(p), p);
+        ADD_FAILURE() << "a cut file read as if whole";
+    } catch (const CliError& e) {
+        EXPECT_NE(std::string(e.what()).find("cut: 10 of 99 frames are missing"), std::string::npos) << e.what();
+    }
+    WavReader r(openInputFile(p), p, true);
     EXPECT_EQ(r.info().frames, 89);
+    EXPECT_EQ(r.damage().missingFrames, 10);
     auto got = readAll(r);
     EXPECT_EQ(got, std::vector<double>(signal.begin(), signal.begin() + 89 * 2));
 }
