@@ -90,6 +90,8 @@ double parseTargetLufs(const std::string& text) {
 }
 
 void store(Options& o, const std::string& option, const std::string& value) {
+    // An empty value would read as "not given" ("--preset=" as no preset, "--bits ''" as the input's).
+    if (value.empty()) throw usageError("option " + option + " needs a value, not an empty one");
     if (option == "--preset") o.settings.preset = value;
     else if (option == "--set") {
         if (value.find('=') == std::string::npos || value.front() == '=')

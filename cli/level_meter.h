@@ -17,6 +17,7 @@ struct LevelFigures {
     double loudnessRangeLu = 0.0;
     double durationSeconds = 0.0;
     std::int64_t frames = 0;
+    std::int64_t nonFiniteSamples = 0;  // NaN and infinite samples, measured as silence
 };
 
 // 20·log10(linear); -infinity for 0.
@@ -47,6 +48,8 @@ private:
     double samplePeak_ = 0.0;
     std::vector<double> channelPeaks_;
     std::int64_t frames_ = 0;
+    std::int64_t nonFinite_ = 0;
+    std::vector<double> finite_;  // a block with its non-finite samples silenced
     std::unique_ptr<LoudnessAnalyzer> analyzer_;
 };
 

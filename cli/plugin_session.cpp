@@ -100,9 +100,11 @@ PluginSession::PluginSession(const HostSetup& setup)
 
 PluginSession::~PluginSession() = default;
 
+std::string PluginSession::currentProgramName() { return printable(instance_->programName()); }
+
 std::vector<std::string> PluginSession::programNames() {
     std::vector<std::string> names;
-    for (int i = 0; i < zarpa::kNumPrograms; ++i) names.push_back(instance_->programNameIndexed(i));
+    for (int i = 0; i < zarpa::kNumPrograms; ++i) names.push_back(printable(instance_->programNameIndexed(i)));
     return names;
 }
 

@@ -36,7 +36,8 @@ public:
     std::vector<std::string> programNames();
     // A program by name (case-insensitive) or index; throws a usage CliError listing the names.
     int findProgram(const std::string& key);
-    std::string currentProgramName() { return instance_->programName(); }
+    // Program names come from files: control characters and stray bytes are shown as '?'.
+    std::string currentProgramName();
 
     StateChunk chunk();
     void loadChunk(const StateChunk& chunk);

@@ -33,7 +33,8 @@ std::string figuresJson(const LevelFigures& f) {
            ", \"true_peak_dbtp\": " + jsonNumber(decibels(f.truePeak), 3) +
            ", \"integrated_lufs\": " + jsonNumber(f.integratedLufs, 2) +
            ", \"loudness_range_lu\": " + jsonNumber(f.loudnessRangeLu, 2) +
-           ", \"duration_s\": " + jsonNumber(f.durationSeconds, 6) + ", \"frames\": " + std::to_string(f.frames) + "}";
+           ", \"duration_s\": " + jsonNumber(f.durationSeconds, 6) + ", \"frames\": " + std::to_string(f.frames) +
+           ", \"non_finite_samples\": " + std::to_string(f.nonFiniteSamples) + "}";
 }
 
 std::string channelPeaksText(const LevelFigures& f) {
@@ -118,6 +119,12 @@ std::string damageLine(const InputDamage& d) {
     return d.found ? "  warning   the input is damaged (" + d.what + "); what is there was used\n" : "";
 }
 
+std::string nonFiniteLine(const std::string& side, const LevelFigures& f) {
+    if (f.nonFiniteSamples == 0) return "";
+    return "  warning   the " + side + " holds " + std::to_string(f.nonFiniteSamples) +
+           " samples that are no numbers (NaN or infinite), measured as silence\n";
+}
+
 std::string damageJson(const InputDamage& d) {
     if (!d.found) return "null";
     return "{\"missing_frames\": " + (d.missingFrames < 0 ? std::string("null") : std::to_string(d.missingFrames)) +
@@ -136,7 +143,7 @@ std::string renderReportText(const RenderReport& r) {
     s += "  written   " + conversionText(r) + "\n";
     if (!r.wordLength.empty() && r.warnings.empty()) s += "  dither    " + r.wordLength + "\n";
     for (const std::string& w : r.warnings) s += "  warning   " + w + "\n";
-    s += damageLine(r.inputDamage);
+    s += damageLine(r.inputDamage) + nonFiniteLine("input", r.input) + nonFiniteLine("output", r.output);
     s += r.deliveryText;
     s += "  metadata  " + metadataText(r) + "\n";
     s += figuresHeader() + figuresRow("input", r.input) + figuresRow("output", r.output);
@@ -187,7 +194,7 @@ std::string renderReportJson(const RenderReport& r) {
 
 std::string analysisText(const FileAnalysis& a) {
     return a.path + ": " + a.format + ", " + std::to_string(a.sampleRate) + " Hz, " + channelsText(a.channels) + ", " +
-           fixed(a.figures.durationSeconds, 3) + " s\n" + damageLine(a.damage) + figuresHeader() + figuresRow("", a.figures);
+           fixed(a.figures.durationSeconds, 3) + " s\n" + damageLine(a.damage) + nonFiniteLine("file", a.figures) + figuresHeader() + figuresRow("", a.figures);
 }
 
 std::string analysisJson(const FileAnalysis& a) {

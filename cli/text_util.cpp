@@ -54,26 +54,79 @@ std::string signedFixed(double v, int decimals) {
     return buf;
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at text[i] (1 to 4), or 0 where the bytes are none:
+// overlong forms, surrogates and values beyond U+10FFFF count as malformed.
+std::size_t utf8Length(const std::string& text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    if (lead < 0x80) return 1;
+    std::size_t n = 0;
+    unsigned value = 0, lowest = 0;
+    if ((lead & 0xE0) == 0xC0) n = 2, value = lead & 0x1F, lowest = 0x80;
+    else if ((lead & 0xF0) == 0xE0) n = 3, value = lead & 0x0F, lowest = 0x800;
+    else if ((lead & 0xF8) == 0xF0) n = 4, value = lead & 0x07, lowest = 0x10000;
+    else return 0;
+    if (i + n > text.size()) return 0;
+    for (std::size_t k = 1; k < n; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        value = value << 6 | (byte(i + k) & 0x3F);
+    }
+    if (value < lowest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+    return n;
+}
+
+bool isControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+}  // namespace
+
 std::string jsonString(const std::string& text) {
     std::string out = "\"";
-    for (unsigned char c : text) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += static_cast<char>(c);
-                }
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const std::size_t n = utf8Length(text, i);
+        if (n == 0) {
+            out += "\\ufffd";  // JSON is UTF-8: a byte that is no character stands as the replacement character
+            ++i;
+            continue;
         }
+        if (n > 1) {
+            out.append(text, i, n);
+        } else if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (isControl(c)) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+        i += n;
     }
     return out + "\"";
+}
+
+std::string printable(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = utf8Length(text, i);
+        if (n == 0 || (n == 1 && isControl(static_cast<unsigned char>(text[i])))) {
+            out += '?';
+            i += n ? n : 1;
+        } else {
+            out.append(text, i, n);
+            i += n;
+        }
+    }
+    return out;
 }
 
 std::string jsonNumber(double v, int decimals) {

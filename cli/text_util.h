@@ -18,8 +18,11 @@ std::string fixed(double v, int decimals);
 std::string signedFixed(double v, int decimals);
 // Items separated by ", ".
 std::string joined(const std::vector<std::string>& items);
-// A JSON string literal, quotes included.
+// A JSON string literal, quotes included, always valid UTF-8: control characters escaped, bytes that
+// are no UTF-8 replaced by U+FFFD.
 std::string jsonString(const std::string& text);
+// The text with control characters and bytes that are no UTF-8 shown as '?', safe to print on a terminal.
+std::string printable(const std::string& text);
 // A JSON number, or null for infinities and NaN.
 std::string jsonNumber(double v, int decimals = 6);
 

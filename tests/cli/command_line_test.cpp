@@ -125,12 +125,20 @@ TEST(CommandLine, RefusesUnknownCommandsAndOptions) {
 }
 
 TEST(CommandLine, RefusesBadNumbers) {
-    for (const char* block : {"0", "65537", "12x", "-4", ""})
+    for (const char* block : {"0", "65537", "12x", "-4"})
         EXPECT_NE(usageMessage({"render", "a", "b", "--block", block}).find("--block takes a whole number"),
                   std::string::npos)
             << block;
     EXPECT_NE(usageMessage({"params", "--bank-file", "b", "--program", "24"}).find("from 0 to 23"), std::string::npos);
     EXPECT_NE(usageMessage({"demo", "--seconds", "0.5"}).find("--seconds"), std::string::npos);
+}
+
+TEST(CommandLine, EmptyValuesAreUsageErrorsNotAbsentOptions) {
+    for (const char* option : {"--preset", "--chunk", "--bits", "--format", "--block", "--save-chunk", "--plugin"}) {
+        EXPECT_NE(usageMessage({"render", "a", "b", option, ""}).find("needs a value"), std::string::npos) << option;
+        EXPECT_NE(usageMessage({"render", "a", "b", std::string(option) + "="}).find("needs a value"), std::string::npos)
+            << option;
+    }
 }
 
 TEST(CommandLine, RefusesContradictionsAndWrongFileCounts) {

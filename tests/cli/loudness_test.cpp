@@ -104,6 +104,25 @@ TEST(LevelMeter, SamplePeakAndDurationCountEveryChannel) {
 
 #if !defined(_WIN32)
 // The Linux build's analyzer is libebur128: our meter must tell the same story on music-like material.
+TEST(LevelMeter, NonFiniteSamplesAreCountedAndMeasuredAsSilence) {
+    std::vector<double> clean(2 * 48000);
+    for (std::size_t i = 0; i < clean.size(); ++i) clean[i] = 0.5 * std::sin(0.05 * static_cast<double>(i / 2));
+    std::vector<double> spoilt = clean;
+    spoilt[1000] = std::nan("");
+    spoilt[5001] = -INFINITY;
+    clean[1000] = clean[5001] = 0.0;
+    LevelMeter a(2, 48000), b(2, 48000);
+    a.add(clean.data(), 48000);
+    b.add(spoilt.data(), 48000);
+    const LevelFigures expected = a.figures(), got = b.figures();
+    EXPECT_EQ(got.nonFiniteSamples, 2);
+    EXPECT_EQ(expected.nonFiniteSamples, 0);
+    EXPECT_EQ(got.integratedLufs, expected.integratedLufs);
+    EXPECT_TRUE(std::isfinite(got.integratedLufs));
+    EXPECT_EQ(got.samplePeak, expected.samplePeak);
+    EXPECT_EQ(got.truePeak, expected.truePeak);
+}
+
 TEST(Bs1770, AgreesWithLibebur128OnTheDemoMix) {
     auto demo = synthesizeDemo(12.0);
     for (double& v : demo) v *= 0.3;  // a realistic level: about -10 dBFS peaks

@@ -108,6 +108,16 @@ TEST_F(RecordFiles, APresetFileLoadsInEitherByteOrder) {
     EXPECT_NE(text.out.find("program \"My Master\""), std::string::npos);
 }
 
+TEST_F(RecordFiles, ControlBytesInAProgramNameFromAFileAreNeverPrintedRaw) {
+    writeBytes("evil.oka", record(0x21, {15}, false, "Evil\x1b]0;x\x07\xE9"));
+    Result text = zarpa({"params", "--preset-file", "evil.oka"});
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_NE(text.out.find("program \"Evil?]0;x??\""), std::string::npos) << text.out;
+    Result json = zarpa({"params", "--preset-file", "evil.oka", "--json"});
+    EXPECT_EQ(json.out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(json.out.find('\xE9'), std::string::npos);
+}
+
 TEST_F(RecordFiles, ABankFileLoadsWithTheChosenProgram) {
     std::vector<int> all(24);
     for (int k = 0; k < 24; ++k) all[k] = k;
