@@ -65,7 +65,8 @@ general options (before or after the command):
 )";
 
 constexpr const char* kExitCodesHelp =
-    "\nexit codes: 0 success, 1 usage error, 2 processing error (files, formats, the plug-in).\n";
+    "\nexit codes: 0 success, 1 usage error, 2 processing error (files, formats, the plug-in), 128 + N\n"
+    "when ended by signal N (130 for Ctrl-C).\n";
 
 constexpr const char* kRenderHelp = R"(usage: zarpa render IN OUT [options]
        zarpa render IN... --outdir DIR [-j N] [options]

@@ -60,6 +60,9 @@ void installInterruptHandler() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no SA_RESTART: a blocked read, write or open returns EINTR and sees the flag
     for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &action, nullptr);
+    // A reader that goes away makes the write fail (EPIPE), which unwinds like any error and removes the
+    // temporary files, instead of ending the process where it stands.
+    std::signal(SIGPIPE, SIG_IGN);
 #endif
 }
 

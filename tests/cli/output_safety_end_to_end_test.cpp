@@ -134,6 +134,17 @@ TEST_F(OutputSafety, DashIsStandardInputAndOutputAndTheReportGoesToStandardError
     EXPECT_EQ(zarpa({"render", "-", "-", "--format", "wav", "--save-chunk", "-"}, "in.wav").exitCode, 1);
 }
 
+TEST_F(OutputSafety, AReaderThatGoesAwayIsAnErrorThatLeavesNothing) {
+    writeAudio("long.wav", quietSignal(44100, 2, 441000));  // far more than a pipe holds
+    const auto before = files();
+    const std::string line = "cd " + dir_.string() + " && " + ZARPA_TEST_EXE +
+                             " render long.wav - --format wav --save-chunk state.bin --quiet 2>/dev/null"
+                             " | head -c 10 >/dev/null; exit ${PIPESTATUS[0]}";
+    const int status = std::system(("bash -c '" + line + "'").c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 2) << "a write error, not death by SIGPIPE";
+    EXPECT_EQ(files(), before);
+}
+
 TEST_F(OutputSafety, DevicesAreWrittenIntoOrRefusedNeverReplaced) {
     if (mknod(path("null.wav").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) GTEST_SKIP() << "cannot make device nodes here";
     const Result toDevice = zarpa({"render", "in.wav", "null.wav", "--force", "--quiet"});

@@ -136,7 +136,9 @@ TEST_F(Settings, AMissingHomeIsNeverCreatedAndThePluginWorksWithoutAStore) {
     const std::string missing = path("no-home");
     const std::string env = "env -u XDG_CONFIG_HOME HOME=" + missing + " ";
     writeAudio("in.wav", quietSignal(44100, 2, 1000));
-    for (const std::string& command : {std::string("info"), std::string("render in.wav out.wav --quiet")}) {
+    // --user-settings: the plug-in looks for the user's own store, under the missing home.
+    for (const std::string& command :
+         {std::string("info --user-settings"), std::string("render in.wav out.wav --quiet --user-settings")}) {
         const std::string line = "cd " + dir_.string() + " && " + env + ZARPA_TEST_EXE + " " + command + " >/dev/null 2>&1";
         EXPECT_EQ(std::system(line.c_str()), 0) << command;
         EXPECT_FALSE(std::filesystem::exists(missing)) << command;
