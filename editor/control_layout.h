@@ -42,6 +42,7 @@ constexpr int kAttShowBit1Tag = 28;
 constexpr int kAttShowBit2Tag = 29;
 constexpr int kAttShowBit4Tag = 30;
 constexpr int kLastEditorTag = 30;
+constexpr int kScaleMenuTag = 40;  // the editor size menu (not a parameter)
 
 constexpr int kBackgroundBitmap = 128;
 constexpr int kFontBitmap = 137;

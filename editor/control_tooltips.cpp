@@ -60,7 +60,7 @@ const char* controlTooltip(const ControlSpec& spec) {
         case ControlKind::CalibButton: return "Calibration noise: off, left, both uncorrelated, right (click to step)";
         case ControlKind::Knob: return knobTooltip(spec.tag);
         case ControlKind::SpeedSwitch: return "Transient shape: hard, medium or soft";
-        case ControlKind::Info: return "About: version and processing latency (click; click again to close)";
+        case ControlKind::Info: return "About: version and processing latency (click). Right click: editor size";
         case ControlKind::ValueField: return fieldTooltip(spec.tag);
         case ControlKind::MeterIn: return "Input level, left and right. Click: reset all meters";
         case ControlKind::MeterOut: return "Output level, left and right. Click: reset all meters";

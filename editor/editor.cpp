@@ -7,6 +7,7 @@
 #include "editor/buttons.h"
 #include "editor/control_layout.h"
 #include "editor/control_tooltips.h"
+#include "editor/editor_scale.h"
 #include "editor/info_panel.h"
 #include "editor/meters.h"
 #include "editor/metering_rules.h"
@@ -19,6 +20,8 @@
 #include "platform/platform.h"
 #include "presets/stored_settings.h"
 #include "toolkit/bitmap.h"
+#include "toolkit/option_menu.h"
+#include "toolkit/platform_window.h"
 #include "toolkit/text_edit.h"
 
 namespace zarpa {
@@ -120,7 +123,9 @@ bool Editor::open(void* parentWindow) {
     CBitmap* background = bitmaps.get(kBackgroundBitmap);
     const CRect size = background->isLoaded() ? CRect(0, 0, background->getWidth(), background->getHeight())
                                               : CRect(0, 0, kEditorWidth, kEditorHeight);
-    auto* myFrame = new MyFrame(size, parentWindow, this);
+    const int scale = chosenScale();
+    openScale_.store(scale, std::memory_order_relaxed);
+    auto* myFrame = new MyFrame(size, parentWindow, this, scale);
     frame = myFrame;
     if (parentWindow && !myFrame->isOpen()) {
         close();  // no window could be made in the host's (an invalid parent, no display): say so
@@ -138,6 +143,7 @@ bool Editor::open(void* parentWindow) {
             myFrame->addView(view);
         }
     }
+    if (info_) addScaleMenu(info_->getViewSize());
     hostSignal_.restart(tick_(), plugin_->meterPublicationCount());
     enableViewUpdates();
     // The preset bar's controls are added last, above the editor's own, by the preset system.
@@ -237,6 +243,70 @@ CView* Editor::createControl(const ControlSpec& spec, BitmapSet& bitmaps, int me
     return nullptr;
 }
 
+// ---------------------------------------------------------------------------------------------------------
+// Scale
+
+int Editor::chosenScale() const {
+    if (requestedScale_) return requestedScale_;
+    if (const int stored = storedEditorScale()) return stored;
+    if (const int hinted = hostScale_.load(std::memory_order_relaxed)) return hinted;
+    return 100;
+}
+
+bool Editor::getRect(ERect** r) {
+    const CRect size = scaledEditorRect(frame ? getOpenScale() : chosenScale());
+    rect = {0, 0, static_cast<std::int16_t>(size.bottom), static_cast<std::int16_t>(size.right)};
+    return AEffGUIEditor::getRect(r);
+}
+
+bool Editor::setContentScaleFactor(float factor) {
+    const int percent = editorScaleForFactor(factor);
+    if (percent == 0) return false;
+    hostScale_.store(percent, std::memory_order_relaxed);
+    return true;
+}
+
+// A menu of the three sizes, drawn by nobody and not hit by the mouse: the info panel's right click
+// opens its list.
+void Editor::addScaleMenu(const CRect& where) {
+    scaleMenu_ = new COptionMenu(where, this, kScaleMenuTag, nullptr, nullptr, kNoDrawStyle);
+    for (const int percent : kEditorScales) {
+        const std::string title = "Editor size " + std::to_string(percent) + " %";
+        scaleMenu_->addEntry(title.c_str())->setChecked(percent == getOpenScale());
+    }
+    for (int i = 0; i < scaleMenu_->getNbEntries(); ++i)
+        if (kEditorScales[i] == getOpenScale()) scaleMenu_->setCurrent(i);
+    scaleMenu_->setMouseEnabled(false);
+    scaleMenu_->setTooltipText("Editor size");
+    frame->addView(scaleMenu_);
+    info_->setRightClickHandler([this] {
+        if (scaleMenu_) scaleMenu_->openPopup();
+    });
+}
+
+// Stored for every later window; this window changes at once where the host can resize it.
+void Editor::chooseScale(int percent) {
+    requestedScale_ = percent;
+    storeEditorScale(percent);
+    for (int i = 0; scaleMenu_ && i < scaleMenu_->getNbEntries(); ++i)
+        scaleMenu_->getEntry(i)->setChecked(kEditorScales[i] == percent);
+    pendingScale_ = percent != getOpenScale() ? percent : 0;
+}
+
+// Rebuilds the window at the chosen scale and asks the host for the new size; only from the host's
+// own idle call (never inside our own window's event or on our timer thread, which the host does not
+// know). A host that cannot resize keeps this window until the next open.
+void Editor::applyPendingScale() {
+    if (!pendingScale_ || !frame || frame->isHandlingEvent() || toolkit::onWindowTimerThread()) return;
+    pendingScale_ = 0;
+    if (!plugin_->canHostDo("sizeWindow")) return;
+    void* parent = systemWindow;
+    close();
+    if (!open(parent)) return;
+    const CRect size = scaledEditorRect(getOpenScale());
+    plugin_->sizeWindow(size.getWidth(), size.getHeight());
+}
+
 void Editor::close() {
     UiTurn turn(*this, UiTurn::kWait);
     CPresetSystemEditor::close();  // the preset bar's timer and controls first
@@ -262,6 +332,7 @@ void Editor::clearControls() {
     lcdOut_ = nullptr;
     lcdGR_ = nullptr;
     info_ = nullptr;
+    scaleMenu_ = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -285,6 +356,7 @@ void Editor::idle() {
 
     CPresetSystemEditor::idle();  // the preset bar follows the program store; the toolkit redraws
     lastIdleTick_ = now;
+    applyPendingScale();
 }
 
 // The meter values of the latest block; once the host has stopped calling process, silence instead of
@@ -413,6 +485,11 @@ void Editor::valueChanged(CControl* control) {
     CPresetSystemEditor::valueChanged(control);
     const int tag = control->getTag();
     const float value = control->getValue();
+    if (tag == kScaleMenuTag && control == scaleMenu_) {
+        const int index = scaleMenu_->getCurrentIndex();
+        if (index >= 0 && index < static_cast<int>(std::size(kEditorScales))) chooseScale(kEditorScales[index]);
+        return;
+    }
     if (tag < 0 || tag > kLastEditorTag) return;
     switch (tag) {
         case kOversample: case kCalibrate: case kMeterOvs:

@@ -22,6 +22,8 @@
 #include "presets/preset_system_editor.h"
 #include "toolkit/control.h"
 
+class COptionMenu;
+
 namespace zarpa {
 
 class Plugin;
@@ -47,6 +49,14 @@ public:
 
     bool open(void* parentWindow) override;
     void close() override;
+    // The window at the scale it is open at, or would open at now.
+    bool getRect(ERect** rect) override;
+    // The host's content-scale hint: the scale when the user has chosen none.
+    bool setContentScaleFactor(float factor) override;
+    // The scale the next open uses: the choice made in this session, else the stored one, else the
+    // host's hint, else 100.
+    int chosenScale() const;
+    int getOpenScale() const { return openScale_.load(std::memory_order_relaxed); }
     void idle() override;
     void setParameter(VstInt32 index, float value) override;
     void valueChanged(CControl* control) override;
@@ -81,6 +91,9 @@ private:
     void feedMeters(std::uint32_t now);
     void setFlash(bool on);
     void clearControls();
+    void addScaleMenu(const CRect& where);
+    void chooseScale(int percent);
+    void applyPendingScale();
     void endOpenGestures();
     bool onUserInterfaceThread() const;
 
@@ -102,6 +115,7 @@ private:
     CMeterLCD* lcdOut_ = nullptr;
     CMeterLCDGR* lcdGR_ = nullptr;
     CInfo* info_ = nullptr;
+    COptionMenu* scaleMenu_ = nullptr;  // offered by a right click on the info panel's spot
     CZarpaButton* flashButtons_[6] = {};  // the buttons that save the metering preferences
     int flashButtonCount_ = 0;
 
@@ -110,11 +124,15 @@ private:
     std::uint32_t lastIdleTick_;
     std::uint32_t flashStartTick_;
     HostSignalWatch hostSignal_;
+    int requestedScale_ = 0;  // chosen from the menu in this session (0: none)
+    int pendingScale_ = 0;    // chosen while open: the window is rebuilt at the host's next idle
 
     // Crossing threads.
     std::atomic<int> processLatency_{0};
     std::atomic<std::uint32_t> changedParameters_{0};  // bit i: parameter i changed off the UI thread
     std::atomic<bool> latencyChanged_{false};
+    std::atomic<int> hostScale_{0};   // from the host's content-scale hint
+    std::atomic<int> openScale_{100};  // the window's scale while open
     std::atomic<std::thread::id> userInterfaceThread_{};
 };
 

@@ -76,6 +76,10 @@ void CInfo::drawPanel(CDrawContext* context) const {
 }
 
 CMouseEventResult CInfo::onMouseDown(CPoint&, const CButtonState& buttons) {
+    if ((buttons & kRButton) && !open_ && rightClick_) {
+        rightClick_();
+        return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+    }
     if (!(buttons & kLButton)) return kMouseEventNotHandled;
     auto* frame = dynamic_cast<MyFrame*>(getFrame());
     if (!open_) {

@@ -1,10 +1,12 @@
 // The info panel: a hot area at the bottom centre that opens a panel with the product name, version,
 // the current processing latency and the credits over the lower part of the window; any left click
-// closes it again. While open it is the frame's modal view and has an empty rectangle of its own, so it
+// closes it again. A right click on the closed area offers the editor's menu. While open it is the frame's modal view and has an empty rectangle of its own, so it
 // is neither drawn nor hit as an ordinary view.
 //
 // Threading: user-interface thread only.
 #pragma once
+
+#include <functional>
 
 #include "editor/text_printer.h"
 #include "toolkit/control.h"
@@ -16,6 +18,8 @@ public:
     CInfo(const CRect& size, CBitmap* background, CBitmap* font);
 
     void setLatency(int samples);
+    // A right click on the closed hot area calls this (the editor's size menu).
+    void setRightClickHandler(std::function<void()> handler) { rightClick_ = std::move(handler); }
     int getLatency() const { return latency_; }
     bool isPanelOpen() const { return open_; }
 
@@ -28,6 +32,7 @@ private:
     bool open_ = false;
     int latency_ = 0;
     CRect hotArea_;
+    std::function<void()> rightClick_;
 };
 
 }  // namespace zarpa

@@ -3,7 +3,8 @@
 
 namespace zarpa {
 
-MyFrame::MyFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor) : CFrame(size, parentWindow, editor) {}
+MyFrame::MyFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor, int scalePercent)
+    : CFrame(size, parentWindow, editor, scalePercent) {}
 
 MyFrame::~MyFrame() { modalView_ = nullptr; }
 

@@ -11,7 +11,7 @@ namespace zarpa {
 
 class MyFrame : public CFrame {
 public:
-    MyFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor);
+    MyFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor, int scalePercent = 100);
     ~MyFrame() override;
 
     // The frame does not take a reference: the modal view is one of its own views.

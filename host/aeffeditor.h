@@ -28,6 +28,8 @@ public:
     virtual bool onKeyDown(VstKeyCode&) { return false; }
     virtual bool onKeyUp(VstKeyCode&) { return false; }
     virtual bool setKnobMode(VstInt32) { return false; }
+    // The host's content-scale factor of its user interface (1.0, 1.5, 2.0 ...); true when taken.
+    virtual bool setContentScaleFactor(float) { return false; }
 
 protected:
     AudioEffect* effect;

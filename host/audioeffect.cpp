@@ -109,6 +109,17 @@ bool AudioEffect::isOutputConnected(VstInt32 output) { return callHost(audioMast
 bool AudioEffect::beginEdit(VstInt32 index) { return callHost(audioMasterBeginEdit, index) != 0; }
 bool AudioEffect::endEdit(VstInt32 index) { return callHost(audioMasterEndEdit, index) != 0; }
 bool AudioEffect::updateDisplay() { return callHost(audioMasterUpdateDisplay) != 0; }
+bool AudioEffect::sizeWindow(VstInt32 width, VstInt32 height) { return callHost(audioMasterSizeWindow, width, height) != 0; }
+bool AudioEffect::canHostDo(const char* text) {
+    return callHost(audioMasterCanDo, 0, 0, const_cast<char*>(text)) == 1;
+}
+
+VstIntPtr AudioEffect::vendorSpecific(VstInt32 index, VstIntPtr value, void*, float opt) {
+    constexpr VstInt32 kPreS = 0x50726553;   // 'PreS'
+    constexpr VstIntPtr kAeCs = 0x41654373;  // 'AeCs': the content-scale factor is in opt
+    if (index == kPreS && value == kAeCs && editor) return editor->setContentScaleFactor(opt) ? 1 : 0;
+    return 0;
+}
 
 // The standard's basic opcodes. Text opcodes ignore a null buffer: hosts do pass one.
 VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
@@ -163,7 +174,7 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         case effGetVendorString: return text && getVendorString(text) ? 1 : 0;
         case effGetProductString: return text && getProductString(text) ? 1 : 0;
         case effGetVendorVersion: return getVendorVersion();
-        case effVendorSpecific: return 0;
+        case effVendorSpecific: return vendorSpecific(index, value, ptr, opt);
         case effCanDo: return text ? canDo(text) : 0;
         case effGetTailSize: return 0;
         case effGetParameterProperties:

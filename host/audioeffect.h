@@ -69,6 +69,12 @@ public:
     virtual bool beginEdit(VstInt32 index);
     virtual bool endEdit(VstInt32 index);
     virtual bool updateDisplay();
+    // Asks the host to resize the editor's window to width × height pixels; true when it did.
+    virtual bool sizeWindow(VstInt32 width, VstInt32 height);
+    // The host's answer to audioMasterCanDo for the text: true only for a plain yes (1).
+    virtual bool canHostDo(const char* text);
+    // effVendorSpecific: the content-scale hint ('PreS', 'AeCs', factor in opt) goes to the editor.
+    virtual VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt);
 
 protected:
     VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,

@@ -14,9 +14,18 @@ namespace resources::detail {
 extern const ResourceBitmap kBitmapTable[];
 extern const std::size_t kBitmapTableSize;
 extern const GlyphFont kSansFont;
+extern const GlyphFont kSansFont150;
+extern const GlyphFont kSansFont200;
+// The larger sets (Linux), their ids offset by 1000 and 2000.
+extern const ResourceBitmap kScaledBitmaps150[];
+extern const std::size_t kScaledBitmaps150Size;
+extern const ResourceBitmap kScaledBitmaps200[];
+extern const std::size_t kScaledBitmaps200Size;
 
-// The bitmaps this module serves, ascending by id: the generated table on Linux; in the DLL the bitmap
-// resources, decoded once on first use (so the artwork is stored only once in the DLL file).
-std::span<const ResourceBitmap> bitmapTable();
+// The bitmaps this module serves for a scale, ascending by id: the generated tables on Linux; in the
+// DLL the bitmap resources of that set, decoded once on first use (so the artwork is stored only once in
+// the DLL file). Ids are the 100 % ids plus scaledIdOffset(percent).
+std::span<const ResourceBitmap> bitmapTable(int scalePercent = 100);
+constexpr int scaledIdOffset(int scalePercent) { return scalePercent == 150 ? 1000 : scalePercent == 200 ? 2000 : 0; }
 
 }  // namespace resources::detail

@@ -3,6 +3,10 @@
 
 namespace resources::detail {
 
-std::span<const ResourceBitmap> bitmapTable() { return {kBitmapTable, kBitmapTableSize}; }
+std::span<const ResourceBitmap> bitmapTable(int scalePercent) {
+    if (scalePercent == 150) return {kScaledBitmaps150, kScaledBitmaps150Size};
+    if (scalePercent == 200) return {kScaledBitmaps200, kScaledBitmaps200Size};
+    return {kBitmapTable, kBitmapTableSize};
+}
 
 }  // namespace resources::detail

@@ -42,7 +42,9 @@ struct GlyphFont {
     }
 };
 
-// The predefined 10-pixel sans-serif font (face "Arial", size 10).
+// The predefined 10-pixel sans-serif font (face "Arial", size 10); at 150 % and 200 % the same face at
+// 15 and 20 pixels (any other scale gives the 10-pixel font).
 const GlyphFont& predefinedSansFont();
+const GlyphFont& predefinedSansFont(int scalePercent);
 
 }  // namespace resources

@@ -6,11 +6,17 @@
 
 namespace resources {
 
-const ResourceBitmap* findBitmap(int id) {
-    const std::span<const ResourceBitmap> table = detail::bitmapTable();
-    const auto it = std::lower_bound(table.begin(), table.end(), id,
-                                     [](const ResourceBitmap& b, int wanted) { return b.id < wanted; });
-    return it != table.end() && it->id == id ? &*it : nullptr;
+const ResourceBitmap* findBitmap(int id) { return findBitmap(id, 100); }
+
+bool isEditorScale(int percent) { return percent == 100 || percent == 150 || percent == 200; }
+
+const ResourceBitmap* findBitmap(int id, int scalePercent) {
+    if (!isEditorScale(scalePercent) || id < 0 || id >= 1000) return nullptr;
+    const int wanted = id + detail::scaledIdOffset(scalePercent);
+    const std::span<const ResourceBitmap> table = detail::bitmapTable(scalePercent);
+    const auto it = std::lower_bound(table.begin(), table.end(), wanted,
+                                     [](const ResourceBitmap& b, int w) { return b.id < w; });
+    return it != table.end() && it->id == wanted ? &*it : nullptr;
 }
 
 std::size_t bitmapCount() { return detail::bitmapTable().size(); }
@@ -22,5 +28,9 @@ const ResourceBitmap& bitmapAt(std::size_t index) {
 }
 
 const GlyphFont& predefinedSansFont() { return detail::kSansFont; }
+
+const GlyphFont& predefinedSansFont(int scalePercent) {
+    return scalePercent == 150 ? detail::kSansFont150 : scalePercent == 200 ? detail::kSansFont200 : detail::kSansFont;
+}
 
 }  // namespace resources

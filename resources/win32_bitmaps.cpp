@@ -63,7 +63,8 @@ BOOL CALLBACK collectId(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR ids) {
     return TRUE;
 }
 
-DecodedBitmaps decodeModuleBitmaps() {
+// The resources of one set: ids from idOffset up to idOffset + 999.
+DecodedBitmaps decodeModuleBitmaps(int idOffset) {
     DecodedBitmaps out;
     const HMODULE module = thisModule();
     std::vector<int> ids;
@@ -71,6 +72,7 @@ DecodedBitmaps decodeModuleBitmaps() {
     std::sort(ids.begin(), ids.end());
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
     for (int id : ids) {
+        if (id < idOffset || id >= idOffset + 1000) continue;
         const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2));
         const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
         if (loaded) decode(static_cast<const std::uint8_t*>(LockResource(loaded)), SizeofResource(module, found), id, out);
@@ -82,8 +84,18 @@ DecodedBitmaps decodeModuleBitmaps() {
 
 }  // namespace
 
-std::span<const ResourceBitmap> bitmapTable() {
-    static const DecodedBitmaps decoded = decodeModuleBitmaps();  // thread-safe, once
+// Each set decoded once, when first asked for (thread-safe): a host that never opens the editor
+// larger than 100 % never holds the larger sets in memory.
+std::span<const ResourceBitmap> bitmapTable(int scalePercent) {
+    if (scalePercent == 150) {
+        static const DecodedBitmaps decoded = decodeModuleBitmaps(scaledIdOffset(150));
+        return decoded.table;
+    }
+    if (scalePercent == 200) {
+        static const DecodedBitmaps decoded = decodeModuleBitmaps(scaledIdOffset(200));
+        return decoded.table;
+    }
+    static const DecodedBitmaps decoded = decodeModuleBitmaps(0);
     return decoded.table;
 }
 

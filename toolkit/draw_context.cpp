@@ -6,7 +6,12 @@
 
 #include "resources/font.h"
 
-CDrawContext::CDrawContext(CPixel* pixels, CCoord width, CCoord height) {
+namespace {
+bool knownScale(int percent) { return percent == 100 || percent == 150 || percent == 200; }
+}  // namespace
+
+CDrawContext::CDrawContext(CPixel* pixels, CCoord width, CCoord height, int scalePercent)
+    : scalePercent_(knownScale(scalePercent) ? scalePercent : 100) {
     setPixels(pixels, width, height);
     setFont(kNormalFontSmaller);
 }
@@ -35,16 +40,40 @@ void CDrawContext::setFont(CFontRef font) {
     font_ = font;
 }
 
-void CDrawContext::setClipRect(const CRect& clip) {
-    clip_ = clip;
-    clip_.bound(CRect(0, 0, width_, height_));
+// floor(x · percent / 100) in integers, for negative x too.
+CCoord CDrawContext::toDevice(CCoord logical) const {
+    const long long scaled = static_cast<long long>(logical) * scalePercent_;
+    return static_cast<CCoord>(scaled >= 0 ? scaled / 100 : -((-scaled + 99) / 100));
 }
 
-void CDrawContext::resetClipRect() { clip_ = CRect(0, 0, width_, height_); }
+CRect CDrawContext::toDevice(const CRect& r) const {
+    return CRect(toDevice(r.left), toDevice(r.top), toDevice(r.right), toDevice(r.bottom));
+}
 
-void CDrawContext::fillClipped(const CRect& rect, const CColor& color) {
-    CRect r = rect;
-    r.bound(clip_);
+CRect CDrawContext::logicalBounds() const {
+    return CRect(0, 0, (width_ * 100 + scalePercent_ - 1) / scalePercent_, (height_ * 100 + scalePercent_ - 1) / scalePercent_);
+}
+
+void CDrawContext::setClipRect(const CRect& clip) {
+    clip_ = clip;
+    clip_.bound(logicalBounds());
+    deviceClip_ = toDevice(clip_);
+    deviceClip_.bound(CRect(0, 0, width_, height_));
+}
+
+void CDrawContext::resetClipRect() {
+    clip_ = logicalBounds();
+    deviceClip_ = CRect(0, 0, width_, height_);
+}
+
+CCoord CDrawContext::deviceLineWidth() const {
+    const CCoord w = (lineWidth_ * scalePercent_ + 50) / 100;
+    return w < 1 ? 1 : w;
+}
+
+void CDrawContext::fillClipped(const CRect& deviceRect, const CColor& color) {
+    CRect r = deviceRect;
+    r.bound(deviceClip_);
     if (r.isEmpty()) return;
     const CPixel pixel = toPixel(color);
     for (CCoord y = r.top; y < r.bottom; ++y) {
@@ -53,10 +82,11 @@ void CDrawContext::fillClipped(const CRect& rect, const CColor& color) {
     }
 }
 
-void CDrawContext::drawRect(const CRect& rect, CDrawStyle style) {
+void CDrawContext::drawRect(const CRect& logicalRect, CDrawStyle style) {
+    const CRect rect = toDevice(logicalRect);
     if (style != kDrawStroked) fillClipped(rect, fillColor_);
     if (style == kDrawFilled) return;
-    const CCoord w = lineWidth_;
+    const CCoord w = deviceLineWidth();
     fillClipped(CRect(rect.left, rect.top, rect.right, rect.top + w), frameColor_);
     fillClipped(CRect(rect.left, rect.bottom - w, rect.right, rect.bottom), frameColor_);
     fillClipped(CRect(rect.left, rect.top, rect.left + w, rect.bottom), frameColor_);
@@ -64,7 +94,7 @@ void CDrawContext::drawRect(const CRect& rect, CDrawStyle style) {
 }
 
 void CDrawContext::drawPoint(const CPoint& point, const CColor& color) {
-    fillClipped(CRect(point.x, point.y, point.x + 1, point.y + 1), color);
+    fillClipped(toDevice(CRect(point.x, point.y, point.x + 1, point.y + 1)), color);
 }
 
 void CDrawContext::lineTo(const CPoint& point) {
@@ -72,9 +102,13 @@ void CDrawContext::lineTo(const CPoint& point) {
     penPosition_ = point;
 }
 
-// Bresenham's line with a square pen of line width pixels centred on each point.
-void CDrawContext::drawLine(const CPoint& from, const CPoint& to) {
-    const CCoord before = (lineWidth_ - 1) / 2;
+// Bresenham's line over device pixels with a square pen of the scaled line width, centred on each
+// point; a logical point stands for the first device pixel of its block.
+void CDrawContext::drawLine(const CPoint& logicalFrom, const CPoint& logicalTo) {
+    const CCoord lineWidth = deviceLineWidth();
+    const CPoint from(toDevice(logicalFrom.x), toDevice(logicalFrom.y));
+    const CPoint to(toDevice(logicalTo.x), toDevice(logicalTo.y));
+    const CCoord before = (lineWidth - 1) / 2 - (toDevice(1) - 1) / 2;
     const CCoord dx = std::abs(to.x - from.x);
     const CCoord dy = -std::abs(to.y - from.y);
     const CCoord sx = from.x < to.x ? 1 : -1;
@@ -82,7 +116,7 @@ void CDrawContext::drawLine(const CPoint& from, const CPoint& to) {
     CCoord error = dx + dy;
     CPoint p = from;
     for (;;) {
-        fillClipped(CRect(p.x - before, p.y - before, p.x - before + lineWidth_, p.y - before + lineWidth_),
+        fillClipped(CRect(p.x - before, p.y - before, p.x - before + lineWidth, p.y - before + lineWidth),
                     frameColor_);
         if (p == to) break;
         const CCoord twice = 2 * error;
@@ -131,9 +165,13 @@ void CDrawContext::drawString(const char* text, const CRect& area, CHoriTxtAlign
 
 void CDrawContext::drawString(const char* text, const CPoint& baselineStart) { drawGlyphs(text, baselineStart, clip_); }
 
-void CDrawContext::drawGlyphs(const char* text, CPoint pen, const CRect& clip) {
+// The layout is the 100 % font's; the glyphs are the scale's own, from the device point of the pen.
+void CDrawContext::drawGlyphs(const char* text, CPoint logicalPen, const CRect& logicalClip) {
+    CRect clip = toDevice(logicalClip);
+    clip.bound(deviceClip_);
     if (!text || !font_ || clip.isEmpty()) return;
-    const resources::GlyphFont& glyphs = font_->glyphs();
+    const resources::GlyphFont& glyphs = font_->glyphs(scalePercent_);
+    CPoint pen(toDevice(logicalPen.x), toDevice(logicalPen.y));
     for (; *text; ++text) {
         const resources::FontGlyph& g = glyphs.glyph(static_cast<unsigned char>(*text));
         const CCoord left = pen.x + g.bearingX;
@@ -149,10 +187,10 @@ void CDrawContext::drawGlyphs(const char* text, CPoint pen, const CRect& clip) {
     }
 }
 
-void CDrawContext::copyPixels(const CRect& target, const CPixel* source, CCoord sourceStride,
-                              const CPoint& sourceOrigin) {
+void CDrawContext::copyDevicePixels(const CRect& target, const CPixel* source, CCoord sourceStride,
+                                    const CPoint& sourceOrigin) {
     CRect r = target;
-    r.bound(clip_);
+    r.bound(deviceClip_);
     if (r.isEmpty() || !source) return;
     const CCoord sx = sourceOrigin.x + (r.left - target.left);
     const CCoord sy = sourceOrigin.y + (r.top - target.top);
@@ -166,9 +204,10 @@ void CDrawContext::copyPixels(const CRect& target, const CPixel* source, CCoord 
     }
 }
 
-COffscreenContext::COffscreenContext(CCoord width, CCoord height, const CColor& background)
-    : CDrawContext(nullptr, 0, 0) {
+COffscreenContext::COffscreenContext(CCoord width, CCoord height, const CColor& background, int scalePercent)
+    : CDrawContext(nullptr, 0, 0, scalePercent) {
     if (width <= 0 || height <= 0) return;
-    buffer_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), toPixel(background));
-    setPixels(buffer_.data(), width, height);
+    const CCoord deviceWidth = (width * getScalePercent() + 99) / 100, deviceHeight = (height * getScalePercent() + 99) / 100;
+    buffer_.assign(static_cast<std::size_t>(deviceWidth) * static_cast<std::size_t>(deviceHeight), toPixel(background));
+    setPixels(buffer_.data(), deviceWidth, deviceHeight);
 }

@@ -12,16 +12,25 @@ enum CHoriTxtAlign { kLeftText = 0, kCenterText, kRightText };
 // Draws into pixels it does not own (0xAARRGGBB words, rows from the top, width words a row).
 // Every operation is clipped to the clip rectangle, which never exceeds the framebuffer.
 // One context is used by one thread at a time (the user-interface thread).
+//
+// Scale: at 150 % or 200 % the pixels are device pixels, and every coordinate a caller gives is a logical
+// pixel of the 100 % window; logical x covers device columns [device(x), device(x + 1)) with
+// device(x) = floor(x · scale), so adjacent rectangles stay adjacent. Text takes the predefined font at
+// the scale's own size, and bitmaps their set drawn for the scale: nothing is pixel-doubled.
 class CDrawContext {
 public:
-    CDrawContext(CPixel* pixels, CCoord width, CCoord height);
+    CDrawContext(CPixel* pixels, CCoord width, CCoord height, int scalePercent = 100);
     virtual ~CDrawContext();
     CDrawContext(const CDrawContext&) = delete;
     CDrawContext& operator=(const CDrawContext&) = delete;
 
-    CCoord getWidth() const { return width_; }
+    CCoord getWidth() const { return width_; }  // device pixels
     CCoord getHeight() const { return height_; }
-    CPixel getPixel(CCoord x, CCoord y) const;  // 0 outside the framebuffer
+    CPixel getPixel(CCoord x, CCoord y) const;  // a device pixel; 0 outside the framebuffer
+    int getScalePercent() const { return scalePercent_; }
+    double getScale() const { return scalePercent_ / 100.0; }
+    CCoord toDevice(CCoord logical) const;
+    CRect toDevice(const CRect& logical) const;
     const CPixel* getPixels() const { return pixels_; }
 
     void setFrameColor(const CColor& color) { frameColor_ = color; }
@@ -35,7 +44,7 @@ public:
     void setFont(CFontRef font);
     CFontRef getFont() const { return font_; }
 
-    void setClipRect(const CRect& clip);
+    void setClipRect(const CRect& clip);  // logical, as every coordinate
     const CRect& getClipRect() const { return clip_; }
     void resetClipRect();
 
@@ -57,22 +66,27 @@ public:
     // Where drawString(text, area, align) puts the first glyph's pen, and the baseline.
     CPoint textOrigin(const char* text, const CRect& area, CHoriTxtAlign align) const;
 
-    // Copies the pixels of a source image (sourceStride words a row) into target, starting at
-    // sourceOrigin in the source; the caller has limited target to the source image.
-    void copyPixels(const CRect& target, const CPixel* source, CCoord sourceStride, const CPoint& sourceOrigin);
+    // Copies the pixels of a source image (sourceStride words a row) into the device rectangle target,
+    // starting at the device point sourceOrigin in the source; the caller has limited target to the
+    // source image.
+    void copyDevicePixels(const CRect& target, const CPixel* source, CCoord sourceStride, const CPoint& sourceOrigin);
 
 protected:
     void setPixels(CPixel* pixels, CCoord width, CCoord height);
 
 private:
-    void fillClipped(const CRect& rect, const CColor& color);
+    void fillClipped(const CRect& deviceRect, const CColor& color);
     void blend(CCoord x, CCoord y, const CColor& color, unsigned coverage);
     void drawGlyphs(const char* text, CPoint pen, const CRect& clip);
+    CCoord deviceLineWidth() const;
+    CRect logicalBounds() const;
 
     CPixel* pixels_ = nullptr;
     CCoord width_ = 0;
     CCoord height_ = 0;
-    CRect clip_;
+    int scalePercent_ = 100;
+    CRect clip_;        // logical
+    CRect deviceClip_;  // the same in device pixels, within the framebuffer
     CColor frameColor_ = kBlackCColor;
     CColor fillColor_ = kWhiteCColor;
     CColor fontColor_ = kBlackCColor;
@@ -81,10 +95,11 @@ private:
     CPoint penPosition_;
 };
 
-// A draw context with its own framebuffer, filled with a colour at creation.
+// A draw context with its own framebuffer (width × height logical pixels at the scale), filled with a
+// colour at creation.
 class COffscreenContext : public CDrawContext {
 public:
-    COffscreenContext(CCoord width, CCoord height, const CColor& background = kBlackCColor);
+    COffscreenContext(CCoord width, CCoord height, const CColor& background = kBlackCColor, int scalePercent = 100);
 
 private:
     std::vector<CPixel> buffer_;

@@ -8,6 +8,10 @@ CFontDesc::CFontDesc(const char* name, CCoord size, std::int32_t style)
 
 const resources::GlyphFont& CFontDesc::glyphs() const { return resources::predefinedSansFont(); }
 
+const resources::GlyphFont& CFontDesc::glyphs(int scalePercent) const {
+    return resources::predefinedSansFont(scalePercent);
+}
+
 CCoord CFontDesc::getStringWidth(const char* text) const { return glyphs().textWidth(text); }
 
 namespace {

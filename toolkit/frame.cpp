@@ -28,15 +28,23 @@ std::uint32_t steadyMilliseconds() {
 
 }  // namespace
 
-CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor)
+CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor, int scalePercent)
     : CViewContainer(size),
       editor_(editor),
       uiLock_(editor ? editor->getUiLock() : nullptr),
-      backBuffer_(size.right, size.bottom),
+      backBuffer_(size.right, size.bottom, kBlackCColor, scalePercent),
       clock_(steadyMilliseconds) {
     if (parentWindow && !size.isEmpty())
-        window_ = toolkit::PlatformWindow::create(parentWindow, size.right, size.bottom, backBuffer_.getPixels(), *this,
-                                                  uiLock_);
+        window_ = toolkit::PlatformWindow::create(parentWindow, backBuffer_.getWidth(), backBuffer_.getHeight(),
+                                                  backBuffer_.getPixels(), *this, uiLock_);
+}
+
+// The window reports device pixels; views live in the 100 % window's.
+CPoint CFrame::toLogical(CPoint p) const {
+    const int percent = getScalePercent();
+    if (percent == 100) return p;
+    const auto back = [percent](CCoord v) { return v >= 0 ? v * 100 / percent : -((-v * 100 + percent - 1) / percent); };
+    return CPoint(back(p.x), back(p.y));
 }
 
 CFrame::~CFrame() {
@@ -198,7 +206,7 @@ void CFrame::redrawDirtyViews() {
         shown.unite(tooltip_.getBox());
     }
     tooltipStale_ = false;
-    if (!shown.isEmpty() && window_ && window_->isAlive()) window_->present(shown);
+    if (!shown.isEmpty() && window_ && window_->isAlive()) window_->present(backBuffer_.toDevice(shown));
 }
 
 // Calls f on a view, keeping it alive through the call (a handler may remove it).
@@ -341,18 +349,21 @@ void CFrame::stopTimer(int handle) {
     if (timers_.erase(handle) && window_) window_->stopTimer(handle);
 }
 
-void CFrame::platformMouseDown(CPoint where, CButtonState buttons) {
+void CFrame::platformMouseDown(CPoint devicePoint, CButtonState buttons) {
     if (!acceptsInput()) return;
+    CPoint where = toLogical(devicePoint);
     dispatchPlatformEvent([&] { onMouseDown(where, buttons); });
 }
 
-void CFrame::platformMouseUp(CPoint where, CButtonState buttons) {
+void CFrame::platformMouseUp(CPoint devicePoint, CButtonState buttons) {
     if (!acceptsInput()) return;
+    CPoint where = toLogical(devicePoint);
     dispatchPlatformEvent([&] { onMouseUp(where, buttons); });
 }
 
-void CFrame::platformMouseMoved(CPoint where, CButtonState buttons) {
+void CFrame::platformMouseMoved(CPoint devicePoint, CButtonState buttons) {
     if (!acceptsInput()) return;
+    CPoint where = toLogical(devicePoint);
     dispatchPlatformEvent([&] { onMouseMoved(where, buttons); });
 }
 
@@ -362,8 +373,9 @@ void CFrame::platformMouseLeft() {
     dispatchPlatformEvent([&] { onMouseExited(outside, 0); });
 }
 
-void CFrame::platformWheel(CPoint where, float distance, CButtonState buttons) {
+void CFrame::platformWheel(CPoint devicePoint, float distance, CButtonState buttons) {
     if (!acceptsInput()) return;
+    const CPoint where = toLogical(devicePoint);
     dispatchPlatformEvent([&] { onWheel(where, distance, buttons); });
 }
 

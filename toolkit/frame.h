@@ -28,7 +28,10 @@ class CNewFileSelector;
 // on the user-interface thread, where the host calls the editor.
 class CFrame : public CViewContainer, private toolkit::PlatformWindowClient {
 public:
-    CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor);
+    // size is logical (the 100 % window); at scalePercent 150 or 200 the native window and the
+    // framebuffer are that much larger, views draw at the scale and mouse positions come back logical.
+    CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor, int scalePercent = 100);
+    int getScalePercent() const { return backBuffer_.getScalePercent(); }
     ~CFrame() override;
 
     AEffGUIEditor* getEditor() const { return editor_; }
@@ -82,6 +85,9 @@ public:
     int startTimer(std::uint32_t intervalMs, std::function<void()> tick);
     void stopTimer(int handle);
 
+    // True while a window event (a click, a timer tick) is being handled: no time to replace the frame.
+    bool isHandlingEvent() const { return eventDepth_ > 0; }
+
     // The millisecond clock of the tooltips' delay (a steady clock unless the editor gives its own).
     void setClock(std::function<std::uint32_t()> clock);
     const CTooltip& getTooltip() const { return tooltip_; }
@@ -129,6 +135,7 @@ private:
     void dispatchPlatformEvent(F&& handler);
     void pollWindow(bool input);
     void retireWindowWhenUnused();
+    CPoint toLogical(CPoint devicePoint) const;
 
     AEffGUIEditor* editor_;
     std::shared_ptr<toolkit::UiLock> uiLock_;  // the editor's; null for a frame without one

@@ -265,11 +265,15 @@ void COptionMenu::draw(CDrawContext* context) {
 
 CMouseEventResult COptionMenu::onMouseDown(CPoint&, const CButtonState& buttons) {
     if (!(buttons & kLButton)) return kMouseEventNotHandled;
+    openPopup();
+    return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+}
+
+void COptionMenu::openPopup() {
     CFrame* frame = getFrame();
-    if (!frame || getNbEntries() == 0) return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+    if (!frame || getNbEntries() == 0) return;
     popupOpen_ = true;
     setDirty();
     frame->openPopup(new COptionMenuPopup(this, frame->getViewSize()));
     if (frame->getPopup() == nullptr) popupOpen_ = false;
-    return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
 }

@@ -60,6 +60,8 @@ public:
     std::int32_t getNbItemsPerColumn() const { return itemsPerColumn_; }
 
     bool isPopupOpen() const { return popupOpen_; }
+    // Opens the list as a left click does (for a menu offered by another control's click).
+    void openPopup();
     // Called by the list: the user chose entry index (the value becomes it, the listener is told), or
     // closed the list without a choice (index -1).
     void popupClosed(std::int32_t index);

@@ -16,29 +16,75 @@ Rgb mix(Rgb a, Rgb b, double t) {
 
 Rgb scale(Rgb c, double f) { return {clamp255(c.r * f), clamp255(c.g * f), clamp255(c.b * f)}; }
 
-Image::Image(int width, int height, Rgb fill)
-    : width_(width), height_(height), pixels_(std::size_t(width) * std::size_t(height), fill) {}
+namespace {
+double gScale = 1.0;
+int ceilDevice(int logical, double scale) { return int(std::ceil(logical * scale - 1e-9)); }
+}  // namespace
 
-void Image::set(int x, int y, Rgb c) {
-    if (x >= 0 && y >= 0 && x < width_ && y < height_) pixels_[index(x, y)] = c;
+double drawingScale() { return gScale; }
+ScaleScope::ScaleScope(double scale) : previous_(gScale) { gScale = scale; }
+ScaleScope::~ScaleScope() { gScale = previous_; }
+
+Image::Image(int width, int height, Rgb fill)
+    : width_(width),
+      height_(height),
+      scale_(gScale),
+      deviceWidth_(ceilDevice(width, gScale)),
+      deviceHeight_(ceilDevice(height, gScale)),
+      pixels_(std::size_t(deviceWidth_) * std::size_t(deviceHeight_), fill) {}
+
+Image Image::stripOf(const Image& frame, int n) {
+    Image strip;
+    strip.width_ = frame.width_;
+    strip.height_ = frame.height_ * n;
+    strip.scale_ = frame.scale_;
+    strip.deviceWidth_ = frame.deviceWidth_;
+    strip.deviceHeight_ = frame.deviceHeight_ * n;
+    strip.frames_ = n;
+    strip.pixels_.assign(std::size_t(strip.deviceWidth_) * std::size_t(strip.deviceHeight_), Rgb{});
+    return strip;
 }
 
-void Image::blend(int x, int y, Rgb c, double alpha) {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_ || alpha <= 0) return;
+int Image::device(int logical) const { return int(std::floor(logical * scale_ + 1e-9)); }
+int Image::device(double logical) const { return int(std::floor(logical * scale_ + 1e-9)); }
+
+// The device end of a logical pixel run ending at `logical`: the image's own edge takes the device
+// pixels that the rounding up of its size added.
+int Image::deviceEnd(int logical, int logicalSize, int deviceSize) const {
+    return logical >= logicalSize ? deviceSize : std::min(device(logical), deviceSize);
+}
+
+void Image::set(int x, int y, Rgb c) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    const int x1 = deviceEnd(x + 1, width_, deviceWidth_), y1 = deviceEnd(y + 1, height_, deviceHeight_);
+    for (int dy = device(y); dy < y1; ++dy)
+        for (int dx = device(x); dx < x1; ++dx) pixels_[index(dx, dy)] = c;
+}
+
+void Image::setDevice(int x, int y, Rgb c) {
+    if (x >= 0 && y >= 0 && x < deviceWidth_ && y < deviceHeight_) pixels_[index(x, y)] = c;
+}
+
+void Image::blendDevice(int x, int y, Rgb c, double alpha) {
+    if (x < 0 || y < 0 || x >= deviceWidth_ || y >= deviceHeight_ || alpha <= 0) return;
     Rgb& p = pixels_[index(x, y)];
     p = mix(p, c, std::min(alpha, 1.0));
 }
 
 Image Image::crop(int x, int y, int w, int h) const {
+    ScaleScope same(scale_);
     Image out(w, h);
-    for (int j = 0; j < h; ++j)
-        for (int i = 0; i < w; ++i) out.set(i, j, at(std::clamp(x + i, 0, width_ - 1), std::clamp(y + j, 0, height_ - 1)));
+    const int x0 = device(x), y0 = device(y);
+    for (int j = 0; j < out.deviceHeight_; ++j)
+        for (int i = 0; i < out.deviceWidth_; ++i)
+            out.pixels_[out.index(i, j)] =
+                deviceAt(std::clamp(x0 + i, 0, deviceWidth_ - 1), std::clamp(y0 + j, 0, deviceHeight_ - 1));
     return out;
 }
 
-void Image::paste(const Image& src, int x, int y) {
-    for (int j = 0; j < src.height(); ++j)
-        for (int i = 0; i < src.width(); ++i) set(x + i, y + j, src.at(i, j));
+void Image::pasteDevice(const Image& src, int x, int y) {
+    for (int j = 0; j < src.deviceHeight_; ++j)
+        for (int i = 0; i < src.deviceWidth_; ++i) setDevice(x + i, y + j, src.deviceAt(i, j));
 }
 
 std::vector<std::uint8_t> Image::toRgb8() const {
@@ -53,25 +99,38 @@ std::vector<std::uint8_t> Image::toRgb8() const {
 }
 
 void fillBox(Image& img, Box box, Rgb c) {
-    for (int y = box.top; y < box.bottom; ++y)
-        for (int x = box.left; x < box.right; ++x) img.set(x, y, c);
+    const int x0 = img.device(std::max(box.left, 0)), y0 = img.device(std::max(box.top, 0));
+    const int x1 = img.deviceEnd(box.right, img.width_, img.deviceWidth_);
+    const int y1 = img.deviceEnd(box.bottom, img.height_, img.deviceHeight_);
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) img.setDevice(x, y, c);
 }
 
+// The gradient runs over the device rows, so it is as smooth at every scale.
 void fillVerticalGradient(Image& img, Box box, Rgb top, Rgb bottom) {
-    const double span = std::max(1, box.height() - 1);
-    for (int y = box.top; y < box.bottom; ++y) {
-        const Rgb c = mix(top, bottom, (y - box.top) / span);
-        for (int x = box.left; x < box.right; ++x) img.set(x, y, c);
+    const int x0 = img.device(std::max(box.left, 0)), y0 = img.device(std::max(box.top, 0));
+    const int x1 = img.deviceEnd(box.right, img.width_, img.deviceWidth_);
+    const int y1 = img.deviceEnd(box.bottom, img.height_, img.deviceHeight_);
+    const double span = std::max(1, y1 - y0 - 1);
+    for (int y = y0; y < y1; ++y) {
+        const Rgb c = mix(top, bottom, (y - y0) / span);
+        for (int x = x0; x < x1; ++x) img.setDevice(x, y, c);
     }
 }
 
+// Coverage is measured per device pixel: the shape is sampled at the device pixel's centre mapped back
+// to logical pixels, and its distance scaled to device pixels, so edges stay one device pixel soft.
 void fillShadedShape(Image& img, Box bounds, const Sdf& shape, const std::function<Rgb(double, double)>& shade,
                      double alpha) {
-    for (int y = bounds.top; y < bounds.bottom; ++y) {
-        for (int x = bounds.left; x < bounds.right; ++x) {
-            const double px = x + 0.5, py = y + 0.5;
-            const double coverage = std::clamp(0.5 - shape(px, py), 0.0, 1.0);
-            if (coverage > 0) img.blend(x, y, shade(px, py), coverage * alpha);
+    const double s = img.scale();
+    const int x0 = std::max(0, img.device(bounds.left)), y0 = std::max(0, img.device(bounds.top));
+    const int x1 = std::min(img.deviceWidth(), int(std::ceil(bounds.right * s)));
+    const int y1 = std::min(img.deviceHeight(), int(std::ceil(bounds.bottom * s)));
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            const double px = (x + 0.5) / s, py = (y + 0.5) / s;
+            const double coverage = std::clamp(0.5 - shape(px, py) * s, 0.0, 1.0);
+            if (coverage > 0) img.blendDevice(x, y, shade(px, py), coverage * alpha);
         }
     }
 }

@@ -132,7 +132,7 @@ void drawGainMeter(const Fonts& fonts, BitmapSet& out) {
 
     // Scale frames: normal (6 px per dB, 24 dB) and zoomed (12 px per dB, 12 dB). A reduction of g dB
     // lights the rows down to kTopRow + pxPerDb·g, where its tick sits.
-    Image frames(kWidth, 2 * kFrameHeight);
+    Image frames = Image::stripOf(Image(kWidth, kFrameHeight), 2);
     for (int zoomed = 0; zoomed < 2; ++zoomed) {
         Image img(kWidth, kFrameHeight, pal::kWell);
         for (int col : kBarColumns)
@@ -153,7 +153,7 @@ void drawGainMeter(const Fonts& fonts, BitmapSet& out) {
             fillBox(img, {41 - len, row, 41, row + 1}, c);
             if (major) paintScaleNumber(img, fonts, row, -(half / 2), pal::kScaleText);
         }
-        frames.paste(img, 0, zoomed * kFrameHeight);
+        frames.pasteDevice(img, 0, zoomed * img.deviceHeight());
     }
     out[167] = frames;
 }

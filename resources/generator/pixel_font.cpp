@@ -116,15 +116,18 @@ bool pixelGlyphInk(int index, int column, int row) {
 }
 
 Image buildPixelFont(const PixelFontColours& colours) {
-    Image font(kPixelGlyphWidth, 2 * kPixelGlyphCount * kPixelGlyphHeight);
+    const Image cell(kPixelGlyphWidth, kPixelGlyphHeight);
+    Image font = Image::stripOf(cell, 2 * kPixelGlyphCount);
     for (int form = 0; form < 2; ++form) {
         const Rgb paper = form == 0 ? colours.paper : colours.invertedPaper;
         const Rgb ink = form == 0 ? colours.ink : colours.invertedInk;
         for (int g = 0; g < kPixelGlyphCount; ++g) {
-            const int top = (form * kPixelGlyphCount + g) * kPixelGlyphHeight;
+            Image glyph(kPixelGlyphWidth, kPixelGlyphHeight, paper);
             for (int row = 0; row < kPixelGlyphHeight; ++row)
                 for (int col = 0; col < kPixelGlyphWidth; ++col)
-                    font.set(col, top + row, pixelGlyphInk(g, col, row) ? ink : paper);
+                    if (pixelGlyphInk(g, col, row))  // a dot as a shape: even dots at 150 % too
+                        fillShape(glyph, {col, row, col + 1, row + 1}, roundedRect(col, row, col + 1, row + 1, 0), ink);
+            font.pasteDevice(glyph, 0, (form * kPixelGlyphCount + g) * cell.deviceHeight());
         }
     }
     return font;

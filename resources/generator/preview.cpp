@@ -14,17 +14,26 @@ namespace {
 
 using namespace layout;
 
-// Copies frame `frame` (of the given height) of a bitmap into the window at the box.
-void blitFrame(Image& window, const Image& bitmap, Box at, int frame) {
-    for (int y = 0; y < at.height(); ++y)
-        for (int x = 0; x < at.width(); ++x) window.set(at.left + x, at.top + y, bitmap.at(x, frame * at.height() + y));
+// Copies device pixels of a bitmap, from device row sourceTop on, into the device pixels the window's
+// box covers: what the editor's drawing does at every scale.
+void blitDevice(Image& window, const Image& bitmap, Box at, int sourceTop) {
+    const int x0 = window.device(at.left), x1 = window.device(at.right);
+    const int y0 = window.device(at.top), y1 = window.device(at.bottom);
+    for (int y = y0; y < y1; ++y) {
+        const int sy = sourceTop + (y - y0);
+        if (sy < 0 || sy >= bitmap.deviceHeight()) continue;
+        for (int x = x0; x < x1 && x - x0 < bitmap.deviceWidth(); ++x) window.setDevice(x, y, bitmap.deviceAt(x - x0, sy));
+    }
 }
 
+// Frame `frame` (of the box's height) of a film strip, whose frames lie ceil(height · scale) rows apart.
+void blitFrame(Image& window, const Image& bitmap, Box at, int frame) {
+    blitDevice(window, bitmap, at, frame * int(std::ceil(at.height() * bitmap.scale() - 1e-9)));
+}
+
+// Rows of a one-frame bitmap (a meter strip, the font) from a logical row on.
 void blitRows(Image& window, const Image& bitmap, Box at, int sourceTop) {
-    for (int y = 0; y < at.height(); ++y)
-        for (int x = 0; x < at.width(); ++x)
-            if (sourceTop + y >= 0 && sourceTop + y < bitmap.height())
-                window.set(at.left + x, at.top + y, bitmap.at(x, sourceTop + y));
+    blitDevice(window, bitmap, at, int(std::floor(sourceTop * bitmap.scale() + 1e-9)));
 }
 
 int knobFrame(double value) { return int(std::lround(value * 100)); }

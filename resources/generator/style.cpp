@@ -69,11 +69,11 @@ void paintLabel(Image& img, double x, int baseline, std::string_view text, const
 Image panelPiece(const Image& panel, Box rect) { return panel.crop(rect.left, rect.top, rect.width(), rect.height()); }
 
 Image filmStrip(const Image& background, int frames, const std::function<void(Image&, int)>& frame) {
-    Image strip(background.width(), background.height() * frames);
+    Image strip = Image::stripOf(background, frames);
     for (int k = 0; k < frames; ++k) {
         Image one = background;
         frame(one, k);
-        strip.paste(one, 0, k * background.height());
+        strip.pasteDevice(one, 0, k * background.deviceHeight());
     }
     return strip;
 }

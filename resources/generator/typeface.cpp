@@ -14,7 +14,7 @@ namespace artgen {
 struct Typeface::Impl {
     FT_Library library = nullptr;
     FT_Face face = nullptr;
-    int currentSize = 0;
+    double currentSize = 0;
 };
 
 Typeface::Typeface(const std::string& fontFile) : impl_(new Impl) {
@@ -35,14 +35,20 @@ Typeface::~Typeface() {
     delete impl_;
 }
 
-void Typeface::setSize(int sizePx) const {
-    if (impl_->currentSize == sizePx) return;
-    if (FT_Set_Pixel_Sizes(impl_->face, 0, FT_UInt(sizePx)) != 0) throw std::runtime_error("bad font size");
-    impl_->currentSize = sizePx;
+// Whole pixel sizes as before; fractional ones (at 150 %) through the 26.6 character size at 72 dpi.
+void Typeface::setSize(double devicePx) const {
+    if (impl_->currentSize == devicePx) return;
+    const bool whole = devicePx == std::floor(devicePx);
+    const FT_Error error = whole ? FT_Set_Pixel_Sizes(impl_->face, 0, FT_UInt(devicePx))
+                                 : FT_Set_Char_Size(impl_->face, 0, FT_F26Dot6(std::lround(devicePx * 64)), 72, 72);
+    if (error != 0) throw std::runtime_error("bad font size");
+    impl_->currentSize = devicePx;
 }
 
-RasterGlyph Typeface::render(char32_t code, int sizePx) const {
-    setSize(sizePx);
+RasterGlyph Typeface::render(char32_t code, int sizePx) const { return renderScaled(code, sizePx); }
+
+RasterGlyph Typeface::renderScaled(char32_t code, double devicePx) const {
+    setSize(devicePx);
     RasterGlyph g;
     const FT_UInt index = FT_Get_Char_Index(impl_->face, FT_ULong(code));
     if (FT_Load_Glyph(impl_->face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT) != 0) return g;
@@ -93,30 +99,40 @@ std::u32string decodeUtf8(std::string_view text) {
 
 }  // namespace
 
-int Typeface::measure(std::string_view text, int sizePx, int tracking) const {
+int Typeface::deviceMeasure(std::string_view text, double devicePx, int deviceTracking) const {
     const std::u32string codes = decodeUtf8(text);
     int width = 0;
     for (std::size_t i = 0; i < codes.size(); ++i) {
-        width += render(codes[i], sizePx).advance;
-        if (i + 1 < codes.size()) width += tracking;
+        width += renderScaled(codes[i], devicePx).advance;
+        if (i + 1 < codes.size()) width += deviceTracking;
     }
     return width;
 }
 
+// Measured at the scale of the images being drawn, in logical pixels, so layouts agree with draw.
+int Typeface::measure(std::string_view text, int sizePx, int tracking) const {
+    const double s = drawingScale();
+    return int(std::lround(deviceMeasure(text, sizePx * s, int(std::lround(tracking * s))) / s));
+}
+
 void Typeface::draw(Image& img, double x, int baseline, std::string_view text, int sizePx, Rgb colour,
                     Align align, int tracking) const {
-    const int width = measure(text, sizePx, tracking);
-    double start = x;
-    if (align == Align::Centre) start = x - width / 2.0;
-    if (align == Align::Right) start = x - width;
+    const double s = img.scale();
+    const double devicePx = sizePx * s;
+    const int deviceTracking = int(std::lround(tracking * s));
+    const int width = deviceMeasure(text, devicePx, deviceTracking);
+    double start = x * s;
+    if (align == Align::Centre) start = x * s - width / 2.0;
+    if (align == Align::Right) start = x * s - width;
     int pen = int(std::lround(start));
+    const int deviceBaseline = int(std::lround(baseline * s));
     for (char32_t code : decodeUtf8(text)) {
-        const RasterGlyph g = render(code, sizePx);
+        const RasterGlyph g = renderScaled(code, devicePx);
         for (int y = 0; y < g.height; ++y)
             for (int i = 0; i < g.width; ++i)
-                img.blend(pen + g.left + i, baseline - g.top + y, colour,
-                          g.coverage[std::size_t(y * g.width + i)] / 255.0);
-        pen += g.advance + tracking;
+                img.blendDevice(pen + g.left + i, deviceBaseline - g.top + y, colour,
+                                g.coverage[std::size_t(y * g.width + i)] / 255.0);
+        pen += g.advance + deviceTracking;
     }
 }
 

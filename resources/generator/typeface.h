@@ -27,19 +27,22 @@ public:
     Typeface& operator=(const Typeface&) = delete;
 
     RasterGlyph render(char32_t code, int sizePx) const;
+    RasterGlyph renderScaled(char32_t code, double devicePx) const;
     // Line metrics at a pixel size, rounded to whole pixels.
     int ascent(int sizePx) const;
     int descent(int sizePx) const;
     int lineHeight(int sizePx) const;
 
-    // Width of a text in pixels: the sum of the advances plus tracking between letters.
+    // Width of a text in (logical) pixels: the sum of the advances plus tracking between letters.
     int measure(std::string_view text, int sizePx, int tracking = 0) const;
-    // Paints a text with its baseline at y; x is the left end, the centre or the right end by align.
+    // Paints a text with its baseline at y; x is the left end, the centre or the right end by align. The
+    // glyphs are rasterised at the image's scale (a 9 px text is 13.5 device pixels high at 150 %).
     void draw(Image& img, double x, int baseline, std::string_view text, int sizePx, Rgb colour,
               Align align = Align::Left, int tracking = 0) const;
 
 private:
-    void setSize(int sizePx) const;
+    void setSize(double devicePx) const;
+    int deviceMeasure(std::string_view text, double devicePx, int deviceTracking) const;
     struct Impl;
     Impl* impl_;
 };

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "editor/editor.h"
@@ -31,8 +32,15 @@ inline std::vector<HostCall>& hostCalls() {
     static std::vector<HostCall> calls;
     return calls;
 }
-inline VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
+// Whether the recording host says it can resize the editor's window (audioMasterCanDo "sizeWindow").
+inline bool& hostCanSizeWindow() {
+    static bool can = false;
+    return can;
+}
+inline VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void* ptr, float opt) {
     if (opcode == audioMasterVersion) return 2400;
+    if (opcode == audioMasterCanDo)
+        return hostCanSizeWindow() && ptr && std::string_view(static_cast<const char*>(ptr)) == "sizeWindow" ? 1 : 0;
     hostCalls().push_back({opcode, index, opt});
     return 0;
 }
@@ -54,6 +62,7 @@ class EditorTest : public ::testing::Test {
 protected:
     void SetUp() override {
         hostCalls().clear();
+        hostCanSizeWindow() = false;
         fakeNow() = 100000;
         plugin = std::make_unique<Plugin>(&recordingHost);
         editor().setTickSource(&fakeTick);

@@ -5,6 +5,7 @@
 // Our headers before Xlib's, whose macros (None, Display) would clash with their names.
 #include "engine/parameters.h"
 #include "resources/resources.h"
+#include "tests/foundation/temp_config.h"
 #include "tests/support/plugin_window.h"
 
 #include <atomic>
@@ -126,5 +127,62 @@ TEST_F(RealWindow, WithoutHostIdleTheEditorsOwnTimerHandlesAClick) {
     EXPECT_EQ(instance->programName(), "Renamed");
     instance->dispatch(effEditClose);
 }
+
+// The editor at each size, as a host that follows effEditGetRect shows it: the host's content-scale
+// hint picks the size (nothing is stored), the host window takes the reported size, and clicks at the
+// scaled places of Power and Bits land on the same values as at 100 %.
+class ScaledWindow : public PluginWindowTest, public ::testing::WithParamInterface<int> {
+protected:
+    TempConfigHome config;  // no stored size: the hint decides
+    int device(int logical) const { return logical * GetParam() / 100; }
+};
+
+TEST_P(ScaledWindow, ClicksOnPowerAndBitsLandOnTheSameValuesAsAt100) {
+    constexpr VstInt32 kPreS = 0x50726553;
+    constexpr VstIntPtr kAeCs = 0x41654373;
+    const int percent = GetParam();
+    EXPECT_EQ(instance->dispatch(effVendorSpecific, kPreS, kAeCs, nullptr, percent / 100.0f), 1);
+    ERect* rect = nullptr;
+    ASSERT_EQ(instance->dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right - rect->left, device(524));
+    EXPECT_EQ(rect->bottom - rect->top, device(462));
+    XResizeWindow(server().display(), host, unsigned(device(524)), unsigned(device(462)));
+    XSync(server().display(), False);
+
+    const float power = instance->getParameter(zarpa::kPower);
+    const int bits = zarpa::valueToStep(instance->getParameter(zarpa::kBits), 3);
+    ASSERT_EQ(instance->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 1);
+    pumpIdle(300);
+
+    // The window shows the set drawn for its size: the panel's pixel at the same device place.
+    const resources::ResourceBitmap* background = resources::findBitmap(128, percent);
+    ASSERT_NE(background, nullptr);
+    ASSERT_EQ(background->width, device(524));
+    for (auto [x, y] : {std::pair{5, 5}, {device(100), device(60)}, {device(500), device(300)}}) {
+        const std::uint8_t* rgb = background->rgb + 3 * (std::size_t(y) * std::size_t(background->width) + std::size_t(x));
+        EXPECT_EQ(screenPixel(x, y), (unsigned long){(rgb[0] * 65536u) + (rgb[1] * 256u) + rgb[2]}) << x << ", " << y;
+    }
+
+    click(device(262), device(417));  // Power (245, 400, 280, 435)
+    pumpIdle(200);
+    EXPECT_NE(zarpa::valueToStep(instance->getParameter(zarpa::kPower), 2), zarpa::valueToStep(power, 2));
+    click(device(428), device(88));  // Bits (412, 78, 445, 97): the next word length
+    pumpIdle(200);
+    EXPECT_EQ(zarpa::valueToStep(instance->getParameter(zarpa::kBits), 3), (bits + 1) % 3);
+    // The edges of a control: its last device pixel still hits it, the next one does not.
+    click(device(445) - 1, device(97) - 1);
+    pumpIdle(200);
+    EXPECT_EQ(zarpa::valueToStep(instance->getParameter(zarpa::kBits), 3), (bits + 2) % 3);
+    click(device(445) + 1, device(88));  // between Bits and NoiseShape (449...)
+    pumpIdle(200);
+    EXPECT_EQ(zarpa::valueToStep(instance->getParameter(zarpa::kBits), 3), (bits + 2) % 3);
+
+    instance->dispatch(effEditClose);
+    pumpIdle(40);
+}
+
+INSTANTIATE_TEST_SUITE_P(AtEachSize, ScaledWindow, ::testing::Values(100, 150, 200),
+                         [](const ::testing::TestParamInfo<int>& info) { return std::to_string(info.param); });
 
 }  // namespace

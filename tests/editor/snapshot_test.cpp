@@ -37,6 +37,38 @@ TEST(Snapshot, IsTheWholeWindowAndTheSameOnEveryRun) {
     EXPECT_EQ(renderOrFail(options).rgb, first.rgb);
 }
 
+// At 150 % and 200 % the window is drawn from the set the generator drew for the size: the panel, a key
+// in its current frame and a knob frame appear pixel for pixel where the editor places them.
+TEST(Snapshot, AtEachLargerSizeTheWindowShowsTheGeneratorsBitmapsForThatSize) {
+    for (const int percent : {150, 200}) {
+        Options options;
+        options.scalePercent = percent;
+        options.parameters = {{kBits, 0.5f}, {kPower, 0.75f}};
+        const Image image = renderOrFail(options);
+        const auto device = [percent](int v) { return v * percent / 100; };
+        ASSERT_EQ(image.width, device(524));
+        ASSERT_EQ(image.height, device(462));
+        const auto scaledPixel = [percent](int id, int x, int y) {
+            const resources::ResourceBitmap* b = resources::findBitmap(id, percent);
+            const std::uint8_t* p = b->rgb + 3 * (std::size_t(y) * std::size_t(b->width) + std::size_t(x));
+            return (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
+        };
+        for (int y = 0; y < device(36); y += 3)  // the header and the labels above every control
+            for (int x = 0; x < device(524); x += 7)
+                ASSERT_EQ(image.pixel(x, y), scaledPixel(128, x, y)) << "panel at " << x << ", " << y << ", " << percent;
+        // Bits (412, 78, 445, 97) shows frame 1 (16 bits, requantizer off); Power (245, 400) frame 1 (on).
+        const int stride19 = (19 * percent + 99) / 100, stride35 = (35 * percent + 99) / 100;
+        for (int y = 0; y < device(97) - device(78); ++y)
+            for (int x = 0; x < device(445) - device(412); ++x)
+                ASSERT_EQ(image.pixel(device(412) + x, device(78) + y), scaledPixel(142, x, stride19 + y))
+                    << "Bits at " << x << ", " << y << ", " << percent;
+        for (int y = 0; y < device(435) - device(400); ++y)
+            for (int x = 0; x < device(280) - device(245); ++x)
+                ASSERT_EQ(image.pixel(device(245) + x, device(400) + y), scaledPixel(149, x, stride35 + y))
+                    << "Power at " << x << ", " << y << ", " << percent;
+    }
+}
+
 TEST(Snapshot, MetersShowTheSignalThatRanThroughTheEffect) {
     Options options;
     options.signal = Signal::Sine;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 
 #include "bitmap_access.h"
 
@@ -33,6 +34,28 @@ TEST(BitmapSet, HoldsEveryLoadedBitmapAtTheSizeItsControlDrawsWith) {
         EXPECT_EQ(b->height, e.height) << "bitmap " << e.id;
         EXPECT_NE(b->rgb, nullptr);
     }
+}
+
+// The larger sets: every logical size rounded up at the scale, a strip's frames each rounded up, so
+// that a frame covers the device pixels of its control wherever it stands.
+TEST(BitmapSet, LargerSetsHoldEachBitmapAtItsScaledSizeFrameByFrame) {
+    const std::pair<int, int> knownFrames[] = {{128, 1}, {130, 1}, {137, 192}, {139, 2}, {141, 7}, {146, 3},
+                                               {147, 101}, {151, 101}, {161, 3}, {167, 2}, {990, 3}, {995, 5}};
+    for (const auto& [id, frames] : knownFrames) EXPECT_EQ(resources::bitmapFrames(id), frames) << "bitmap " << id;
+    for (const int percent : {150, 200}) {
+        for (const Expected& e : kExpected) {
+            const resources::ResourceBitmap* b = resources::findBitmap(e.id, percent);
+            ASSERT_NE(b, nullptr) << "bitmap " << e.id << " at " << percent;
+            const int frames = resources::bitmapFrames(e.id);
+            ASSERT_EQ(e.height % frames, 0) << "bitmap " << e.id;
+            EXPECT_EQ(b->width, (e.width * percent + 99) / 100) << "bitmap " << e.id << " at " << percent;
+            EXPECT_EQ(b->height, frames * ((e.height / frames * percent + 99) / 100))
+                << "bitmap " << e.id << " at " << percent;
+        }
+        EXPECT_EQ(resources::findBitmap(157, percent), nullptr);
+    }
+    EXPECT_EQ(resources::findBitmap(128, 125), nullptr) << "only the three scales exist";
+    EXPECT_EQ(resources::findBitmap(128, 100), resources::findBitmap(128));
 }
 
 TEST(BitmapSet, HasFortyFiveBitmapsAndNoInfoPanelBackground) {

@@ -52,6 +52,27 @@ TEST(ControlFrames, EveryFrameMeetsThePanelAtItsCorners) {
     }
 }
 
+// At 150 % and 200 % the editor draws frame f of a control into the device pixels its rectangle covers
+// (logical x to device floor(x · scale)), from device row f · ceil(height · scale) of the strip.
+TEST(ControlFrames, AtEveryScaleEveryFrameMeetsThePanelAtTheCornersOfTheDevicePixelsItCovers) {
+    for (const int percent : {150, 200}) {
+        const auto device = [percent](int v) { return v * percent / 100; };
+        const resources::ResourceBitmap& scaledPanel = *resources::findBitmap(128, percent);
+        for (const Placement& p : kPlacements) {
+            const resources::ResourceBitmap* b = resources::findBitmap(p.id, percent);
+            ASSERT_NE(b, nullptr) << p.id;
+            const int stride = (p.height * percent + 99) / 100;
+            ASSERT_EQ(b->height, stride * p.frames) << p.id;
+            const int left = device(p.left), top = device(p.top);
+            const int w = device(p.left + p.width) - left, h = device(p.top + p.height) - top;
+            for (int f = 0; f < p.frames; ++f)
+                for (auto [x, y] : {std::pair{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}})
+                    ASSERT_EQ(pixelAt(*b, x, f * stride + y), pixelAt(scaledPanel, left + x, top + y))
+                        << "bitmap " << p.id << " frame " << f << " at " << percent << " %, corner (" << x << ", " << y << ")";
+        }
+    }
+}
+
 TEST(ControlFrames, EveryStateOfAControlLooksDifferent) {
     for (const Placement& p : kPlacements) {
         const resources::ResourceBitmap* b = resources::findBitmap(p.id);

@@ -1,4 +1,5 @@
-// The resource script names every bitmap once, and its BMP files carry the pixels the lookups serve:
+// The resource script names every bitmap of the three scales once, and its BMP files carry the pixels
+// the lookups serve:
 // on Linux the compiled-in table, on Windows the module's resources compiled from these files.
 #include <gtest/gtest.h>
 
@@ -55,7 +56,9 @@ TEST(ResourceFiles, ScriptNamesEveryBitmapOnceAndEachFileMatchesTheTable) {
         words >> id >> kind >> file;
         EXPECT_EQ(kind, "BITMAP");
         EXPECT_EQ(file, "\"bmp/" + std::to_string(id) + ".bmp\"");
-        const resources::ResourceBitmap* expected = resources::findBitmap(id);
+        // The larger sets sit at the 100 % id plus 1000 (150 %) and 2000 (200 %).
+        const int percent = resources::kScalePercents[id / 1000 < 3 ? id / 1000 : 0];
+        const resources::ResourceBitmap* expected = resources::findBitmap(id % 1000, percent);
         ASSERT_NE(expected, nullptr) << "script names bitmap " << id << " that the table lacks";
         ++named;
         const std::vector<std::uint8_t> bmp = readFile(ZARPA_ARTWORK_DIR "/bmp/" + std::to_string(id) + ".bmp");
@@ -66,7 +69,7 @@ TEST(ResourceFiles, ScriptNamesEveryBitmapOnceAndEachFileMatchesTheTable) {
         EXPECT_EQ(le32(bmp.data() + 10), 54u);
         expectSameDib(bmp.data() + 14, bmp.size() - 14, *expected);
     }
-    EXPECT_EQ(named, resources::bitmapCount());
+    EXPECT_EQ(named, 3 * resources::bitmapCount()) << "every bitmap in each of the three sets";
 }
 
 }  // namespace

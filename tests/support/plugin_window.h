@@ -37,7 +37,7 @@ public:
     std::string name() const { return server_.name(); }
 
 private:
-    VirtualDisplay server_;
+    VirtualDisplay server_{"1280x1024x24"};  // room for the editor at 200 % (1048 × 924)
     Display* display_;
 };
 

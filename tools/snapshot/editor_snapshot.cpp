@@ -127,6 +127,7 @@ bool render(const Options& options, Image& image, std::string& error) {
     auto* editor = static_cast<Editor*>(plugin->getEditor());
     gClock = 1000;
     editor->setTickSource(&simulatedTick);
+    editor->setContentScaleFactor(static_cast<float>(options.scalePercent) / 100.0f);  // nothing is stored here
     editor->open(nullptr);
     MyFrame* frame = editor->getMyFrame();
 

@@ -24,6 +24,7 @@ struct Options {
     double seconds = 1.0;     // how long the signal runs
     float sampleRate = 44100.0f;
     bool infoPanel = false;   // open the info panel
+    int scalePercent = 100;   // the editor at 100, 150 or 200 %
 };
 
 struct Image {

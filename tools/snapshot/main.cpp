@@ -1,7 +1,7 @@
 // zarpa-snapshot: writes a PNG of the editor window.
 //
 //   zarpa-snapshot OUT.png [--preset NAME] [--set INDEX=VALUE]... [--signal none|sine|noise]
-//                          [--level DBFS] [--seconds S] [--rate HZ] [--info]
+//                          [--level DBFS] [--seconds S] [--rate HZ] [--info] [--scale 1|1.5|2]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,8 +16,9 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: zarpa-snapshot OUT.png [--preset NAME] [--set INDEX=VALUE]... [--signal none|sine|noise]\n"
-                 "                      [--level DBFS] [--seconds S] [--rate HZ] [--info]\n"
-                 "Draws the editor window (524 x 462) without a display and writes it as a PNG. With a signal,\n"
+                 "                      [--level DBFS] [--seconds S] [--rate HZ] [--info] [--scale 1|1.5|2]\n"
+                 "Draws the editor window (524 x 462, 786 x 693 at 1.5, 1048 x 924 at 2) without a display and\n"
+                 "writes it as a PNG. With a signal,\n"
                  "the meters first watch it run through the effect on a simulated 40 ms idle clock.\n");
     return 2;
 }
@@ -64,6 +65,10 @@ int main(int argc, char** argv) {
                 value < 0.0 || value > 1.0)
                 return usage();
             options.parameters.emplace_back(static_cast<int>(index), static_cast<float>(value));
+        } else if (arg == "--scale" && hasValue && parseNumber(argv[i + 1], number) &&
+                   (number == 1.0 || number == 1.5 || number == 2.0)) {
+            options.scalePercent = static_cast<int>(number * 100);
+            ++i;
         } else if (arg == "--info") {
             options.infoPanel = true;
         } else if (!arg.empty() && arg[0] != '-' && output.empty()) {
