@@ -180,4 +180,38 @@ TEST_F(Win32Window, TheModalFileDialogKeepsNoHostThreadWaiting) {
     pump(50);
 }
 
+// The DLL's editor at 150 % and 200 %, chosen by the host's content-scale hint (nothing is stored in
+// the test's fresh registry): the child window has the scaled size and clicks at the scaled places of
+// Power and Bits land on the same values as at 100 %.
+TEST_F(Win32Window, AtEachLargerSizeClicksOnPowerAndBitsLandAsAt100) {
+    constexpr VstInt32 kPreS = 0x50726553;
+    constexpr VstIntPtr kAeCs = 0x41654373;
+    for (const int percent : {150, 200}) {
+        const auto device = [percent](int v) { return v * percent / 100; };
+        ASSERT_EQ(instance->dispatch(effVendorSpecific, kPreS, kAeCs, nullptr, percent / 100.0f), 1);
+        ASSERT_EQ(instance->dispatch(effEditOpen, 0, 0, host), 1);
+        pump(200);
+        HWND editor = GetWindow(host, GW_CHILD);
+        ASSERT_NE(editor, nullptr);
+        RECT client{};
+        GetClientRect(editor, &client);
+        EXPECT_EQ(client.right - client.left, device(524)) << percent;
+        EXPECT_EQ(client.bottom - client.top, device(462)) << percent;
+
+        // The word length's step (three steps), computed here: this program links only the host side.
+        const auto bitsStep = [this] { return std::min(static_cast<int>(instance->getParameter(zarpa::kBits) * 3), 2); };
+        const bool power = instance->getParameter(zarpa::kPower) >= 0.5f;
+        const int bits = bitsStep();
+        for (const LPARAM at : {MAKELPARAM(device(262), device(417)), MAKELPARAM(device(428), device(88))}) {
+            PostMessageW(editor, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            PostMessageW(editor, WM_LBUTTONUP, 0, at);
+            pump(150);
+        }
+        EXPECT_NE(instance->getParameter(zarpa::kPower) >= 0.5f, power) << percent;
+        EXPECT_EQ(bitsStep(), (bits + 1) % 3) << percent;
+        instance->dispatch(effEditClose);
+        pump(50);
+    }
+}
+
 }  // namespace
