@@ -194,10 +194,16 @@ void SignalPath::limitChunk(const Driven& d, Driven& nextDriven, const NextChunk
 }
 
 LimiterKernel SignalPath::compiledKernel() {
-    return {[](SignalPath& path, const float* inL, const float* inR, float* outL, float* outR, int frames,
-               const BlockSettings& s) { path.limitBlock(inL, inR, outL, outR, frames, s); },
-            [](SignalPath& path, const double* inL, const double* inR, double* outL, double* outR, int frames,
-               const BlockSettings& s) { path.limitBlock(inL, inR, outL, outR, frames, s); },
+    return {[](void* path, const float* inL, const float* inR, float* outL, float* outR, int frames,
+               const void* s) {
+                static_cast<SignalPath*>(path)->limitBlock(inL, inR, outL, outR, frames,
+                                                           *static_cast<const BlockSettings*>(s));
+            },
+            [](void* path, const double* inL, const double* inR, double* outL, double* outR, int frames,
+               const void* s) {
+                static_cast<SignalPath*>(path)->limitBlock(inL, inR, outL, outR, frames,
+                                                           *static_cast<const BlockSettings*>(s));
+            },
             sizeof(SignalPath)};
 }
 

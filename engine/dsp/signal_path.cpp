@@ -56,9 +56,9 @@ template <typename T>
 void SignalPath::processLimiter(const T* inL, const T* inR, T* outL, T* outR, int frames, const BlockSettings& s) {
     const LimiterKernel& kernel = activeLimiterKernel();
     if constexpr (sizeof(T) == sizeof(float))
-        kernel.limitFloat(*this, inL, inR, outL, outR, frames, s);
+        kernel.limitFloat(this, inL, inR, outL, outR, frames, &s);
     else
-        kernel.limitDouble(*this, inL, inR, outL, outR, frames, s);
+        kernel.limitDouble(this, inL, inR, outL, outR, frames, &s);
 }
 
 template <typename T>

@@ -48,12 +48,13 @@ struct DrivenChunk {
 class SignalPath;
 
 // The limiter kernel as compiled for one instruction set: its two entries, and the size of SignalPath
-// as that copy sees it (the copies share the object, so their layouts must agree).
+// as that copy sees it (the copies share the object, so their layouts must agree). Each copy has its
+// own namespace and so its own names for SignalPath and BlockSettings: the entries take them untyped.
 struct LimiterKernel {
-    void (*limitFloat)(SignalPath&, const float* inL, const float* inR, float* outL, float* outR, int frames,
-                       const BlockSettings&);
-    void (*limitDouble)(SignalPath&, const double* inL, const double* inR, double* outL, double* outR,
-                        int frames, const BlockSettings&);
+    void (*limitFloat)(void* path, const float* inL, const float* inR, float* outL, float* outR, int frames,
+                       const void* settings);
+    void (*limitDouble)(void* path, const double* inL, const double* inR, double* outL, double* outR, int frames,
+                        const void* settings);
     std::size_t pathSize;
 };
 
