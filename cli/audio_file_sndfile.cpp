@@ -181,13 +181,13 @@ public:
     SndfileReader(FileDescriptor fd, const std::string& path, bool acceptDamage)
         : AudioReader(acceptDamage), path_(path), fd_(std::move(fd)) {
         SF_INFO sfinfo{};
-        file_ = sf_open_fd(fd_.get(), SFM_READ, &sfinfo, SF_FALSE);
+        file_.reset(sf_open_fd(fd_.get(), SFM_READ, &sfinfo, SF_FALSE));
         if (!file_)
             throw processingError(path + ": not an audio file zarpa can read (" + sf_strerror(nullptr) + ")");
         info_.sampleRate = sfinfo.samplerate;
         info_.channels = sfinfo.channels;
         describeSubtype(sfinfo.format, info_);
-        metadata_ = readMetadata(file_);
+        metadata_ = readMetadata(file_.get());
         // A file whose end is missing can leave its length unknown (a cut Ogg stream: the largest count).
         if (sfinfo.frames < 0 || sfinfo.frames == SF_COUNT_MAX) {
             info_.frames = 0;
@@ -195,26 +195,25 @@ public:
         } else {
             info_.frames = sfinfo.frames;
             const int frameBytes = info_.bits > 0 ? sfinfo.channels * ((info_.bits + 7) / 8) : 0;
-            const std::uint64_t shortfall = headerShortfall(file_);
+            const std::uint64_t shortfall = headerShortfall(file_.get());
             if (frameBytes > 0 && shortfall >= static_cast<std::uint64_t>(frameBytes)) {
                 const auto missing = static_cast<std::int64_t>(shortfall / static_cast<std::uint64_t>(frameBytes));
                 noteDamage(path, missing, "the file is cut: " + missingFramesText(missing, info_.frames + missing));
             }
         }
     }
-    ~SndfileReader() override { sf_close(file_); }  // before fd_ closes
 
     const AudioInfo& info() const override { return info_; }
     const AudioMetadata& metadata() const override { return metadata_; }
 
     std::size_t read(double* interleaved, std::size_t frames) override {
         if (ended_) return 0;
-        const sf_count_t got = std::max<sf_count_t>(0, sf_readf_double(file_, interleaved, static_cast<sf_count_t>(frames)));
+        const sf_count_t got = std::max<sf_count_t>(0, sf_readf_double(file_.get(), interleaved, static_cast<sf_count_t>(frames)));
         read_ += got;
-        if (sf_error(file_) != SF_ERR_NO_ERROR) {  // undecodable from here on
+        if (sf_error(file_.get()) != SF_ERR_NO_ERROR) {  // undecodable from here on
             ended_ = true;
             noteDamage(path_, missingAfter(), "cannot decode beyond frame " + std::to_string(read_) + " (" +
-                                                  sf_strerror(file_) + "): " + missingFramesText(missingAfter(), info_.frames));
+                                                  sf_strerror(file_.get()) + "): " + missingFramesText(missingAfter(), info_.frames));
         } else if (got == 0) {
             ended_ = true;
             if (read_ < info_.frames)
@@ -228,7 +227,8 @@ private:
 
     std::string path_;
     FileDescriptor fd_;
-    SNDFILE* file_ = nullptr;
+    // Closed before fd_, also when the constructor throws (a damaged file found after opening).
+    std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> file_{nullptr, sf_close};
     AudioInfo info_;
     AudioMetadata metadata_;
     std::int64_t read_ = 0;
