@@ -59,7 +59,14 @@ void installInterruptHandler() {
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no SA_RESTART: a blocked read, write or open returns EINTR and sees the flag
-    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &action, nullptr);
+    sigset_t handled;
+    sigemptyset(&handled);
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaction(s, &action, nullptr);
+        sigaddset(&handled, s);
+    }
+    // Blocked signals are inherited: one that arrived before the handler (held back by the parent) comes now.
+    sigprocmask(SIG_UNBLOCK, &handled, nullptr);
     // A reader that goes away makes the write fail (EPIPE), which unwinds like any error and removes the
     // temporary files, instead of ending the process where it stands.
     std::signal(SIGPIPE, SIG_IGN);

@@ -47,7 +47,7 @@ protected:
     }
     // Waits until a hidden temporary file appears beside the output; returns its name.
     std::string awaitTemporary() {
-        for (int i = 0; i < 400; ++i) {
+        for (int i = 0; i < 3000; ++i) {
             for (const auto& name : files())
                 if (name[0] == '.') return name;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -215,6 +215,15 @@ TEST_F(OutputSafety, AFailedWriteNamesTheOutputAndLeavesNothing) {
 
 class Signals : public OutputSafety {};
 
+// zarpa starts with the signals held back, so that one sent while a slow machine is still loading it
+// arrives once zarpa handles it instead of ending it unhandled.
+void holdSignalsBack() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, s);
+    sigprocmask(SIG_BLOCK, &set, nullptr);
+}
+
 TEST_F(Signals, EachEndsALongRenderPromptlyWithNothingLeft) {
     for (int s : {SIGINT, SIGTERM, SIGHUP}) {
         const auto before = files();
@@ -237,7 +246,7 @@ TEST_F(Signals, EndAWaitForAFifo) {
     for (const Case& c : {Case{{"render", "feed.wav", "out.wav"}, SIGINT},      // no writer
                           Case{{"render", "in.wav", "sink.wav"}, SIGTERM},      // no reader
                           Case{{"render", "in.wav", "out.wav", "--chunk", "feed.wav"}, SIGHUP}}) {
-        const pid_t pid = startZarpa(c.args);
+        const pid_t pid = startZarpa(c.args, holdSignalsBack);
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         kill(pid, c.signal);
         EXPECT_EQ(finish(pid, 5), 128 + c.signal) << c.args[1] << " " << c.args[2];
