@@ -8,7 +8,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 wine
   libsndfile1-dev libebur128-dev
-  libx11-dev libxtst-dev xvfb xdotool x11-apps imagemagick
+  libx11-dev libxtst-dev xvfb xdotool x11-apps imagemagick openbox
   libpng-dev zlib1g-dev
   libfreetype-dev fonts-liberation
   clang-14 libclang-rt-14-dev

@@ -288,7 +288,8 @@ void CFrame::setFocusView(CView* view) {
     focusView_ = view;
     if (old) withView(old, [](CView* view) { view->looseFocus(); });
     if (view && view == focusView_) view->takeFocus();
-    if (window_) window_->setKeyboardFocus(focusView_ != nullptr || popup_ != nullptr);
+    if (focusView_ && window_) window_->setKeyboardFocus(true);
+    else releaseKeyboardIfUnneeded();
 }
 
 void CFrame::openPopup(CView* popup) {
@@ -310,7 +311,7 @@ void CFrame::closePopup() {
     if (!popup) return;
     popup_ = nullptr;
     removeView(popup);
-    if (window_) window_->setKeyboardFocus(focusView_ != nullptr);
+    releaseKeyboardIfUnneeded();
 }
 
 void CFrame::releaseEventTargets(CView* view) {
@@ -349,9 +350,18 @@ void CFrame::stopTimer(int handle) {
     if (timers_.erase(handle) && window_) window_->stopTimer(handle);
 }
 
+// The keyboard: a click inside the window takes it, so the arrow keys reach the knob under the pointer
+// in a host whose window manager gave the keyboard to the host's window; once the pointer has left, it
+// goes back to whoever had it, as hosts expect, unless a text field or a popup still needs it.
+void CFrame::releaseKeyboardIfUnneeded() {
+    if (window_ && !focusView_ && !popup_ && !pointerInside_) window_->setKeyboardFocus(false);
+}
+
 void CFrame::platformMouseDown(CPoint devicePoint, CButtonState buttons) {
     if (!acceptsInput()) return;
     CPoint where = toLogical(devicePoint);
+    pointerInside_ = true;
+    if (window_) window_->setKeyboardFocus(true);
     dispatchPlatformEvent([&] { onMouseDown(where, buttons); });
 }
 
@@ -364,11 +374,14 @@ void CFrame::platformMouseUp(CPoint devicePoint, CButtonState buttons) {
 void CFrame::platformMouseMoved(CPoint devicePoint, CButtonState buttons) {
     if (!acceptsInput()) return;
     CPoint where = toLogical(devicePoint);
+    pointerInside_ = true;
     dispatchPlatformEvent([&] { onMouseMoved(where, buttons); });
 }
 
 void CFrame::platformMouseLeft() {
     if (!acceptsInput()) return;
+    pointerInside_ = false;
+    releaseKeyboardIfUnneeded();
     CPoint outside(-1, -1);
     dispatchPlatformEvent([&] { onMouseExited(outside, 0); });
 }

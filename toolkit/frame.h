@@ -120,6 +120,7 @@ private:
     void platformTimer(int id) override;
     void platformDestroyed() override;
     void collectDirtyAreas(std::vector<CRect>& areas);
+    void releaseKeyboardIfUnneeded();
     void updateTooltip();
     // The file dialog's place (CNewFileSelector): taken before the dialog goes up, kept while it is up.
     friend class CNewFileSelector;
@@ -151,6 +152,7 @@ private:
     int eventDepth_ = 0;
     int pollDepth_ = 0;
     bool inIdle_ = false;
+    bool pointerInside_ = false;  // of the native window, as its events tell
     bool closed_ = false;
     FileDialogBackend* fileDialogBackend_ = nullptr;
     std::function<std::uint32_t()> clock_;

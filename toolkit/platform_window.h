@@ -54,7 +54,8 @@ public:
     // A periodic timer reporting platformTimer(id); false when none could be made.
     virtual bool startTimer(int id, std::uint32_t intervalMs) = 0;
     virtual void stopTimer(int id) = 0;
-    // Asks for the keyboard (a text field is being edited) or hands it back to the host's window.
+    // Takes the keyboard (remembering who had it), or hands it back to that window (else the host's
+    // window) when the window still has it; when the user has since given it to another window, nothing.
     virtual void setKeyboardFocus(bool focus) = 0;
 };
 

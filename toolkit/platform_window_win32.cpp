@@ -42,6 +42,7 @@ private:
     const CPixel* framebuffer_;
     HWND hwnd_ = nullptr;
     HWND parent_ = nullptr;
+    HWND previousFocus_ = nullptr;  // who had the keyboard before a click gave it to us
     bool tracking_ = false;  // asked for WM_MOUSELEAVE
     static std::atomic<int> windowCount_;
 };
@@ -254,8 +255,13 @@ void Win32Window::stopTimer(int id) {
 
 void Win32Window::setKeyboardFocus(bool focus) {
     if (!hwnd_) return;
-    if (focus) SetFocus(hwnd_);
-    else if (GetFocus() == hwnd_ && IsWindow(parent_)) SetFocus(parent_);
+    if (focus) {
+        HWND previous = SetFocus(hwnd_);
+        if (previous && previous != hwnd_) previousFocus_ = previous;
+    } else if (GetFocus() == hwnd_) {
+        HWND back = IsWindow(previousFocus_) ? previousFocus_ : parent_;
+        if (IsWindow(back)) SetFocus(back);
+    }
 }
 
 }  // namespace

@@ -99,6 +99,7 @@ private:
     Display* display_ = nullptr;
     ::Window parent_ = 0;
     ::Window window_ = 0;
+    ::Window previousFocus_ = 0;  // who had the keyboard before a click gave it to us
     Colormap colormap_ = 0;
     GC gc_ = nullptr;
     XImage* image_ = nullptr;
@@ -299,7 +300,9 @@ void X11Window::pollEvents(bool input) {
                     client_.platformMouseMoved(CPoint(event.xmotion.x, event.xmotion.y), heldButtons(event.xmotion.state));
                 break;
             case LeaveNotify:
-                if (input) client_.platformMouseLeft();
+                // A grab (the window manager's on a click) or a move into a child is no leaving.
+                if (input && event.xcrossing.mode == NotifyNormal && event.xcrossing.detail != NotifyInferior)
+                    client_.platformMouseLeft();
                 break;
             case KeyPress:
             case KeyRelease:
@@ -332,7 +335,16 @@ bool X11Window::startTimer(int id, std::uint32_t intervalMs) {
 
 void X11Window::setKeyboardFocus(bool focus) {
     if (!isAlive()) return;
-    XSetInputFocus(display_, focus ? window_ : parent_, RevertToParent, CurrentTime);
+    ::Window current = 0;
+    int revert = 0;
+    XGetInputFocus(display_, &current, &revert);
+    if (focus) {
+        if (current != window_) previousFocus_ = current;
+        XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+    } else if (current == window_) {
+        // None would leave the keyboard with nobody; PointerRoot (no manager) is handed back as it was.
+        XSetInputFocus(display_, previousFocus_ != 0 ? previousFocus_ : parent_, RevertToParent, CurrentTime);
+    }
     XFlush(display_);
 }
 

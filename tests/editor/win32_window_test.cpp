@@ -104,6 +104,26 @@ TEST_F(Win32Window, OpeningTwiceWithoutACloseLeavesOneEditorWindow) {
     EXPECT_EQ(GetWindow(host, GW_CHILD), nullptr);
 }
 
+// A click gives the editor the keyboard (the arrow keys then reach its knobs); when the pointer leaves,
+// the keyboard goes back to the window that had it.
+TEST_F(Win32Window, AClickTakesTheKeyboardAndLeavingGivesItBack) {
+    ASSERT_EQ(instance->dispatch(effEditOpen, 0, 0, host), 1);
+    pump(100);
+    HWND editor = GetWindow(host, GW_CHILD);
+    ASSERT_NE(editor, nullptr);
+    SetFocus(host);
+    const LPARAM panel = MAKELPARAM(5, 5);  // the bare panel: nothing there reacts to a click
+    PostMessageW(editor, WM_LBUTTONDOWN, MK_LBUTTON, panel);
+    PostMessageW(editor, WM_LBUTTONUP, 0, panel);
+    pump(100);
+    EXPECT_EQ(GetFocus(), editor);
+    PostMessageW(editor, WM_MOUSELEAVE, 0, 0);
+    pump(100);
+    EXPECT_EQ(GetFocus(), host);
+    instance->dispatch(effEditClose);
+    pump(50);
+}
+
 // The system's file dialog is modal and runs its own message loop on the host's GUI thread. While the
 // user leaves it up, the host's timer keeps calling effEditIdle from that loop and a worker thread saves
 // the state: neither waits for the user (the editor's lock is let go while the dialog runs).
