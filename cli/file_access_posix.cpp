@@ -176,10 +176,14 @@ OutputPlace examineOutput(const std::string& name) {
         return place;
     }
     if (S_ISLNK(st.st_mode)) {
+        if (::stat(name.c_str(), &st) != 0) throw usageError(name + " is a symbolic link to nothing (" + reason() + ")");
+        // A file is replaced where it lies; a stream is opened through the link (/dev/stdout names a pipe
+        // that has no path).
         char resolved[PATH_MAX];
-        if (::stat(name.c_str(), &st) != 0 || !::realpath(name.c_str(), resolved))
-            throw usageError(name + " is a symbolic link to nothing (" + reason() + ")");
-        place.path = resolved;
+        if (S_ISREG(st.st_mode)) {
+            if (!::realpath(name.c_str(), resolved)) throw usageError(name + ": " + reason());
+            place.path = resolved;
+        }
     }
     if (S_ISREG(st.st_mode)) place.kind = OutputPlace::Kind::ExistingFile;
     else if (S_ISDIR(st.st_mode)) throw usageError(name + " is a directory");

@@ -132,6 +132,12 @@ TEST_F(OutputSafety, DashIsStandardInputAndOutputAndTheReportGoesToStandardError
     EXPECT_EQ(fromPipe.out.size(), expected.size());
     EXPECT_NE(fromPipe.err.find("\"output\": {\"path\": \"-\""), std::string::npos) << fromPipe.err;
     EXPECT_EQ(zarpa({"render", "-", "-", "--format", "wav", "--save-chunk", "-"}, "in.wav").exitCode, 1);
+
+    // /dev/stdout is a link to a pipe that has no path: written into like "-".
+    const std::string line = "cd " + dir_.string() + " && " + ZARPA_TEST_EXE +
+                             " render in.wav /dev/stdout --format wav --quiet | cat > devstdout.wav";
+    EXPECT_EQ(std::system(("bash -o pipefail -c '" + line + "'").c_str()), 0);
+    EXPECT_TRUE(readBytes("devstdout.wav") == expected);
 }
 
 TEST_F(OutputSafety, AReaderThatGoesAwayIsAnErrorThatLeavesNothing) {
