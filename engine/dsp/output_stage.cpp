@@ -12,10 +12,16 @@ namespace zarpa::dsp {
 
 namespace {
 
+// Beyond this magnitude the clip's result is ±1 whatever the value. The clip formula is first given values
+// bounded by it: above about 9e15 y + 1 and y - 1 round to the same number and the formula gives 0, so a
+// far too loud sample (possible with Power off) would come out silent instead of at full scale.
+constexpr double kClipBound = 2.0;
+
 // Limits to [-1, +1]; passes values inside unchanged up to the formula's rounding. For values beyond
 // full scale the formula itself can round one step past ±1 (e.g. (2.7 - 0.7)/2), so the result is
 // bounded once more: the output must never leave full scale.
 inline double clip(double y) {
+    y = y > kClipBound ? kClipBound : y < -kClipBound ? -kClipBound : y;
     const double c = (std::fabs(y + 1.0) - std::fabs(y - 1.0)) / 2.0;
     return c > 1.0 ? 1.0 : c < -1.0 ? -1.0 : c;
 }
@@ -23,7 +29,9 @@ inline double clip(double y) {
 // The same clip on four samples side by side.
 inline void clipLanes(simd::Lanes& y) {
     using simd::Lanes;
-    const Lanes one = Lanes{} + 1.0;
+    const Lanes one = Lanes{} + 1.0, bound = Lanes{} + kClipBound;
+    y = y > bound ? bound : y;
+    y = y < -bound ? -bound : y;
     Lanes above = y + one, below = y - one;
     simd::makeMagnitude(above);
     simd::makeMagnitude(below);

@@ -21,7 +21,10 @@ double sanitized(double x) {
 
 // The final clip, (|y + 1| − |y − 1|)/2, bounded once more: beyond full scale the formula itself can
 // round one step past ±1.
-double clipped(double y) { return std::clamp((std::fabs(y + 1.0) - std::fabs(y - 1.0)) / 2.0, -1.0, 1.0); }
+double clipped(double y) {
+    y = std::clamp(y, -2.0, 2.0);  // beyond ±2 the result is ±1; far beyond, y ± 1 would round alike
+    return std::clamp((std::fabs(y + 1.0) - std::fabs(y - 1.0)) / 2.0, -1.0, 1.0);
+}
 
 }  // namespace
 

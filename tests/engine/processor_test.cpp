@@ -169,6 +169,25 @@ TEST_F(Kernel, SixtyFourBitOutputNeverLeavesFullScale) {
     EXPECT_EQ(peakOf(out.r), 1.0);
 }
 
+TEST_F(Kernel, FarTooLoudSamplesComeOutAtFullScaleNotSilent) {
+    // Far beyond full scale y + 1 and y - 1 round alike, and the bare clip formula would give 0.
+    p.setPower(false);
+    p.reset();
+    std::vector<double> l(2000), r(2000);
+    for (std::size_t i = 0; i < l.size(); ++i) {
+        l[i] = (i % 2 ? 1.0 : -1.0) * 1e18;
+        r[i] = i % 3 ? 3e15 : -1e19;
+    }
+    for (bool oneByOne : {false, true}) {  // the vector loop and its scalar tail
+        p.reset();
+        const auto out = oneByOne ? run(p, stereo<double>(l, r), 3) : run(p, stereo<double>(l, r));
+        for (std::size_t i = 159; i < l.size(); ++i) {
+            ASSERT_EQ(out.l[i], l[i - 159] > 0 ? 1.0 : -1.0) << i;
+            ASSERT_EQ(out.r[i], r[i - 159] > 0 ? 1.0 : -1.0) << i;
+        }
+    }
+}
+
 TEST_F(Kernel, RecoversFromNonFiniteInput) {
     p.setDriveGain(4.0);
     p.setOversample(true);
