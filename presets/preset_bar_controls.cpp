@@ -76,8 +76,8 @@ int CSaveLoadButton::imageIndex() const { return getValue() != 0.0f ? 2 : hover 
 CMouseEventResult CSaveLoadButton::onMouseDown(CPoint&, const CButtonState& buttons) {
     if (!(buttons & (kLButton | kRButton)) || !getListener()) return kMouseEventNotHandled;
     setValue(buttons == kRButton ? 0.5f : 1.0f);
-    invalid();  // the working image shows while the dialog is up
-    remember();  // the host may close the window while the dialog runs
+    invalid();  // the working image shows while the DLL's modal dialog is up
+    remember();  // the host may close the window while that dialog runs
     valueChanged();
     setValue(0.0f);
     invalid();
