@@ -1,4 +1,4 @@
-// The audio back end of the Linux build: libsndfile reads WAV, AIFF, FLAC, Ogg and more.
+// The audio back end of the Linux build: libsndfile reads and writes WAV, AIFF, FLAC, Ogg, Opus, MP3 and more.
 #include <sndfile.h>
 
 #include <algorithm>
@@ -145,6 +145,8 @@ int sndfileFormat(const OutputFormat& format) {
         case Container::Ogg: major = SF_FORMAT_OGG; break;
         case Container::W64: major = SF_FORMAT_W64; break;
         case Container::Caf: major = SF_FORMAT_CAF; break;
+        case Container::Opus: major = SF_FORMAT_OGG; break;
+        case Container::Mp3: major = SF_FORMAT_MPEG; break;
     }
     int sub = SF_FORMAT_PCM_24;
     switch (format.encoding) {
@@ -152,6 +154,8 @@ int sndfileFormat(const OutputFormat& format) {
         case Encoding::Pcm24: sub = SF_FORMAT_PCM_24; break;
         case Encoding::Float32: sub = SF_FORMAT_FLOAT; break;
         case Encoding::Vorbis: sub = SF_FORMAT_VORBIS; break;
+        case Encoding::Opus: sub = SF_FORMAT_OPUS; break;
+        case Encoding::Mp3: sub = SF_FORMAT_MPEG_LAYER_III; break;
     }
     return major | sub;
 }

@@ -31,6 +31,8 @@ std::string extensionOf(Container c) {
         case Container::Ogg: return "ogg";
         case Container::W64: return "w64";
         case Container::Caf: return "caf";
+        case Container::Opus: return "opus";
+        case Container::Mp3: return "mp3";
     }
     return "wav";
 }
@@ -38,7 +40,7 @@ std::string extensionOf(Container c) {
 std::string outputExtension(const std::string& input, const std::string& formatOption) {
     if (!formatOption.empty()) {
         if (auto c = containerFromName(formatOption)) return extensionOf(*c);
-        throw usageError("unknown format '" + formatOption + "' (use wav, aiff, flac, ogg, w64 or caf)");
+        throw usageError("unknown format '" + formatOption + "' (use wav, aiff, flac, ogg, opus, mp3, w64 or caf)");
     }
     if (auto c = containerFromPath(input); c && canWriteContainer(*c))
         return fs::path(input).extension().string().substr(1);

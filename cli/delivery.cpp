@@ -164,7 +164,7 @@ DeliveryResult renderToGoal(HeldAudio& input, PluginSession& session, int fd, co
     // The limiter then also catches the peaks half-way between samples: fewer passes, less lowering.
     if (c.truePeak && Knob(session, "Oversample").setStep("on")) r.changes.push_back("Oversample on");
 
-    const double margin = format.encoding == Encoding::Vorbis ? kLossyOutputMargin : kOutputMargin;
+    const double margin = isLossy(format.encoding) ? kLossyOutputMargin : kOutputMargin;
     double out = output.set(c.decibels);
     double drv = drive.value();
     DriveSearch search(drive.low(), drive.high(), kLoudnessTolerance);

@@ -20,7 +20,9 @@ plug-in settings, applied in this order:
 
 constexpr const char* kRenderOptionsHelp = R"(
 render options:
-  --format wav|aiff|flac|ogg|w64|caf   output container (default: from OUT's extension)
+  --format wav|aiff|flac|ogg|opus|mp3|w64|caf   output container (default: from OUT's extension);
+                       ogg (Vorbis), opus and mp3 are lossy. Opus takes 8, 12, 16, 24 or 48 kHz
+                       input only (zarpa does not resample). The Windows build writes wav only
   --bits 16|24|32      16- or 24-bit integer or 32-bit float (default: the input's word length)
   --block N            block size handed to the plug-in (default 512)
   --double             use the 64-bit processing entry

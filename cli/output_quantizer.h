@@ -18,7 +18,7 @@ public:
     // A NaN becomes 0 (and counts as clipped).
     double apply(double v);
 
-    bool isLossy() const { return encoding_ == Encoding::Vorbis; }
+    bool isLossy() const { return zarpacli::isLossy(encoding_); }
     std::int64_t roundedSamples() const { return rounded_; }  // values that were not on the grid
     std::int64_t clippedSamples() const { return clipped_; }  // values outside the grid's range
 

@@ -230,7 +230,7 @@ std::size_t WavReader::read(double* interleaved, std::size_t frames) {
 WavWriter::WavWriter(int fd, const std::string& path, Encoding encoding, int sampleRate, int channels)
     : path_(path), encoding_(encoding), sampleRate_(sampleRate), channels_(channels),
       bytesPerSample_(encoding == Encoding::Pcm16 ? 2 : encoding == Encoding::Pcm24 ? 3 : 4) {
-    if (encoding == Encoding::Vorbis) throw processingError("WAV cannot hold Vorbis");
+    if (isLossy(encoding)) throw processingError("WAV cannot hold " + encodingName(encoding));
     file_ = streamOf(FileDescriptor(duplicate(fd)), "wb", path);
     writeHeader(0);
 }

@@ -11,10 +11,11 @@
 namespace zarpacli {
 namespace {
 
-AudioInfo input(int bits, bool isFloat) {
+AudioInfo input(int bits, bool isFloat, int sampleRate = 48000) {
     AudioInfo i;
     i.bits = bits;
     i.isFloat = isFloat;
+    i.sampleRate = sampleRate;
     return i;
 }
 
@@ -27,9 +28,10 @@ TEST(OutputFormat, KeepsTheInputWordLengthWhereTheContainerHoldsIt) {
     EXPECT_EQ(chooseOutputFormat("O.WAV", "", "32", input(16, false)).encoding, Encoding::Float32);
 }
 
-std::string refused(const std::string& path, const std::string& format, const std::string& bits) {
+std::string refused(const std::string& path, const std::string& format, const std::string& bits,
+                    int sampleRate = 48000) {
     try {
-        chooseOutputFormat(path, format, bits, input(16, false));
+        chooseOutputFormat(path, format, bits, input(16, false, sampleRate));
     } catch (const CliError& e) {
         EXPECT_EQ(e.exitCode(), kExitUsage);
         return e.what();
@@ -38,7 +40,7 @@ std::string refused(const std::string& path, const std::string& format, const st
 }
 
 TEST(OutputFormat, RefusesNamesAndDepthsItDoesNotKnow) {
-    EXPECT_NE(refused("out.mp3", "", "").find("cannot tell the output format"), std::string::npos);
+    EXPECT_NE(refused("out.m4a", "", "").find("cannot tell the output format"), std::string::npos);
     EXPECT_NE(refused("out", "", "").find("cannot tell"), std::string::npos);
     EXPECT_NE(refused("o.wav", "mp4", "").find("unknown format"), std::string::npos);
     EXPECT_NE(refused("o.wav", "", "20").find("unknown bit depth"), std::string::npos);
@@ -47,6 +49,8 @@ TEST(OutputFormat, RefusesNamesAndDepthsItDoesNotKnow) {
 #if defined(_WIN32)
 TEST(OutputFormat, TheWindowsBuildWritesWavOnly) {
     EXPECT_NE(refused("o.flac", "", "").find("writes WAV only, not FLAC"), std::string::npos);
+    EXPECT_NE(refused("o.opus", "", "").find("writes WAV only, not Ogg Opus"), std::string::npos);
+    EXPECT_NE(refused("o.wav", "mp3", "").find("writes WAV only, not MPEG Layer III"), std::string::npos);
     EXPECT_EQ(chooseOutputFormat("noext", "wav", "24", input(16, false)).encoding, Encoding::Pcm24);
 }
 #else
@@ -57,6 +61,29 @@ TEST(OutputFormat, ContainersFollowTheExtensionOrFormatOptionAndHoldOnlyTheirEnc
     EXPECT_EQ(chooseOutputFormat("o.ogg", "", "", input(16, false)).encoding, Encoding::Vorbis);
     EXPECT_NE(refused("o.flac", "", "32").find("FLAC cannot hold 32-bit float"), std::string::npos);
     EXPECT_NE(refused("o.ogg", "", "16").find("no bit depth"), std::string::npos);
+}
+
+TEST(OutputFormat, OpusAndMp3AreLossyAndOpusTakesOnlyItsOwnRates) {
+    const OutputFormat opus = chooseOutputFormat("o.OPUS", "", "", input(24, false));
+    EXPECT_EQ(opus.container, Container::Opus);
+    EXPECT_EQ(opus.encoding, Encoding::Opus);
+    const OutputFormat mp3 = chooseOutputFormat("o.wav", "mp3", "", input(32, true, 44100));
+    EXPECT_EQ(mp3.container, Container::Mp3);
+    EXPECT_EQ(mp3.encoding, Encoding::Mp3);
+    EXPECT_TRUE(isLossy(Encoding::Opus) && isLossy(Encoding::Mp3) && isLossy(Encoding::Vorbis));
+    EXPECT_FALSE(isLossy(Encoding::Pcm24) || isLossy(Encoding::Float32));
+    EXPECT_TRUE(OutputQuantizer(Encoding::Mp3).isLossy());
+
+    for (int rate : {8000, 12000, 16000, 24000, 48000})
+        EXPECT_EQ(chooseOutputFormat("o.opus", "", "", input(16, false, rate)).encoding, Encoding::Opus) << rate;
+    for (int rate : {11025, 22050, 32000, 44100, 88200, 96000}) {
+        const std::string why = refused("o.opus", "", "", rate);
+        EXPECT_NE(why.find("8000, 12000, 16000, 24000 or 48000 Hz"), std::string::npos) << why;
+        EXPECT_NE(why.find(std::to_string(rate) + " Hz"), std::string::npos) << why;
+    }
+    EXPECT_NE(refused("o.opus", "", "24").find("Ogg Opus has no bit depth"), std::string::npos);
+    EXPECT_NE(refused("o.mp3", "", "16").find("MPEG Layer III has no bit depth"), std::string::npos);
+    EXPECT_NE(refused("o.opus", "", "", 44100).find("resample"), std::string::npos);
 }
 #endif
 

@@ -44,6 +44,15 @@ TEST_F(Batch, RendersEveryInputSideBySideExactlyAsOneByOne) {
     EXPECT_NE(text.out.find("  c.wav ", summary), std::string::npos);
 }
 
+TEST_F(Batch, LossyFormatsNameTheOutputsByTheirOwnExtensions) {
+    Result mp3 = zarpa({"render", "a.wav", "b.w64", "--outdir", "lossy", "--format", "mp3", "--quiet"});
+    ASSERT_EQ(mp3.exitCode, 0) << mp3.err;
+    Result opus = zarpa({"render", "b.w64", "--outdir", "lossy", "--format", "opus", "--quiet"});  // 48 kHz
+    ASSERT_EQ(opus.exitCode, 0) << opus.err;
+    for (const char* out : {"lossy/a.mp3", "lossy/b.mp3", "lossy/b.opus"}) EXPECT_GT(readAudio(out).frames(), 0u) << out;
+    EXPECT_EQ(readAudio("lossy/b.opus").sampleRate, 48000);
+}
+
 TEST_F(Batch, ExistingOrCollidingOutputsAreRefusedBeforeAnythingRendersAndAFailureSparesTheRest) {
     ASSERT_EQ(zarpa({"render", "a.wav", "--outdir", "out", "--quiet"}).exitCode, 0);
     writeAudio("a.flac", quietSignal(44100, 2, 1000), SF_FORMAT_FLAC | SF_FORMAT_PCM_16);

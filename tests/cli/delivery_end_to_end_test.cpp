@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 
@@ -90,6 +91,40 @@ TEST_F(Delivery, ATruePeakCeilingHoldsOnTheFileAsWrittenLossyFilesDecoded) {
         EXPECT_GE(jsonNumberField(r.out, "passes"), 1);
         EXPECT_LE(jsonNumberField(r.out, "output_db"), -1.0);
     }
+}
+
+// Opus and MP3 decode to something other than what was written: the ceiling is met on the decoded file,
+// nothing is dithered (a float source would be for an integer file), and the report says lossy.
+TEST_F(Delivery, ATruePeakCeilingHoldsOnDecodedOpusAndMp3) {
+    writeAudio("mix.wav", musicLike(48000, 48000 * 4, 1.6), SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    for (const auto& [out, kind] : {std::pair{"out.opus", "Ogg Opus"}, std::pair{"out.mp3", "MPEG Layer III"}}) {
+        Result r = zarpa({"render", "mix.wav", out, "--ceiling", "-1dBTP", "--json"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const Audio decoded = readAudio(out);
+        EXPECT_EQ(decoded.sampleRate, 48000) << out;
+        const Measured m = measure(decoded);
+        EXPECT_LE(m.truePeakDb, -1.0) << out;
+        EXPECT_GT(m.truePeakDb, -1.6) << out;
+        EXPECT_NEAR(jsonNumberField(r.out, "true_peak_dbtp", "\"delivery\""), m.truePeakDb, 0.01) << out;
+        EXPECT_EQ(jsonStringField(r.out, "conversion"), std::string("lossy (") + kind + ")") << out;
+        EXPECT_NE(r.out.find("\"word_length\": null"), std::string::npos) << r.out;
+        std::printf("[ measured ] %s: true peak %.3f dBTP after %g passes\n", out, m.truePeakDb,
+                    jsonNumberField(r.out, "passes"));
+    }
+}
+
+TEST_F(Delivery, AnOpusRenderAtARateOpusCannotTakeIsRefused) {
+    writeAudio("mix.wav", musicLike(44100, 44100, 0.5), SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"render", "mix.wav", "out.opus"},
+                                                 {"render", "mix.wav", "out.wav", "--format", "opus", "--force"}}) {
+        std::vector<std::string> withCeiling = args;
+        withCeiling.insert(withCeiling.end(), {"--ceiling", "-1dBTP"});
+        Result r = zarpa(withCeiling);
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_NE(r.err.find("8000, 12000, 16000, 24000 or 48000 Hz"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("44100 Hz"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(files(), std::set<std::string>{"mix.wav"});  // nothing written
 }
 
 TEST_F(Delivery, ASamplePeakCeilingHoldsOnSixteenBitDitheredOutput) {
