@@ -52,7 +52,7 @@ TEST_F(Errors, UnknownNamesAndValuesAreUsageErrorsThatListWhatIsValid) {
     for (const char* value : {"Drive=inf", "Release=-ooms", "Transient=inf", "Drive=--6dB", "L/R Link=1.5"})
         expectRefusal({"render", "in.wav", "out.wav", "--set", value}, 1, "(or a normalised value 0..1)");
     expectRefusal({"render", "in.wav", "out.wav", "--bits", "12"}, 1, "unknown bit depth");
-    expectRefusal({"render", "in.wav", "out.mp3"}, 1, "cannot tell the output format");
+    expectRefusal({"render", "in.wav", "out.m4a"}, 1, "cannot tell the output format");
     expectRefusal({"render", "in.wav", "out.wav", "--frobnicate"}, 1, "unknown option");
 }
 
