@@ -34,8 +34,8 @@ public:
     void reset() { average_ = kPeakFloor; }
 
     // driven: the input times the drive gain, both channels. Returns the leveller gain.
-    double step(simd::Pair driven, double threshold, bool off) {
-        const simd::Pair magnitude = simd::magnitude(driven);
+    double step(Stereo driven, double threshold, bool off) {
+        const simd::Pair magnitude = simd::magnitude(simd::pair(driven));
         const double l = magnitude[0];
         const double r = magnitude[1];
         double a = l > r ? l : r;

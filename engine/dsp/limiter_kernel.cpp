@@ -71,13 +71,13 @@ public:
         out.output[i] = kGliding ? output_.step(s.outputTarget) : output_.value();
 
         // Dry delay: the raw input, aligned with the output, for bypass and the input meters.
-        const simd::Pair dry = dry_.exchange(x);
-        out.dryL[i] = dry[0];
-        out.dryR[i] = dry[1];
+        const Stereo dry = dry_.exchange(simd::stereo(x));
+        out.dryL[i] = dry.l;
+        out.dryR[i] = dry.r;
 
         // Leveller, then the driven signal u.
         const simd::Pair driven = x * g;
-        const double level = leveller_.step(driven, s.levellerThreshold, s.levellerOff);
+        const double level = leveller_.step(simd::stereo(driven), s.levellerThreshold, s.levellerOff);
         out.level[i] = level;
         const simd::Pair u = level * driven;
         out.uL[i] = u[0];

@@ -21,9 +21,9 @@ void MeterAccumulator::restartHolds() {
 }
 
 void MeterAccumulator::noiseChannel(int channel, double y) {
-    Running r = running();
+    Run r = run();
     r.noise(channel, y);
-    store(r);
+    finish(r);
 }
 
 void MeterAccumulator::silentChannel(int channel) {

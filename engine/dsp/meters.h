@@ -30,28 +30,28 @@ public:
     void restartHolds();  // peaks to 0 and gains to 1: the editor has shown them
     void restartGains() { levels_.gain = {1.0, 1.0}; }
 
-    // The levels held in locals while the kernel runs a chunk: running() copies them out, the kernel
-    // steps them inside its own per-sample loops (so their recurrences overlap with other work), and
-    // store() puts them back.
-    class Running {
+    // The levels held in locals while the kernel runs a chunk: run() copies them out, the kernel steps
+    // them inside its own per-sample loops (so their recurrences overlap with other work), and finish()
+    // puts them back.
+    class Run {
     public:
-        Running(const MeterLevels& levels, double k)
+        Run(const MeterLevels& levels, double k)
             : inputPeak_(pair(levels.inputPeak)), outputPeak_(pair(levels.outputPeak)),
               inputMeanSquare_(pair(levels.inputMeanSquare)), outputMeanSquare_(pair(levels.outputMeanSquare)),
               gain_(pair(levels.gain)), k_(k) {}
 
-        // i: the input as the input meters see it (delayed dry input times the input-meter gain).
-        [[gnu::always_inline]] void input(simd::Pair i) { accumulate(i, inputPeak_, inputMeanSquare_); }
+        // The input as the input meters see it: the delayed dry input times the input-meter gain.
+        [[gnu::always_inline]] void input(Stereo dry, double gain) {
+            accumulate(simd::pair(dry) * gain, inputPeak_, inputMeanSquare_);
+        }
         [[gnu::always_inline]] void gainReduction(Stereo g) {
-            const simd::Pair v{g.l, g.r};
+            const simd::Pair v = simd::pair(g);
             gain_ = v < gain_ ? v : gain_;
         }
         // y: the output before requantization and clip (with oversampling, the sample 31 back).
-        [[gnu::always_inline]] void output(Stereo y) {
-            accumulate(simd::Pair{y.l, y.r}, outputPeak_, outputMeanSquare_);
-        }
+        [[gnu::always_inline]] void output(Stereo y) { accumulate(simd::pair(y), outputPeak_, outputMeanSquare_); }
         // With oversampling: the half-sample points before the samples given to output().
-        [[gnu::always_inline]] void outputBetween(Stereo half) { holdPeak(simd::Pair{half.l, half.r}, outputPeak_); }
+        [[gnu::always_inline]] void outputBetween(Stereo half) { holdPeak(simd::pair(half), outputPeak_); }
         void noise(int channel, double y) {
             simd::Pair v = outputPeak_;  // the other channel's lane is left as it is
             v[channel] = y;
@@ -88,8 +88,8 @@ public:
         simd::Pair inputPeak_, outputPeak_, inputMeanSquare_, outputMeanSquare_, gain_;
         double k_;
     };
-    Running running() const { return {levels_, meanSquareCoefficient_}; }
-    void store(const Running& r) { levels_ = r.levels(); }
+    Run run() const { return {levels_, meanSquareCoefficient_}; }
+    void finish(const Run& r) { levels_ = r.levels(); }
 
     // The output meters' oversampling: the kernel appends each chunk of output and steps the sums
     // beside its own per-sample work, giving output() the samples 31 back and outputBetween() the

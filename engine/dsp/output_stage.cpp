@@ -84,7 +84,7 @@ inline void holdPeaks(const simd::Wide& x, simd::Wide& peak) {
 // The look-ahead delay, Power and the gain-reduction meters of sample i, giving y before the requantizer
 // and clip.
 [[gnu::always_inline]] inline Stereo limitSample(const OutputStages& st, StereoDelay::Run& lookAhead,
-                                                 MeterAccumulator::Running& meters, int i) {
+                                                 MeterAccumulator::Run& meters, int i) {
     // Look-ahead delay: v is u delayed by L + 31 samples.
     const Stereo v = lookAhead.exchange({st.detected.delayedL[i], st.detected.delayedR[i]});
 
@@ -116,7 +116,7 @@ template <int kTaps>
 template <int kTaps>
 void limitedOutput(const OutputStages& st, int n, double* yL, double* yR,
                                        Requantizer::Run& requantizer, double* qL, double* qR) {
-    MeterAccumulator::Running meters = st.meters.running();
+    MeterAccumulator::Run meters = st.meters.run();
     StereoDelay::Run lookAhead = st.lookAhead.run();
     Requantizer::Run q = requantizer;
     for (int i = 0; i < n; ++i) {
@@ -124,11 +124,11 @@ void limitedOutput(const OutputStages& st, int n, double* yL, double* yR,
         yL[i] = y.l;
         yR[i] = y.r;
         meters.output(y);
-        meters.input(simd::Pair{st.dryL[i], st.dryR[i]} * st.inputMeterGain);
+        meters.input({st.dryL[i], st.dryR[i]}, st.inputMeterGain);
         requantize<kTaps>(q, yL, yR, i, qL, qR);
     }
     st.lookAhead.finish(lookAhead);
-    st.meters.store(meters);
+    st.meters.finish(meters);
     requantizer = q;
 }
 
@@ -141,14 +141,14 @@ template <int kTaps, bool kAhead>
 void requantizedOutput(const OutputStages& st, int n, const double* yL, const double* yR,
                                            Requantizer::Run& requantizer, double* qL, double* qR,
                                            const SumsAhead* ahead) {
-    MeterAccumulator::Running meters = st.meters.running();
+    MeterAccumulator::Run meters = st.meters.run();
     Requantizer::Run q = requantizer;
     HalfSampleInterpolator& oversampler = st.meters.oversampler();
     const double* centreL = oversampler.centreL();
     const double* centreR = oversampler.centreR();
     const auto step = [&](int i) __attribute__((always_inline)) {
         requantize<kTaps>(q, yL, yR, i, qL, qR);
-        meters.input(simd::Pair{st.dryL[i], st.dryR[i]} * st.inputMeterGain);
+        meters.input({st.dryL[i], st.dryR[i]}, st.inputMeterGain);
         meters.output({centreL[i], centreR[i]});
     };
     using Interpolator = HalfSampleInterpolator;
@@ -178,7 +178,7 @@ void requantizedOutput(const OutputStages& st, int n, const double* yL, const do
     }
     for (int j = 0; j < kGroup; ++j) meters.outputBetween({peakL[j], peakR[j]});
     oversampler.advance(n);
-    st.meters.store(meters);
+    st.meters.finish(meters);
     requantizer = q;
 }
 
@@ -200,7 +200,7 @@ void withTapCount(int taps, F&& f) {
 // With oversampled output meters the output stage runs in two loops. The first gives y and hands it to
 // the meters' interpolator.
 void limitedSamples(const OutputStages& st, int n, double* yL, double* yR) {
-    MeterAccumulator::Running meters = st.meters.running();
+    MeterAccumulator::Run meters = st.meters.run();
     StereoDelay::Run lookAhead = st.lookAhead.run();
     HalfSampleInterpolator& oversampler = st.meters.oversampler();
     double* appendedL = oversampler.appendedL();
@@ -211,7 +211,7 @@ void limitedSamples(const OutputStages& st, int n, double* yL, double* yR) {
         yR[i] = appendedR[i] = y.r;
     }
     st.lookAhead.finish(lookAhead);
-    st.meters.store(meters);
+    st.meters.finish(meters);
 }
 
 void limitedOutput(int taps, const OutputStages& st, int n, double* yL, double* yR, Requantizer::Run& q,

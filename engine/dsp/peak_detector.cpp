@@ -18,7 +18,7 @@ inline double candidate(double sample, double half) { return std::fabs(sample) >
 // Detector values, look-ahead peaks and link for a chunk whose delayed samples (and, when halfL is not
 // null, half-sample values) are in place.
 void detectChunk(DetectorChunk& out, const double* halfL, const double* halfR, int n, double link,
-                 StereoSlidingMax& lookAhead, simd::Pair* pairs) {
+                 StereoSlidingMax& lookAhead, Stereo* pairs) {
     for (int i = 0; i < n; ++i) {
         double peakL = out.delayedL[i];
         double peakR = out.delayedR[i];
@@ -30,12 +30,12 @@ void detectChunk(DetectorChunk& out, const double* halfL, const double* halfR, i
         const double cr = std::max(std::fabs(peakR), kPeakFloor);
         out.detectorL[i] = cl;
         out.detectorR[i] = cr;
-        pairs[i] = simd::Pair{cl, cr};
+        pairs[i] = {cl, cr};
     }
     lookAhead.push(pairs, n, pairs);
     for (int i = 0; i < n; ++i) {
-        const double dl = pairs[i][0];
-        const double dr = pairs[i][1];
+        const double dl = pairs[i].l;
+        const double dr = pairs[i].r;
         const double m = std::max(dl, dr);
         out.lookAheadL[i] = dl * (1.0 - link) + m * link;
         out.lookAheadR[i] = dr * (1.0 - link) + m * link;
@@ -44,7 +44,7 @@ void detectChunk(DetectorChunk& out, const double* halfL, const double* halfR, i
 
 }  // namespace
 
-PeakDetector::PeakDetector() : lookAhead_(kMaxLookAhead) { setLookAhead(128); }
+PeakDetector::PeakDetector() : lookAhead_(kMaxLookAhead) { setLookAhead(kBaseLookAhead); }
 
 void PeakDetector::setLookAhead(int samples) { lookAhead_.setWindow(samples); }
 

@@ -6,6 +6,7 @@
 
 #include "engine/dsp/half_sample_interpolator.h"
 #include "engine/dsp/sliding_max.h"
+#include "engine/dsp/stereo.h"
 
 namespace zarpa::dsp {
 
@@ -44,7 +45,7 @@ public:
 private:
     HalfSampleInterpolator interpolator_;
     std::array<double, DetectorChunk::kMax> halfL_{}, halfR_{};
-    std::array<simd::Pair, DetectorChunk::kMax> pairs_{};  // c of both channels, then their look-ahead peaks
+    std::array<Stereo, DetectorChunk::kMax> pairs_{};      // c of both channels, then their look-ahead peaks
     StereoSlidingMax lookAhead_;
 };
 

@@ -18,7 +18,7 @@ RateConfig makeRateConfig(int rate, int shapeStep) {
     c.rate = rate;
     c.fs = static_cast<double>(rate);
     c.rateClass = c.fs < 80000.0 ? 0 : c.fs < 170000.0 ? 1 : 2;
-    c.lookAhead = 128 << c.rateClass;
+    c.lookAhead = kBaseLookAhead << c.rateClass;
     c.window = kWindowAtClass0[step] << c.rateClass;
     c.envelopeDelay = c.lookAhead - 2 * c.window + 2;
     return c;

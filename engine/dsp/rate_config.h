@@ -5,7 +5,8 @@ namespace zarpa::dsp {
 
 inline constexpr int kPreDelay = 31;            // detector delay: the interpolator's centre
 inline constexpr int kMaxRateClass = 2;
-inline constexpr int kMaxLookAhead = 128 << kMaxRateClass;  // 512
+inline constexpr int kBaseLookAhead = 128;  // L at rate class 0; doubled per class
+inline constexpr int kMaxLookAhead = kBaseLookAhead << kMaxRateClass;  // 512
 inline constexpr int kMaxWindow = 64 << kMaxRateClass;      // 256
 inline constexpr int kShapeSteps = 3;           // "hard", "med", "soft"
 // Samples the kernel runs through each stage at a time: longer chunks spread each stage's set-up over
@@ -16,7 +17,7 @@ struct RateConfig {
     int rate = 44100;       // validated integer rate
     double fs = 44100.0;    // the same as a real number, used in every coefficient
     int rateClass = 0;      // 0 below 80 kHz, 1 below 170 kHz, else 2
-    int lookAhead = 128;    // L
+    int lookAhead = kBaseLookAhead;  // L
     int window = 8;         // N, transient window
     int envelopeDelay = 114;  // M = L - 2N + 2
 

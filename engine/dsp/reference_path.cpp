@@ -34,7 +34,9 @@ void SignalPath::processReference(const T* inL, const T* inR, T* outL, T* outR, 
     // Read once per block.
     const double outputTarget = s.autoOut ? 1.0 / s.driveTarget : s.outputTarget;
     const double inputMeterGain = s.postMeter ? 1.0 : drive_.value();
-    MeterAccumulator::Running meters = meters_.running();
+    MeterAccumulator::Run meters = meters_.run();
+    StereoDelay::Run dryDelay = dry_.run();
+    StereoDelay::Run lookAhead = lookAhead_.run();
 
     for (int i = 0; i < frames; ++i) {
         const double xL = sanitized(static_cast<double>(inL[i]));
@@ -45,13 +47,13 @@ void SignalPath::processReference(const T* inL, const T* inR, T* outL, T* outR, 
         const double outputGain = output_.step(outputTarget);
 
         // Dry delay: the raw input, delayed by the whole latency (bypass and input meters).
-        const Stereo dry = dry_.exchange({xL, xR});
+        const Stereo dry = dryDelay.exchange({xL, xR});
 
         // Leveller: a slow gain pulling the driven level's one-second average down to its threshold.
-        const simd::Pair driven{xL * driveGain, xR * driveGain};
+        const Stereo driven{xL * driveGain, xR * driveGain};
         const double level = leveller_.step(driven, s.levellerThreshold, s.levellerOff);
-        const double uL = level * driven[0];
-        const double uR = level * driven[1];
+        const double uL = level * driven.l;
+        const double uR = level * driven.r;
 
         // Peak detector: u delayed by 31 samples, its peak value c (with oversampling also of the
         // half-sample point before it) and the linked maximum of c over the look-ahead window.
@@ -64,7 +66,7 @@ void SignalPath::processReference(const T* inL, const T* inR, T* outL, T* outR, 
         const double zL = gains_.followerL[0], zR = gains_.followerR[0];
 
         // Look-ahead delay: v is u delayed by L + 31 samples, the instant g describes.
-        const Stereo v = lookAhead_.exchange({detected_.delayedL[0], detected_.delayedR[0]});
+        const Stereo v = lookAhead.exchange({detected_.delayedL[0], detected_.delayedR[0]});
 
         // Gains (Power): the limited signal with the output gain, or the dry input with the same delay.
         // The gain-reduction display value is the product of the shares AttShow selects.
@@ -82,7 +84,7 @@ void SignalPath::processReference(const T* inL, const T* inR, T* outL, T* outR, 
         // Meters: input (aligned with the output), gain reduction, and output before requantizer and
         // clip; with meter oversampling the output meters see the sample 31 back and the half-sample
         // point before it.
-        meters.input(simd::Pair{dry.l, dry.r} * inputMeterGain);
+        meters.input(dry, inputMeterGain);
         meters.gainReduction(reduction);
         if (s.meterOversample) {
             Stereo centre, half;
@@ -100,7 +102,9 @@ void SignalPath::processReference(const T* inL, const T* inR, T* outL, T* outR, 
         outR[i] = static_cast<T>(clipped(y.r));
         outL[i] = static_cast<T>(clipped(y.l));
     }
-    meters_.store(meters);
+    meters_.finish(meters);
+    dry_.finish(dryDelay);
+    lookAhead_.finish(lookAhead);
 }
 
 template void SignalPath::processReference<float>(const float*, const float*, float*, float*, int,

@@ -6,13 +6,21 @@
 
 namespace zarpa::dsp {
 
+namespace {
+// The spacing is applied as one rounded constant, each time as t_k = 32 - k·spacing.
+constexpr double kAttackSpacingMs =
+    (FollowerCoefficients::kSlowestAttackMs - FollowerCoefficients::kFastestAttackMs) / (kFollowers - 1);
+}  // namespace
+
 void FollowerCoefficients::setAttack(double fs) {
-    for (int k = 0; k < kFollowers; ++k) attack[k] = onePoleCoefficient(32.0 - k * 4.428571428571429, fs);
+    for (int k = 0; k < kFollowers; ++k) attack[k] = onePoleCoefficient(kSlowestAttackMs - k * kAttackSpacingMs, fs);
 }
 
 void FollowerCoefficients::setRelease(double releaseMs, double fs) {
     const double r = releaseMs;
-    for (int k = 0; k < kFollowers; ++k) release[k] = onePoleCoefficient(r - (k * (r - 2.0)) / 7.0, fs);
+    constexpr int steps = kFollowers - 1;
+    for (int k = 0; k < kFollowers; ++k)
+        release[k] = onePoleCoefficient(r - (k * (r - kFastestReleaseMs)) / steps, fs);
 }
 
 namespace {

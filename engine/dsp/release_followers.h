@@ -8,12 +8,17 @@ namespace zarpa::dsp {
 
 inline constexpr int kFollowers = 8;
 
-// Follower 0 is the slowest (32 ms attack, release R), follower 7 the fastest (1 ms, 2 ms).
+// Follower 0 is the slowest (32 ms attack, release R), follower 7 the fastest (1 ms, 2 ms); the times
+// in between are evenly spaced.
 struct FollowerCoefficients {
+    static constexpr double kSlowestAttackMs = 32.0;
+    static constexpr double kFastestAttackMs = 1.0;
+    static constexpr double kFastestReleaseMs = 2.0;
+
     alignas(32) std::array<double, kFollowers> attack{};
     alignas(32) std::array<double, kFollowers> release{};
 
-    void setAttack(double fs);                     // t_k = 32 - k·4.428571428571429 ms
+    void setAttack(double fs);                     // t_k = 32 - k·(31/7) ms
     void setRelease(double releaseMs, double fs);  // ρ_k = R - (k·(R - 2))/7 ms
 };
 

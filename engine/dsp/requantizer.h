@@ -36,7 +36,7 @@ public:
     Stereo step(Stereo y, double h, bool autoblack, DitherGenerator& generator);
 
     // The running state of a stretch of samples, held in locals (registers) by the loops that step it.
-    struct Running {
+    struct State {
         double autoblackGain;
         int position;  // the most recent error
         DitherGenerator generator;
@@ -71,11 +71,11 @@ public:
 
     private:
         friend class Requantizer;
-        Run(const Running& state, double h, bool autoblack, double autoblackCoefficient, const ActiveTaps& taps,
+        Run(const State& state, double h, bool autoblack, double autoblackCoefficient, const ActiveTaps& taps,
             Stereo* errors)
             : state_(state), h_(h), gridStep_(1.0 / h), autoblack_(autoblack),
               autoblackCoefficient_(autoblackCoefficient), taps_(&taps), errors_(errors) {}
-        Running state_;
+        State state_;
         double h_;
         double gridStep_;  // 1/h, exact
         bool autoblack_;
@@ -86,7 +86,7 @@ public:
     Run run(double h, bool autoblack, const DitherGenerator& generator) {
         scaleErrorsTo(h);
         const Stereo newest = errors_[static_cast<std::size_t>(position_)];
-        return {Running{autoblackGain_, position_, generator, simd::Pair{newest.l, newest.r}}, h, autoblack,
+        return {State{autoblackGain_, position_, generator, simd::pair(newest)}, h, autoblack,
                 autoblackCoefficient_, active_, errors_.data()};
     }
     void finish(const Run& r, DitherGenerator& generator) {
@@ -118,7 +118,7 @@ private:
 template <int kCount>
 [[gnu::always_inline]] inline Stereo Requantizer::Run::step(Stereo y) {
     using simd::Pair;
-    Running& r = state_;
+    State& r = state_;
     if (autoblack_) {
         const double level = std::fabs(y.l) > std::fabs(y.r) ? std::fabs(y.l) : std::fabs(y.r);
         r.autoblackGain = level > kSilenceLevel

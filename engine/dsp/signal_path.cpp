@@ -3,10 +3,16 @@
 #include "engine/dsp/signal_path.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "engine/dsp/instruction_set.h"
 
 namespace zarpa::dsp {
+
+namespace {
+// Corner of the drive and output gain glides: a one-pole at 30 Hz, about 5.3 ms.
+constexpr double kGlideCornerHz = 30.0;
+}  // namespace
 
 SignalPath::SignalPath(const RateConfig& config, double releaseMs)
     : dry_(kMaxLookAhead + kPreDelay), lookAhead_(kMaxLookAhead) {
@@ -25,7 +31,7 @@ void SignalPath::setRate(const RateConfig& config, double releaseMs, int noiseSh
     followerCoefficients_.setRelease(releaseMs, fs);
     followerCoefficients_.setAttack(fs);
     requantizer_.selectShape(noiseShapeStep, config.rate);
-    const double glide = 1.0 - std::exp(-188.49555921538757 / fs);  // 2π·30 Hz
+    const double glide = 1.0 - std::exp(-(2.0 * std::numbers::pi * kGlideCornerHz) / fs);
     drive_.setCoefficient(glide);
     output_.setCoefficient(glide);
     leveller_.setCoefficient(onePoleCoefficient(1000.0, fs));

@@ -89,7 +89,6 @@ public:
 
     const RateConfig& config() const { return config_; }
     MeterAccumulator& meters() { return meters_; }
-    double smoothedDrive() const { return drive_.value(); }
 
     // The kernel of the instruction set this translation unit was compiled for (limiter_kernel.cpp).
     static LimiterKernel compiledKernel();

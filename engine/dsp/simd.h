@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "engine/dsp/stereo.h"
+
 namespace zarpa::dsp::simd {
 
 // Four doubles side by side; the compiler maps it onto whatever vector registers the build has.
@@ -32,6 +34,18 @@ inline constexpr int kWideSums = kWideLanes == 8 ? 4 : 8;
 typedef double Pair __attribute__((vector_size(16)));
 typedef long long PairMask __attribute__((vector_size(16)));
 typedef float NarrowPair __attribute__((vector_size(8)));
+
+// The stages take and give Stereo; their loops compute on both channels as one Pair.
+inline Pair pair(const Stereo& s) {
+    Pair p;
+    std::memcpy(&p, &s, sizeof p);
+    return p;
+}
+inline Stereo stereo(Pair p) {
+    Stereo s;
+    std::memcpy(static_cast<void*>(&s), &p, sizeof s);
+    return s;
+}
 
 // |v| per channel: the sign bit cleared, exactly as std::fabs.
 inline Pair magnitude(Pair v) {

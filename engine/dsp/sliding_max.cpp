@@ -5,16 +5,14 @@
 
 namespace zarpa::dsp {
 
-template <typename V>
-void BasicSlidingMax<V>::reset() {
+void StereoSlidingMax::reset() {
     std::fill(block_.begin(), block_.end(), V{});
     std::fill(suffix_.begin(), suffix_.end(), V{});
     position_ = 0;
     running_ = V{};
 }
 
-template <typename V>
-void BasicSlidingMax<V>::closeBlock() {
+void StereoSlidingMax::closeBlock() {
     V m = block_[static_cast<std::size_t>(window_ - 1)];
     suffix_[static_cast<std::size_t>(window_ - 1)] = m;
     for (int i = window_ - 2; i >= 0; --i) {
@@ -23,7 +21,5 @@ void BasicSlidingMax<V>::closeBlock() {
     }
     position_ = 0;
 }
-
-template class BasicSlidingMax<simd::Pair>;
 
 }  // namespace zarpa::dsp

@@ -1,10 +1,8 @@
 // A stereo delay line of fixed capacity whose length is chosen at configuration.
 #pragma once
 
-#include <cstring>
 #include <vector>
 
-#include "engine/dsp/simd.h"
 #include "engine/dsp/stereo.h"
 
 namespace zarpa::dsp {
@@ -38,14 +36,6 @@ public:
             if (++position_ == length_) position_ = 0;
             return out;
         }
-        // The same with both channels as one vector value.
-        simd::Pair exchange(simd::Pair x) {
-            simd::Pair out;
-            std::memcpy(&out, static_cast<const void*>(&buffer_[position_]), sizeof out);
-            std::memcpy(static_cast<void*>(&buffer_[position_]), &x, sizeof x);
-            if (++position_ == length_) position_ = 0;
-            return out;
-        }
 
     private:
         friend class StereoDelay;
@@ -75,14 +65,6 @@ public:
             if (p == length_) p = 0;
         }
         position_ = p;
-    }
-
-    // One exchange.
-    Stereo exchange(Stereo x) {
-        Run r = run();
-        const Stereo out = r.exchange(x);
-        finish(r);
-        return out;
     }
 
 private:

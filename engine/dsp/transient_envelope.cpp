@@ -1,7 +1,7 @@
 // The transient envelope's configuration.
 #include "engine/dsp/transient_envelope.h"
 
-#include "engine/dsp/simd.h"
+#include "engine/dsp/rate_config.h"
 
 namespace zarpa::dsp {
 
@@ -15,7 +15,8 @@ void delayChunk(StereoDelay& delayLine, int n, double* l, double* r) { delayLine
 TransientEnvelope::TransientEnvelope()
     : window_(kMaxWindow), shortWindowL_(kLongestShortWindow), shortWindowR_(kLongestShortWindow),
       delay_(kMaxLookAhead) {
-    configure(8, 114);
+    const RateConfig initial;  // 44.1 kHz, "hard"
+    configure(initial.window, initial.envelopeDelay);
 }
 
 void TransientEnvelope::configure(int window, int envelopeDelay) {
@@ -48,11 +49,11 @@ void TransientEnvelope::process(const double* cL, const double* cR, int n, doubl
         shortWindowL_.process(cL, n, windowMaxL_.data());
         shortWindowR_.process(cR, n, windowMaxR_.data());
     } else {
-        for (int i = 0; i < n; ++i) pairs_[static_cast<std::size_t>(i)] = simd::Pair{cL[i], cR[i]};
+        for (int i = 0; i < n; ++i) pairs_[static_cast<std::size_t>(i)] = {cL[i], cR[i]};
         window_.push(pairs_.data(), n, pairs_.data());
         for (int i = 0; i < n; ++i) {
-            windowMaxL_[static_cast<std::size_t>(i)] = pairs_[static_cast<std::size_t>(i)][0];
-            windowMaxR_[static_cast<std::size_t>(i)] = pairs_[static_cast<std::size_t>(i)][1];
+            windowMaxL_[static_cast<std::size_t>(i)] = pairs_[static_cast<std::size_t>(i)].l;
+            windowMaxR_[static_cast<std::size_t>(i)] = pairs_[static_cast<std::size_t>(i)].r;
         }
     }
     if (useFft_) {

@@ -35,7 +35,7 @@ private:
     FftConvolution fft_;
     StereoDelay delay_;
     std::array<double, DirectConvolution::kMaxChunk> windowMaxL_{}, windowMaxR_{};  // w
-    std::array<simd::Pair, DirectConvolution::kMaxChunk> pairs_{};                 // c, then w, of both
+    std::array<Stereo, DirectConvolution::kMaxChunk> pairs_{};                     // c, then w, of both
     std::array<double, kMaxWindow> kernel_{};
     bool useFft_ = false;
     bool useShortWindow_ = true;

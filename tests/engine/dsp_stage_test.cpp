@@ -45,15 +45,15 @@ TEST(SlidingMax, EqualsTheBruteForceMaximumOfEachChannelForEveryWindowLengthAndC
     for (int window : {1, 2, 3, 8, 100, 256, 512}) {
         StereoSlidingMax windowMax(512);
         windowMax.setWindow(window);
-        std::vector<simd::Pair> maxima(left.size());
+        std::vector<Stereo> maxima(left.size());
         for (std::size_t i = 0, chunk = 1; i < left.size(); i += chunk, chunk = chunk % 128 + 13) {
             const int n = static_cast<int>(std::min(chunk, left.size() - i));
-            for (std::size_t k = i; k < i + static_cast<std::size_t>(n); ++k) maxima[k] = simd::Pair{left[k], right[k]};
+            for (std::size_t k = i; k < i + static_cast<std::size_t>(n); ++k) maxima[k] = {left[k], right[k]};
             windowMax.push(&maxima[i], n, &maxima[i]);
         }
         for (std::size_t i = 0; i < left.size(); ++i) {
-            ASSERT_EQ(maxima[i][0], bruteForce(left, i, window)) << "left, window " << window << " sample " << i;
-            ASSERT_EQ(maxima[i][1], bruteForce(right, i, window)) << "right, window " << window << " sample " << i;
+            ASSERT_EQ(maxima[i].l, bruteForce(left, i, window)) << "left, window " << window << " sample " << i;
+            ASSERT_EQ(maxima[i].r, bruteForce(right, i, window)) << "right, window " << window << " sample " << i;
         }
     }
 }
