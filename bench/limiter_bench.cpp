@@ -11,8 +11,8 @@
 
 #include "bench/test_signal.h"
 #include "engine/parameters.h"
-#include "engine/plugin.h"
 #include "hostlib/vst_host.h"
+#include "plugin/plugin.h"
 #include "presets/factory_presets.h"
 
 namespace {

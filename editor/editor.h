@@ -18,8 +18,8 @@
 
 #include "editor/editor_services.h"
 #include "editor/host_signal_watch.h"
+#include "editor/preset_bar/preset_system_editor.h"
 #include "engine/parameters.h"
-#include "presets/preset_system_editor.h"
 #include "toolkit/control.h"
 
 class COptionMenu;

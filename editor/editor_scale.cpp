@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "editor/control_layout.h"
-#include "engine/metering_preferences.h"
 #include "platform/platform.h"
+#include "plugin/metering_preferences.h"
 
 namespace zarpa {
 

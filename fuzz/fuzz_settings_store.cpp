@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "engine/metering_preferences.h"
 #include "fuzz_support.h"
+#include "plugin/metering_preferences.h"
 #include "presets/stored_settings.h"
 
 using namespace zarpa;

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/plugin.h"
-#include "presets/preset_system_editor.h"
+#include "editor/preset_bar/preset_system_editor.h"
+#include "plugin/plugin.h"
 
 namespace zarpa::fuzz {
 

@@ -1,8 +1,8 @@
 // The library's entry point, exported as VSTPluginMain and, for older hosts, as main.
 #include <new>
 
-#include "engine/plugin.h"
 #include "host/vst2.h"
+#include "plugin/plugin.h"
 
 namespace {
 

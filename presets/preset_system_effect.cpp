@@ -6,9 +6,9 @@
 #include <initializer_list>
 #include <new>
 
+#include "editor/preset_bar/preset_system_editor.h"
 #include "host/aeffeditor.h"
 #include "presets/factory_presets.h"
-#include "presets/preset_system_editor.h"
 
 namespace zarpa {
 

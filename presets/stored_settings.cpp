@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "engine/metering_preferences.h"
 #include "host/audioeffect.h"
 #include "platform/platform.h"
+#include "plugin/metering_preferences.h"
 #include "presets/record_files.h"
 
 namespace zarpa {

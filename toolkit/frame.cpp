@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "toolkit/aeffguieditor.h"
+#include "host/aeffguieditor.h"
 #include "toolkit/file_selector.h"
 
 namespace {

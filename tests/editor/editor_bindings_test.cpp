@@ -9,12 +9,12 @@
 #include "editor/info_panel.h"
 #include "editor/meters.h"
 #include "editor/my_knob.h"
+#include "editor/preset_bar/preset_bar.h"
 #include "editor/readouts.h"
 #include "editor/selectors.h"
-#include "engine/metering_preferences.h"
-#include "presets/preset_bar.h"
-#include "toolkit/font.h"
+#include "plugin/metering_preferences.h"
 #include "tests/editor/editor_fixture.h"
+#include "toolkit/font.h"
 #include "toolkit/text_edit.h"
 
 namespace zarpa::testing {

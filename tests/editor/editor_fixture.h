@@ -12,7 +12,7 @@
 
 #include "editor/editor.h"
 #include "editor/my_frame.h"
-#include "engine/plugin.h"
+#include "plugin/plugin.h"
 #ifdef _WIN32
 #include "tests/windows/user_root.h"
 #else

@@ -14,7 +14,7 @@
 
 #include "engine/dsp/instruction_set.h"
 #include "engine/parameters.h"
-#include "engine/plugin.h"
+#include "plugin/plugin.h"
 #include "presets/factory_presets.h"
 #include "tests/engine/kernel_build_fixture.h"
 #include "tests/foundation/temp_config.h"

@@ -7,7 +7,7 @@
 #include <new>
 #include <vector>
 
-#include "engine/plugin.h"
+#include "plugin/plugin.h"
 #include "tests/engine/engine_test_support.h"
 #include "tests/foundation/temp_config.h"
 

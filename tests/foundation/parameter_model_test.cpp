@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "engine/metering_preferences.h"
-#include "engine/plugin.h"
+#include "plugin/metering_preferences.h"
+#include "plugin/plugin.h"
 #include "tests/foundation/temp_config.h"
 
 using namespace zarpa;

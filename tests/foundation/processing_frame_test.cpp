@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/plugin.h"
+#include "plugin/plugin.h"
 #include "tests/foundation/temp_config.h"
 #if defined(__linux__)
 #include "tests/support/system_call_free.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/plugin.h"
+#include "plugin/plugin.h"
 #include "presets/factory_presets.h"
 #include "tests/foundation/temp_config.h"
 

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/metering_preferences.h"
 #include "platform/platform.h"
+#include "plugin/metering_preferences.h"
 #ifdef _WIN32
 #include "tests/windows/user_root.h"
 #endif

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "presets/preset_bar_controls.h"
+#include "editor/preset_bar/preset_bar_controls.h"
 
 namespace zarpa {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "presets/preset_bar.h"
-#include "presets/preset_bar_controls.h"
+#include "editor/preset_bar/preset_bar.h"
+#include "editor/preset_bar/preset_bar_controls.h"
 #include "presets/stored_settings.h"
 #include "tests/editor/editor_fixture.h"
 #include "toolkit/file_selector.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/metering_preferences.h"
-#include "presets/preset_system_editor.h"
+#include "editor/preset_bar/preset_system_editor.h"
+#include "plugin/metering_preferences.h"
 #include "presets/stored_settings.h"
 
 namespace zarpa::test {

@@ -5,8 +5,8 @@
 #include <fstream>
 
 #include "engine/parameters.h"
-#include "engine/plugin.h"
 #include "platform/platform.h"
+#include "plugin/plugin.h"
 #include "preset_test_support.h"
 
 #ifdef _WIN32

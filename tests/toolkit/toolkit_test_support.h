@@ -5,8 +5,8 @@
 #include <functional>
 #include <vector>
 
+#include "host/aeffguieditor.h"
 #include "host/audioeffect.h"
-#include "toolkit/aeffguieditor.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/buttons.h"
 #include "toolkit/control.h"

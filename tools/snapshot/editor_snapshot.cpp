@@ -11,7 +11,7 @@
 
 #include "editor/editor.h"
 #include "editor/my_frame.h"
-#include "engine/plugin.h"
+#include "plugin/plugin.h"
 
 namespace zarpa::snapshot {
 

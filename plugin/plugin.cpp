@@ -1,12 +1,12 @@
 // The effect: construction order, parameter mapping, sample-rate set-up and the processing frame.
-#include "engine/plugin.h"
+#include "plugin/plugin.h"
 
 #include <cmath>
 #include <cstring>
 #include <type_traits>
 
 #include "editor/editor.h"
-#include "engine/metering_preferences.h"
+#include "plugin/metering_preferences.h"
 
 namespace zarpa {
 

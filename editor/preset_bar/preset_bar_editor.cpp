@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
-#include "presets/preset_bar.h"
+#include "editor/preset_bar/preset_bar.h"
+#include "editor/preset_bar/preset_system_editor.h"
 #include "presets/preset_records.h"
-#include "presets/preset_system_editor.h"
 #include "toolkit/frame.h"
 #include "toolkit/option_menu.h"
 #include "toolkit/text_edit.h"

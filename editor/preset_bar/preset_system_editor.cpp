@@ -1,12 +1,12 @@
 // Preset and bank records, their files and settings-store slots, and the remembered paths.
-#include "presets/preset_system_editor.h"
+#include "editor/preset_bar/preset_system_editor.h"
 
 #include <cstring>
 #include <functional>
 #include <string>
 
+#include "editor/preset_bar/preset_bar.h"
 #include "platform/platform.h"
-#include "presets/preset_bar.h"
 #include "presets/stored_settings.h"
 
 namespace zarpa {

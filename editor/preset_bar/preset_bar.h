@@ -4,8 +4,8 @@
 
 #include <cstddef>
 
-#include "presets/file_selector.h"
-#include "presets/preset_bar_view.h"
+#include "editor/preset_bar/preset_bar_view.h"
+#include "editor/preset_bar/preset_file_dialog.h"
 #include "presets/program_record.h"
 #include "toolkit/geometry.h"
 

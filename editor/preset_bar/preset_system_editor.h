@@ -12,12 +12,12 @@
 #include <memory>
 #include <string>
 
-#include "presets/file_selector.h"
-#include "presets/preset_bar_view.h"
+#include "editor/preset_bar/preset_bar_view.h"
+#include "editor/preset_bar/preset_file_dialog.h"
+#include "host/aeffguieditor.h"
 #include "presets/preset_records.h"
 #include "presets/preset_system_effect.h"
 #include "presets/record_files.h"
-#include "toolkit/aeffguieditor.h"
 #include "toolkit/control.h"
 
 namespace zarpa {
@@ -31,7 +31,7 @@ public:
     // Stores the three remembered paths for the next instance.
     ~CPresetSystemEditor() override;
 
-    // The preset bar (presets/preset_bar_editor.cpp). open builds it on the frame the derived editor has
+    // The preset bar (editor/preset_bar/preset_bar_editor.cpp). open builds it on the frame the derived editor has
     // made (false, building nothing, without a frame or an effect) and starts the 50 ms idle timer; the
     // derived open calls it last. close stops the timer and drops the bar; the derived close calls it
     // first. idle brings the menu and the name field in line with the program store, then runs the frame.

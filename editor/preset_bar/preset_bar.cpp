@@ -1,9 +1,9 @@
 // The preset bar's construction from its table, its view of the program store, and its file dialogs.
-#include "presets/preset_bar.h"
+#include "editor/preset_bar/preset_bar.h"
 
 #include <cstring>
 
-#include "presets/preset_bar_controls.h"
+#include "editor/preset_bar/preset_bar_controls.h"
 #include "presets/preset_records.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/file_selector.h"

@@ -1,6 +1,6 @@
 // The editor base: window life across rough hosts, the host's editor calls, and view access from
 // other threads.
-#include "toolkit/aeffguieditor.h"
+#include "host/aeffguieditor.h"
 
 #include <thread>
 

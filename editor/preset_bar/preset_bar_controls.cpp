@@ -1,5 +1,5 @@
 // Drawing and mouse handling of the preset bar's buttons and rocker.
-#include "presets/preset_bar_controls.h"
+#include "editor/preset_bar/preset_bar_controls.h"
 
 #include "toolkit/bitmap.h"
 #include "toolkit/sub_image.h"
