@@ -65,8 +65,9 @@ const char* controlTooltip(const ControlSpec& spec) {
         case ControlKind::MeterIn: return "Input level, left and right. Click: reset all meters";
         case ControlKind::MeterOut: return "Output level, left and right. Click: reset all meters";
         case ControlKind::MeterGR: return "Gain reduction, left and right. Click: reset all meters";
-        case ControlKind::MeterLCD: return "Highest peak since the last reset; red: above 0 dBFS. Click: reset";
-        case ControlKind::MeterLCDGR: return "Largest gain reduction since the last reset. Click: reset";
+        case ControlKind::InputReadout:
+        case ControlKind::OutputReadout: return "Highest peak since the last reset; red: above 0 dBFS. Click: reset";
+        case ControlKind::GainReadout: return "Largest gain reduction since the last reset. Click: reset";
     }
     return "";
 }

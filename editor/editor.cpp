@@ -37,9 +37,10 @@ std::uint32_t nonZeroTick(std::uint32_t tick) { return tick != 0 ? tick : 1; }
 
 CTextEdit* makeValueField(const ControlSpec& spec, CControlListener* listener, CBitmap* background) {
     const ValueFieldFormat* format = valueFieldFormat(spec.tag);
-    auto* field = new CTextEdit(spec.rect, listener, spec.tag, "", background, 0);
+    const CRect rect = toCRect(spec.rect);
+    auto* field = new CTextEdit(rect, listener, spec.tag, "", background, 0);
     field->setFont(kNormalFontSmaller);
-    field->setBackOffset(spec.rect.getTopLeft());
+    field->setBackOffset(rect.getTopLeft());
     const bool dark = isDarkValueField(spec.tag);
     field->setFontColor(dark ? kDarkFieldFontColor : kLightFieldFontColor);
     field->setBackColor(dark ? kDarkFieldBackColor : kLightFieldBackColor);
@@ -120,7 +121,7 @@ bool Editor::open(void* parentWindow) {
     latencyChanged_.store(false, std::memory_order_relaxed);
 
     BitmapSet bitmaps;
-    CBitmap* background = bitmaps.get(kBackgroundBitmap);
+    CBitmap* background = bitmaps.get(window::bitmap::kBackground);
     const CRect size = background->isLoaded() ? CRect(0, 0, background->getWidth(), background->getHeight())
                                               : CRect(0, 0, kEditorWidth, kEditorHeight);
     const int scale = chosenScale();
@@ -133,13 +134,13 @@ bool Editor::open(void* parentWindow) {
     }
     myFrame->setBackground(background);
     myFrame->setClock(tick_);  // tooltips wait on the editor's clock
-    bitmaps.get(kFontBitmap);
-    bitmaps.get(kSecondFontBitmap);
+    bitmaps.get(window::bitmap::kFont);
+    bitmaps.get(window::bitmap::kSecondFont);
 
     const int meterMode = meterModeOf(plugin_->getParameter(kMeterType), plugin_->getParameter(kScale));
-    for (std::size_t i = 0; i < controlCount(); ++i) {
-        if (CView* view = createControl(controlTable()[i], bitmaps, meterMode)) {
-            view->setTooltipText(controlTooltip(controlTable()[i]));
+    for (const ControlSpec& spec : window::kControls) {
+        if (CView* view = createControl(spec, bitmaps, meterMode)) {
+            view->setTooltipText(controlTooltip(spec));
             myFrame->addView(view);
         }
     }
@@ -153,10 +154,11 @@ bool Editor::open(void* parentWindow) {
 
 CView* Editor::createControl(const ControlSpec& spec, BitmapSet& bitmaps, int meterMode) {
     CBitmap* bitmap = bitmaps.get(spec.bitmap);
+    const CRect rect = toCRect(spec.rect);
     const auto parameter = [this, &spec] { return plugin_->getParameter(spec.tag); };
     switch (spec.kind) {
         case ControlKind::ToggleButton: {
-            auto* button = new CZarpaButton(spec.rect, this, spec.tag, bitmap, spec.savesPreferences, this);
+            auto* button = new CZarpaButton(rect, this, spec.tag, bitmap, spec.savesPreferences, this);
             if (const int bit = attShowBitOfTag(spec.tag))
                 button->setValue((valueToStep(plugin_->getParameter(kAttShow), 8) & bit) ? 1.0f : 0.0f);
             else
@@ -165,49 +167,49 @@ CView* Editor::createControl(const ControlSpec& spec, BitmapSet& bitmaps, int me
             return controlByTag_[spec.tag] = button;
         }
         case ControlKind::OversamplingButton: {
-            auto* button = new COversamplingButton(spec.rect, this, spec.tag, bitmap);
+            auto* button = new COversamplingButton(rect, this, spec.tag, bitmap);
             button->setValue(parameter());
             return controlByTag_[spec.tag] = button;
         }
         case ControlKind::ModeButton:
-            modeButton_ = new CModeButton(spec.rect, this, spec.tag, bitmap, this);
+            modeButton_ = new CModeButton(rect, this, spec.tag, bitmap, this);
             modeButton_->setScale(plugin_->getParameter(kScale));
             modeButton_->setType(plugin_->getParameter(kMeterType));
             return modeButton_;
         case ControlKind::AutoBlack:
-            autoBlack_ = new CAutoBlack(spec.rect, this, spec.tag, bitmap);
+            autoBlack_ = new CAutoBlack(rect, this, spec.tag, bitmap);
             autoBlack_->setQuantize(plugin_->getParameter(kQuantize));
             autoBlack_->setState(parameter());
             return autoBlack_;
         case ControlKind::Bits:
-            bits_ = new CBits(spec.rect, this, spec.tag, bitmap);
+            bits_ = new CBits(rect, this, spec.tag, bitmap);
             bits_->setQuantize(plugin_->getParameter(kQuantize));
             bits_->setBits(parameter());
             return bits_;
         case ControlKind::NoiseShape:
-            noiseShape_ = new CNoiseShape(spec.rect, this, spec.tag, bitmap);
+            noiseShape_ = new CNoiseShape(rect, this, spec.tag, bitmap);
             noiseShape_->setShape(parameter());
             noiseShape_->setQuantize(plugin_->getParameter(kQuantize));
             return noiseShape_;
         case ControlKind::CalibButton:
-            calibButton_ = new CCalibButton(spec.rect, this, spec.tag, bitmap);
+            calibButton_ = new CCalibButton(rect, this, spec.tag, bitmap);
             calibButton_->setValue(parameter());
             return controlByTag_[spec.tag] = calibButton_;
         case ControlKind::Knob: {
             const KnobSetting& setting = knobSetting(spec.tag);
-            auto* knob = new CMyKnob(spec.rect, this, spec.tag, setting.frameHeight, bitmap);
+            auto* knob = new CMyKnob(rect, this, spec.tag, rect.getHeight(), bitmap);  // one frame per rectangle
             knob->setWheelInc(setting.arrowIncrement);
             knob->setDefaultValue(setting.defaultValue);
             knob->setValue(parameter());
             return controlByTag_[spec.tag] = knob;
         }
         case ControlKind::SpeedSwitch: {
-            auto* speedSwitch = new CSpeedSwitch(spec.rect, this, spec.tag, bitmap);
+            auto* speedSwitch = new CSpeedSwitch(rect, this, spec.tag, bitmap);
             speedSwitch->setValue(parameter());
             return controlByTag_[spec.tag] = speedSwitch;
         }
         case ControlKind::Info:
-            info_ = new CInfo(spec.rect, bitmap, bitmaps.get(kFontBitmap));
+            info_ = new CInfo(rect, bitmap, bitmaps.get(window::bitmap::kFont));
             info_->setLatency(getProcessLatency());
             return info_;
         case ControlKind::ValueField: {
@@ -216,31 +218,35 @@ CView* Editor::createControl(const ControlSpec& spec, BitmapSet& bitmaps, int me
             return fieldByTag_[spec.tag] = field;
         }
         case ControlKind::MeterIn:
-            meterIn_ = new CMeterIn(spec.rect, this, bitmap);
+            meterIn_ = new CMeterIn(rect, this, bitmap);
             meterIn_->setMode(meterMode);
             return meterIn_;
         case ControlKind::MeterOut:
-            meterOut_ = new CMeterOut(spec.rect, this, bitmap);
+            meterOut_ = new CMeterOut(rect, this, bitmap);
             meterOut_->setMode(meterMode);
             return meterOut_;
         case ControlKind::MeterGR:
-            meterGR_ = new CMeterGR(spec.rect, this);
+            meterGR_ = new CMeterGR(rect, this);
             meterGR_->setZoom(plugin_->getParameter(kAttZoom));
             return meterGR_;
-        case ControlKind::MeterLCD: {
-            auto* lcd = new CMeterLCD(spec.rect, this, bitmap, bitmaps.get(kFontBitmap), bitmaps.get(kSecondFontBitmap));
-            lcd->setMode(meterMode);
-            if (!lcdIn_)
-                lcdIn_ = lcd;  // the input readout comes first in the table
-            else
-                lcdOut_ = lcd;
-            return lcd;
-        }
-        case ControlKind::MeterLCDGR:
-            lcdGR_ = new CMeterLCDGR(spec.rect, this, bitmap, bitmaps.get(kFontBitmap));
+        case ControlKind::InputReadout:
+            lcdIn_ = makeLevelReadout(rect, bitmap, bitmaps, meterMode);
+            return lcdIn_;
+        case ControlKind::OutputReadout:
+            lcdOut_ = makeLevelReadout(rect, bitmap, bitmaps, meterMode);
+            return lcdOut_;
+        case ControlKind::GainReadout:
+            lcdGR_ = new CMeterLCDGR(rect, this, bitmap, bitmaps.get(window::bitmap::kFont));
             return lcdGR_;
     }
     return nullptr;
+}
+
+CMeterLCD* Editor::makeLevelReadout(const CRect& rect, CBitmap* background, BitmapSet& bitmaps, int meterMode) {
+    auto* lcd = new CMeterLCD(rect, this, background, bitmaps.get(window::bitmap::kFont),
+                              bitmaps.get(window::bitmap::kSecondFont));
+    lcd->setMode(meterMode);
+    return lcd;
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -498,8 +504,8 @@ void Editor::valueChanged(CControl* control) {
             break;
         case kScale: case kMeterType: case kAttShow:
             break;  // the mode button writes its parameters itself; AttShow goes through tags 28 to 30
-        case kDummy1: case kDummy2: case kDummy3: case kVersionMarker: case 26:
-            break;  // no control of the editor drives these
+        case kDummy1: case kDummy2: case kDummy3: case kVersionMarker: case kParamCount:
+            break;  // no control of the editor drives these (and no control has the tag after the last index)
         case kAttZoom:
             if (meterGR_) meterGR_->reset();
             automateParameter(tag, value);

@@ -20,8 +20,10 @@
 #include "editor/host_signal_watch.h"
 #include "editor/preset_bar/preset_system_editor.h"
 #include "engine/parameters.h"
+#include "layout/window_layout.h"
 #include "toolkit/control.h"
 
+class CBitmap;
 class COptionMenu;
 
 namespace zarpa {
@@ -40,7 +42,6 @@ class CMeterGR;
 class CMeterLCD;
 class CMeterLCDGR;
 class CInfo;
-struct ControlSpec;
 
 class Editor : public CPresetSystemEditor, public EditorServices {  // the control listener comes with the preset system
 public:
@@ -83,7 +84,8 @@ public:
 
 private:
     class BitmapSet;
-    CView* createControl(const ControlSpec& spec, BitmapSet& bitmaps, int meterMode);
+    CView* createControl(const window::Control& spec, BitmapSet& bitmaps, int meterMode);
+    CMeterLCD* makeLevelReadout(const CRect& rect, CBitmap* background, BitmapSet& bitmaps, int meterMode);
     void applyParameter(int index, float value);
     void applyPendingChanges();
     void setMeterMode(int mode);
@@ -101,8 +103,10 @@ private:
     TickSource tick_;
 
     // The window's controls; all null while the window is closed.
-    CControl* controlByTag_[31] = {};  // the single control that shows a parameter (knob, button, selector)
-    CControl* fieldByTag_[31] = {};    // value fields
+    // By tag, 0 to kLastEditorTag: the single control that shows a parameter (knob, button, selector), and
+    // the value fields.
+    CControl* controlByTag_[window::kLastEditorTag + 1] = {};
+    CControl* fieldByTag_[window::kLastEditorTag + 1] = {};
     CModeButton* modeButton_ = nullptr;
     CBits* bits_ = nullptr;
     CNoiseShape* noiseShape_ = nullptr;
@@ -116,7 +120,7 @@ private:
     CMeterLCDGR* lcdGR_ = nullptr;
     CInfo* info_ = nullptr;
     COptionMenu* scaleMenu_ = nullptr;  // offered by a right click on the info panel's spot
-    CZarpaButton* flashButtons_[6] = {};  // the buttons that save the metering preferences
+    CZarpaButton* flashButtons_[window::kPreferenceButtonCount] = {};  // the buttons that save the metering preferences
     int flashButtonCount_ = 0;
 
     int openGestures_[kParamCount] = {};  // edits begun and not yet ended, per parameter

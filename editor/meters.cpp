@@ -10,9 +10,9 @@ namespace zarpa {
 
 namespace {
 
-constexpr CCoord kBarWidth = 15;
-constexpr CCoord kBarTop = 42;
-constexpr CCoord kBarBottom = 402;
+constexpr CCoord kBarWidth = window::kBarWidth;
+constexpr CCoord kBarTop = window::kLevelBarTop;
+constexpr CCoord kBarBottom = window::kLevelBarBottom;
 constexpr double kPeakFloorAmplitude = 0.000001;  // -120 dB: silence reads as an empty bar
 constexpr float kPeakCeilingDb = 20.0f;
 constexpr float kPeakScaleFloorDb = -48.0f;  // peak mode: -48 .. +12 dBFS
@@ -23,10 +23,6 @@ constexpr CCoord kPeakMarkerHeight = 3;
 constexpr CCoord kPeakStripBase = 408;
 constexpr CCoord kPeakUnlitOffset = 48;
 
-constexpr CRect kGainMeterRect{233, 39, 291, 192};
-constexpr CCoord kGainFrameHeight = 153;
-constexpr CCoord kGainLeftBarX = 234;
-constexpr CCoord kGainRightBarX = 275;
 constexpr float kGainFloorDb = -30.0f;  // the deepest reduction shown; a gain of 0 reads as this
 
 float gainDb(float gain) {
@@ -53,12 +49,13 @@ CMouseEventResult notifyResetClick(CControl& control, const CButtonState& button
 // Level meters
 
 CLevelMeter::CLevelMeter(const CRect& size, CControlListener* listener, CBitmap* background,
-                         const LevelMeterBitmaps& ids, const LevelMeterGeometry& geometry, float startDb)
-    : CControl(size, listener, 27),
-      bitmaps_{background ? background : loadBitmap(kBackgroundBitmap), loadBitmap(ids.unlitPeak), loadBitmap(ids.litPeak),
-               loadBitmap(ids.scaleK20),   loadBitmap(ids.scaleK14),  loadBitmap(ids.scalePeakK12),
-               loadBitmap(ids.unlitK),     loadBitmap(ids.litK)},
-      geometry_(geometry),
+                         const window::LevelMeterLayout& layout, float startDb)
+    : CControl(size, listener, window::kMeterTag),
+      bitmaps_{background ? background : loadBitmap(window::bitmap::kBackground),
+               loadBitmap(window::bitmap::kPeakUnlitBar), loadBitmap(window::bitmap::kPeakLitBar),
+               loadBitmap(layout.scaleK20), loadBitmap(layout.scaleK14), loadBitmap(layout.scalePeakK12),
+               loadBitmap(window::bitmap::kKUnlitBar), loadBitmap(window::bitmap::kKLitBar)},
+      layout_(layout),
       peaks_{PeakHoldFall(startDb), PeakHoldFall(startDb)},
       peakDb_{startDb, startDb},
       levelDb_{startDb, startDb} {
@@ -67,7 +64,7 @@ CLevelMeter::CLevelMeter(const CRect& size, CControlListener* listener, CBitmap*
 
 CLevelMeter::CLevelMeter(const CLevelMeter& other)
     : CControl(other),
-      geometry_(other.geometry_),
+      layout_(other.layout_),
       previousTick_(other.previousTick_),
       currentTick_(other.currentTick_),
       peaks_{other.peaks_[0], other.peaks_[1]},
@@ -115,13 +112,14 @@ void CLevelMeter::draw(CDrawContext* context) {
     previousTick_ = currentTick_;
     for (int side = 0; side < 2; ++side) peaks_[side].step(elapsed, peakDb_[side]);
 
-    const CCoord bars[2] = {geometry_.leftBarX, geometry_.rightBarX};
+    const CCoord bars[2] = {layout_.leftBarX, layout_.rightBarX};
+    const CRect scale = toCRect(layout_.scale);
     if (mode_ == 0) {
-        bitmaps_[kScalePeakK12]->draw(context, geometry_.scale);
+        bitmaps_[kScalePeakK12]->draw(context, scale);
         for (int side = 0; side < 2; ++side) drawPeakMode(context, bars[side], peaks_[side].displayedDb());
     } else if (mode_ >= 1 && mode_ <= 3) {
         static constexpr int kScaleSlots[3] = {kScalePeakK12, kScaleK14, kScaleK20};
-        bitmaps_[kScaleSlots[mode_ - 1]]->draw(context, geometry_.scale);
+        bitmaps_[kScaleSlots[mode_ - 1]]->draw(context, scale);
         for (int side = 0; side < 2; ++side)
             drawKSystemMode(context, bars[side], levelDb_[side], peaks_[side].displayedDb());
     }
@@ -153,18 +151,18 @@ CMouseEventResult CLevelMeter::onMouseDown(CPoint&, const CButtonState& buttons)
 }
 
 CMeterIn::CMeterIn(const CRect& size, CControlListener* listener, CBitmap* background)
-    : CLevelMeter(size, listener, background, {155, 130, 131, 132, 133, 129, 154}, {150, 191, CRect(164, 38, 191, 405)},
-                  -122.0f) {}
+    : CLevelMeter(size, listener, background, window::kInputMeterLayout, -122.0f) {}
 
 CMeterOut::CMeterOut(const CRect& size, CControlListener* listener, CBitmap* background)
-    : CLevelMeter(size, listener, background, {155, 130, 134, 135, 136, 129, 154}, {320, 363, CRect(335, 38, 362, 405)},
-                  -121.0f) {}
+    : CLevelMeter(size, listener, background, window::kOutputMeterLayout, -121.0f) {}
 
 // ---------------------------------------------------------------------------------------------------------
 // Gain-reduction meter
 
 CMeterGR::CMeterGR(const CRect& size, CControlListener* listener)
-    : CControl(size, listener, 27), scale_(loadBitmap(167)), bar_(loadBitmap(156)) {}
+    : CControl(size, listener, window::kMeterTag),
+      scale_(loadBitmap(window::bitmap::kGainScale)),
+      bar_(loadBitmap(window::bitmap::kGainBar)) {}
 
 CMeterGR::CMeterGR(const CMeterGR& other)
     : CControl(other),
@@ -204,14 +202,14 @@ void CMeterGR::reset() {
 }
 
 void CMeterGR::draw(CDrawContext* context) {
-    scale_->draw(context, kGainMeterRect, CPoint(0, zoomed_ ? kGainFrameHeight : 0));
+    const CRect meter = toCRect(window::control(ControlKind::MeterGR).rect);
+    scale_->draw(context, meter, CPoint(0, zoomed_ ? meter.getHeight() : 0));  // frames: normal, zoomed
     const int elapsed = elapsedMs(currentTick_, previousTick_);
     previousTick_ = currentTick_;
-    const CCoord bars[2] = {kGainLeftBarX, kGainRightBarX};
     for (int side = 0; side < 2; ++side) {
         sides_[side].step(elapsed, currentDb_[side]);
         const CCoord length = gainBarLength(sides_[side].displayedDb(), zoomed_);
-        drawStrip(context, bar_, bars[side], kBarTop, kBarTop + length, 0);
+        drawStrip(context, bar_, window::kGainBarX[side], window::kGainBarTop, window::kGainBarTop + length, 0);
     }
     setDirty(false);
 }

@@ -8,27 +8,18 @@
 #include <cstdint>
 
 #include "editor/meter_ballistics.h"
+#include "layout/window_layout.h"
 #include "toolkit/control.h"
 
 class CBitmap;
 
 namespace zarpa {
 
-// Bitmap ids of one level meter's strips and scales.
-struct LevelMeterBitmaps {
-    int unlitPeak, litPeak, scaleK20, scaleK14, scalePeakK12, unlitK, litK;
-};
-// Where one level meter draws (frame coordinates).
-struct LevelMeterGeometry {
-    CCoord leftBarX, rightBarX;  // each bar is 15 px wide
-    CRect scale;
-};
-
 class CLevelMeter : public CControl {
 public:
     // The window background is held (with a reference of the meter's own) but never drawn.
-    CLevelMeter(const CRect& size, CControlListener* listener, CBitmap* background, const LevelMeterBitmaps& bitmaps,
-                const LevelMeterGeometry& geometry, float startDb);
+    CLevelMeter(const CRect& size, CControlListener* listener, CBitmap* background,
+                const window::LevelMeterLayout& layout, float startDb);
     CLevelMeter(const CLevelMeter& other);
     ~CLevelMeter() override;
 
@@ -49,7 +40,7 @@ private:
 
     enum { kBackground, kUnlitPeak, kLitPeak, kScaleK20, kScaleK14, kScalePeakK12, kUnlitK, kLitK, kBitmapCount };
     CBitmap* bitmaps_[kBitmapCount];
-    LevelMeterGeometry geometry_;
+    window::LevelMeterLayout layout_;  // bars and scale in frame coordinates, scale bitmaps
     std::uint32_t previousTick_ = 0;
     std::uint32_t currentTick_ = 0;
     PeakHoldFall peaks_[2];

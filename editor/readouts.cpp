@@ -5,6 +5,7 @@
 
 #include "editor/meters.h"
 #include "editor/metering_rules.h"
+#include "layout/window_layout.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/draw_context.h"
 
@@ -41,7 +42,7 @@ float linearToDb(float amplitude) { return static_cast<float>(20.0 * std::log10(
 
 CMeterLCD::CMeterLCD(const CRect& size, CControlListener* listener, CBitmap* background, CBitmap* font,
                      CBitmap* secondFont)
-    : CControl(size, listener, 27, background), CTextPrinter2Color(font, secondFont) {}
+    : CControl(size, listener, window::kMeterTag, background), CTextPrinter2Color(font, secondFont) {}
 
 void CMeterLCD::setPeaks(float peakLeft, float peakRight) {
     const float peaks[2] = {peakLeft, peakRight};
@@ -96,7 +97,7 @@ CMouseEventResult CMeterLCD::onMouseDown(CPoint&, const CButtonState& buttons) {
 // ---------------------------------------------------------------------------------------------------------
 
 CMeterLCDGR::CMeterLCDGR(const CRect& size, CControlListener* listener, CBitmap* background, CBitmap* font)
-    : CControl(size, listener, 27, background), CTextPrinter(font) {}
+    : CControl(size, listener, window::kMeterTag, background), CTextPrinter(font) {}
 
 void CMeterLCDGR::setGains(float gainLeft, float gainRight) {
     const float gains[2] = {gainLeft, gainRight};

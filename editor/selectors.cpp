@@ -1,6 +1,7 @@
 // Mode button, requantizer selectors, calibration button and transient-shape switch.
 #include "editor/selectors.h"
 
+#include "editor/control_layout.h"
 #include "editor/editor_services.h"
 #include "editor/film_strip.h"
 #include "engine/parameters.h"
@@ -140,13 +141,9 @@ void CSpeedSwitch::draw(CDrawContext* context) {
 
 CMouseEventResult CSpeedSwitch::onMouseDown(CPoint& where, const CButtonState& buttons) {
     if (!(buttons & kLButton)) return kMouseEventNotHandled;
-    // Hot zones in frame coordinates, bounds included.
-    static constexpr CCoord kZoneLeft[3] = {39, 72, 105};
-    static constexpr CCoord kZoneWidth = 17;
-    if (where.y >= 123 && where.y <= 140)
-        for (int position = 0; position < 3; ++position)
-            if (where.x >= kZoneLeft[position] && where.x <= kZoneLeft[position] + kZoneWidth)
-                return sendStep(*this, position, 3);
+    // One hot zone per position, in frame coordinates; a click between them is consumed all the same.
+    for (int position = 0; position < 3; ++position)
+        if (toCRect(window::kTransShapeZones[position]).pointInside(where)) return sendStep(*this, position, 3);
     return kConsumed;
 }
 

@@ -2,37 +2,9 @@
 // and the 8-character number and dB texts. One source of truth for the plug-in, the editor and tests.
 #pragma once
 
-namespace zarpa {
+#include "engine/parameter_index.h"
 
-enum ParamIndex : int {
-    kOutput = 0,
-    kDrive,
-    kTransient,
-    kRelease,
-    kTransShape,
-    kLink,
-    kOversample,
-    kDetectorOrder,
-    kPower,
-    kScale,
-    kBits,
-    kNoiseShape,
-    kCalibrate,
-    kLeveller,
-    kMeterOvs,
-    kAutoOut,
-    kQuantize,
-    kAutoblack,
-    kMeterType,
-    kAttZoom,
-    kAttShow,
-    kPostMeter,
-    kDummy1,
-    kDummy2,
-    kDummy3,
-    kVersionMarker,
-    kParamCount
-};
+namespace zarpa {
 
 // Parameters 0..21 are the effect's own; 22..24 live only in the programs; 25 is the version marker.
 constexpr int kEffectParamCount = kPostMeter + 1;

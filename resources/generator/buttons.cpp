@@ -3,6 +3,7 @@
 // value and dim it while their function is off; buttons that save the metering preferences have a
 // third, warm frame for the saved flash.
 #include <algorithm>
+#include <functional>
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -112,42 +113,47 @@ void paintPower(Image& img, bool on) {
 }  // namespace
 
 void drawButtons(const Image& panel, const Fonts& fonts, BitmapSet& out) {
-    out[139] = keyStrip(panel, fonts, kDetectorOrder, {{KeyLight::Value, "I"}, {KeyLight::Value, "II"}});
-    out[140] = keyStrip(panel, fonts, kOversample, onOff("ISP", false));
-    out[162] = keyStrip(panel, fonts, kQuantize, onOff("QUANT", false));
-    out[163] = keyStrip(panel, fonts, kAutoblack,
-                        {{KeyLight::Off, "BLACK"}, {KeyLight::Lit, "BLACK"}, {KeyLight::LitInactive, "BLACK"}});
+    using K = ControlKind;
+    const auto key = [&](Placed p, const std::vector<KeyFrame>& frames) { out[p.bitmap] = keyStrip(panel, fonts, p.rect, frames); };
+    key(placed(K::ToggleButton, zarpa::kDetectorOrder), {{KeyLight::Value, "I"}, {KeyLight::Value, "II"}});
+    key(placed(K::OversamplingButton), onOff("ISP", false));
+    key(placed(K::ToggleButton, zarpa::kQuantize), onOff("QUANT", false));
+    key(placed(K::AutoBlack), {{KeyLight::Off, "BLACK"}, {KeyLight::Lit, "BLACK"}, {KeyLight::LitInactive, "BLACK"}});
 
     std::vector<KeyFrame> bits;
     for (KeyLight light : {KeyLight::Inactive, KeyLight::Value})
         for (const char* b : {"8", "16", "24"}) bits.push_back({light, b});
-    out[142] = keyStrip(panel, fonts, kBits, bits);
+    key(placed(K::Bits), bits);
 
     std::vector<KeyFrame> shapes{{KeyLight::Off, "OFF"}};
     for (KeyLight light : {KeyLight::Inactive, KeyLight::Value})
         for (const char* s : {"A", "B", "C"}) shapes.push_back({light, s});
-    out[143] = keyStrip(panel, fonts, kNoiseShape, shapes);
+    key(placed(K::NoiseShape), shapes);
 
-    out[144] = keyStrip(panel, fonts, kAttZoom, onOff("ZOOM", true));
-    out[160] = keyStrip(panel, fonts, kMeterOvs, onOff("ISP", true));
-    out[164] = keyStrip(panel, fonts, kShowRelease, onOff("REL", true));
-    out[165] = keyStrip(panel, fonts, kShowTransient, onOff("TRANS", true));
-    out[166] = keyStrip(panel, fonts, kShowLeveller, onOff("LEVEL", true));
+    key(placed(K::ToggleButton, zarpa::kAttZoom), onOff("ZOOM", true));
+    key(placed(K::ToggleButton, zarpa::kMeterOvs), onOff("ISP", true));
+    key(placed(K::ToggleButton, window::kAttShowBit1Tag), onOff("REL", true));
+    key(placed(K::ToggleButton, window::kAttShowBit2Tag), onOff("TRANS", true));
+    key(placed(K::ToggleButton, window::kAttShowBit4Tag), onOff("LEVEL", true));
 
     // Calibration: off, then left, right and both channels (frame order of the button), plain and
     // highlighted for the blink.
     std::vector<KeyFrame> calib{{KeyLight::Off, "OFF"}};
     for (KeyLight light : {KeyLight::Alert, KeyLight::AlertLit})
         for (const char* s : {"LEFT", "RIGHT", "L+R"}) calib.push_back({light, s});
-    out[145] = keyStrip(panel, fonts, kCalibrate, calib);
+    key(placed(K::CalibButton), calib);
 
-    out[146] = filmStrip(panelPiece(panel, kTransShape), 3, [&](Image& img, int k) { paintShapeSwitch(img, fonts, k); });
-    out[141] = filmStrip(panelPiece(panel, kMeterMode), 7, [&](Image& img, int k) { paintModeButton(img, fonts, k); });
-    out[149] = filmStrip(panelPiece(panel, kPower), 2, [&](Image& img, int k) { paintPower(img, k == 1); });
+    const auto strip = [&](Placed p, int frames, const std::function<void(Image&, int)>& paint) {
+        out[p.bitmap] = filmStrip(panelPiece(panel, p.rect), frames, paint);
+    };
+    strip(placed(K::SpeedSwitch), 3, [&](Image& img, int k) { paintShapeSwitch(img, fonts, k); });
+    strip(placed(K::ModeButton), 7, [&](Image& img, int k) { paintModeButton(img, fonts, k); });
+    strip(placed(K::ToggleButton, zarpa::kPower), 2, [&](Image& img, int k) { paintPower(img, k == 1); });
 
     // Shared by AutoOut and PostMeter, which sit on identical panel pieces at the same height.
+    static_assert(placed(K::ToggleButton, zarpa::kAutoOut).bitmap == placed(K::ToggleButton, zarpa::kPostMeter).bitmap);
     const KeyLight small[3] = {KeyLight::Off, KeyLight::Lit, KeyLight::Flash};
-    out[161] = filmStrip(panelPiece(panel, kAutoOut), 3, [&](Image& img, int k) { paintSmallKey(img, fonts, small[k]); });
+    strip(placed(K::ToggleButton, zarpa::kAutoOut), 3, [&](Image& img, int k) { paintSmallKey(img, fonts, small[k]); });
 }
 
 }  // namespace artgen

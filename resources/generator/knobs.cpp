@@ -15,12 +15,6 @@ constexpr int kFrames = 101;
 constexpr double kSweep = 1.5 * std::numbers::pi;  // 270 degrees
 constexpr double kStart = -kSweep / 2;             // 7:30, clockwise from 12 o'clock
 
-struct KnobSpec {
-    int id;
-    Box rect;
-    bool bipolar;
-};
-
 void paintKnobFrame(Image& img, double value, bool bipolar) {
     const double w = img.width(), h = img.height();
     const double cx = w / 2, cy = h / 2;
@@ -60,14 +54,11 @@ void paintKnobFrame(Image& img, double value, bool bipolar) {
 
 void drawKnobs(const Image& panel, BitmapSet& out) {
     using namespace layout;
-    const KnobSpec knobs[] = {
-        {147, kLevellerKnob, false}, {148, kLinkKnob, false},      {150, kDriveKnob, true},
-        {151, kOutputKnob, false},   {152, kTransientKnob, false}, {153, kReleaseKnob, false},
-    };
-    for (const KnobSpec& k : knobs) {
-        const Image under = panelPiece(panel, k.rect);
-        out[k.id] = filmStrip(under, kFrames, [&](Image& img, int f) {
-            paintKnobFrame(img, f / double(kFrames - 1), k.bipolar);
+    for (const window::Control& knob : window::kControls) {
+        if (knob.kind != ControlKind::Knob) continue;
+        const bool bipolar = knob.tag == zarpa::kDrive;  // its arc grows from the centre
+        out[knob.bitmap] = filmStrip(panelPiece(panel, box(knob.rect)), kFrames, [&](Image& img, int f) {
+            paintKnobFrame(img, f / double(kFrames - 1), bipolar);
         });
     }
 }

@@ -1,82 +1,110 @@
-// Where the editor places each control in its 524 × 462 window: the artwork draws every control's
-// frames over the piece of panel it covers, so the two must agree pixel for pixel.
+// Where the editor places each control in its window, from the window table the editor builds itself
+// from: the artwork draws every control's frames over the piece of panel it covers, so the two agree
+// pixel for pixel by construction.
 #pragma once
 
 #include "canvas.h"
+#include "layout/window_layout.h"
 
 namespace artgen::layout {
 
-constexpr int kWindowWidth = 524;
-constexpr int kWindowHeight = 462;
+namespace window = zarpa::window;
+using window::ControlKind;
+using window::PresetBarKind;
+
+constexpr Box box(window::Rect r) { return {r.left, r.top, r.right, r.bottom}; }
+consteval Box place(ControlKind kind, int tag = -1) { return box(window::control(kind, tag).rect); }
+consteval Box barPlace(int tag) { return box(window::presetBarControl(tag).rect); }
+
+// A control's bitmap id and the place the editor draws it.
+struct Placed {
+    int bitmap;
+    Box rect;
+};
+consteval Placed placed(ControlKind kind, int tag = -1) {
+    return {window::control(kind, tag).bitmap, box(window::control(kind, tag).rect)};
+}
+consteval Placed barPlaced(int tag) {
+    return {window::presetBarControl(tag).bitmap, box(window::presetBarControl(tag).rect)};
+}
+
+constexpr int kWindowWidth = window::kWidth;
+constexpr int kWindowHeight = window::kHeight;
 
 // Buttons and selectors.
-constexpr Box kDetectorOrder{44, 40, 77, 59};
-constexpr Box kOversample{81, 40, 114, 59};
-constexpr Box kMeterMode{223, 305, 258, 361};
-constexpr Box kQuantize{412, 40, 445, 59};
-constexpr Box kAutoblack{449, 40, 482, 59};
-constexpr Box kBits{412, 78, 445, 97};
-constexpr Box kNoiseShape{449, 78, 482, 97};
-constexpr Box kCalibrate{269, 341, 302, 360};
-constexpr Box kAttZoom{269, 265, 302, 284};
-constexpr Box kShowRelease{224, 265, 257, 284};    // gain-reduction source bit 1
-constexpr Box kShowTransient{224, 230, 257, 249};  // bit 2
-constexpr Box kShowLeveller{269, 230, 302, 249};   // bit 4
-constexpr Box kTransShape{38, 121, 128, 146};
-constexpr Box kPower{245, 400, 280, 435};
-constexpr Box kAutoOut{394, 368, 412, 392};
-constexpr Box kPostMeter{116, 368, 134, 392};
-constexpr Box kMeterOvs{269, 307, 302, 326};
-constexpr Box kInfo{224, 370, 301, 401};
+constexpr Box kDetectorOrder = place(ControlKind::ToggleButton, zarpa::kDetectorOrder);
+constexpr Box kOversample = place(ControlKind::OversamplingButton);
+constexpr Box kMeterMode = place(ControlKind::ModeButton);
+constexpr Box kQuantize = place(ControlKind::ToggleButton, zarpa::kQuantize);
+constexpr Box kAutoblack = place(ControlKind::AutoBlack);
+constexpr Box kBits = place(ControlKind::Bits);
+constexpr Box kNoiseShape = place(ControlKind::NoiseShape);
+constexpr Box kCalibrate = place(ControlKind::CalibButton);
+constexpr Box kAttZoom = place(ControlKind::ToggleButton, zarpa::kAttZoom);
+constexpr Box kShowRelease = place(ControlKind::ToggleButton, window::kAttShowBit1Tag);
+constexpr Box kShowTransient = place(ControlKind::ToggleButton, window::kAttShowBit2Tag);
+constexpr Box kShowLeveller = place(ControlKind::ToggleButton, window::kAttShowBit4Tag);
+constexpr Box kTransShape = place(ControlKind::SpeedSwitch);
+constexpr Box kPower = place(ControlKind::ToggleButton, zarpa::kPower);
+constexpr Box kAutoOut = place(ControlKind::ToggleButton, zarpa::kAutoOut);
+constexpr Box kPostMeter = place(ControlKind::ToggleButton, zarpa::kPostMeter);
+constexpr Box kMeterOvs = place(ControlKind::ToggleButton, zarpa::kMeterOvs);
+constexpr Box kInfo = place(ControlKind::Info);
 
-// The transient-shape switch's three click zones, inclusive bounds in window pixels.
-constexpr Box kTransShapeZones[3] = {{39, 123, 57, 141}, {72, 123, 90, 141}, {105, 123, 123, 141}};
+// The transient-shape switch's three click zones.
+constexpr Box kTransShapeZones[3] = {box(window::kTransShapeZones[0]), box(window::kTransShapeZones[1]),
+                                     box(window::kTransShapeZones[2])};
 
 // Knobs.
-constexpr Box kTransientKnob{55, 169, 105, 217};
-constexpr Box kReleaseKnob{56, 267, 105, 314};
-constexpr Box kLevellerKnob{421, 169, 469, 216};
-constexpr Box kLinkKnob{421, 267, 469, 314};
-constexpr Box kDriveKnob{52, 349, 108, 404};
-constexpr Box kOutputKnob{417, 349, 475, 405};
+constexpr Box kTransientKnob = place(ControlKind::Knob, zarpa::kTransient);
+constexpr Box kReleaseKnob = place(ControlKind::Knob, zarpa::kRelease);
+constexpr Box kLevellerKnob = place(ControlKind::Knob, zarpa::kLeveller);
+constexpr Box kLinkKnob = place(ControlKind::Knob, zarpa::kLink);
+constexpr Box kDriveKnob = place(ControlKind::Knob, zarpa::kDrive);
+constexpr Box kOutputKnob = place(ControlKind::Knob, zarpa::kOutput);
 
 // Value fields under the knobs.
-constexpr Box kDriveField{43, 409, 117, 427};
-constexpr Box kOutputField{410, 409, 484, 427};
-constexpr Box kTransientField{45, 221, 119, 239};
-constexpr Box kReleaseField{45, 319, 119, 337};
-constexpr Box kLevellerField{411, 221, 485, 239};
-constexpr Box kLinkField{411, 319, 485, 337};
+constexpr Box kDriveField = place(ControlKind::ValueField, zarpa::kDrive);
+constexpr Box kOutputField = place(ControlKind::ValueField, zarpa::kOutput);
+constexpr Box kTransientField = place(ControlKind::ValueField, zarpa::kTransient);
+constexpr Box kReleaseField = place(ControlKind::ValueField, zarpa::kRelease);
+constexpr Box kLevellerField = place(ControlKind::ValueField, zarpa::kLeveller);
+constexpr Box kLinkField = place(ControlKind::ValueField, zarpa::kLink);
 
 // Meters: control rectangles, bar columns (x ranges) and scale rectangles.
-constexpr Box kInputMeter{147, 38, 207, 408};
-constexpr Box kOutputMeter{319, 38, 379, 406};
-constexpr int kBarTop = 42, kBarBottom = 402;  // level bars, 360 px = 60 dB at 6 px per dB
-constexpr Box kInputBars[2] = {{150, kBarTop, 165, kBarBottom}, {191, kBarTop, 206, kBarBottom}};
-constexpr Box kOutputBars[2] = {{320, kBarTop, 335, kBarBottom}, {363, kBarTop, 378, kBarBottom}};
-constexpr Box kInputScale{164, 38, 191, 405};
-constexpr Box kOutputScale{335, 38, 362, 405};
-constexpr Box kGainMeter{233, 39, 291, 192};
-constexpr Box kGainBars[2] = {{234, 42, 249, 187}, {275, 42, 290, 187}};  // 145 px at most
+constexpr Box kInputMeter = place(ControlKind::MeterIn);
+constexpr Box kOutputMeter = place(ControlKind::MeterOut);
+constexpr int kBarTop = window::kLevelBarTop, kBarBottom = window::kLevelBarBottom;
+constexpr Box bar(int x, int top, int bottom) { return {x, top, x + window::kBarWidth, bottom}; }
+constexpr Box kInputBars[2] = {bar(window::kInputMeterLayout.leftBarX, kBarTop, kBarBottom),
+                               bar(window::kInputMeterLayout.rightBarX, kBarTop, kBarBottom)};
+constexpr Box kOutputBars[2] = {bar(window::kOutputMeterLayout.leftBarX, kBarTop, kBarBottom),
+                                bar(window::kOutputMeterLayout.rightBarX, kBarTop, kBarBottom)};
+constexpr Box kInputScale = box(window::kInputMeterLayout.scale);
+constexpr Box kOutputScale = box(window::kOutputMeterLayout.scale);
+constexpr Box kGainMeter = place(ControlKind::MeterGR);
+constexpr int kGainBarBottom = window::kGainBarTop + window::kGainBarMaxLength;
+constexpr Box kGainBars[2] = {bar(window::kGainBarX[0], window::kGainBarTop, kGainBarBottom),
+                              bar(window::kGainBarX[1], window::kGainBarTop, kGainBarBottom)};
 
 // Numeric readouts (5 × 8 font).
-constexpr Box kInputReadout{131, 415, 224, 426};
-constexpr Box kOutputReadout{303, 415, 396, 426};
-constexpr Box kGainReadout{217, 199, 310, 210};
+constexpr Box kInputReadout = place(ControlKind::InputReadout);
+constexpr Box kOutputReadout = place(ControlKind::OutputReadout);
+constexpr Box kGainReadout = place(ControlKind::GainReadout);
 
 // Preset bar along the bottom edge.
-constexpr Box kSaveBank{22, 447, 39, 462};
-constexpr Box kDefaultBank{39, 447, 71, 460};
-constexpr Box kLoadBank{72, 447, 89, 462};
-constexpr Box kSavePreset{104, 447, 121, 462};
-constexpr Box kDefaultPreset{122, 447, 166, 460};
-constexpr Box kLoadPreset{166, 447, 183, 462};
-constexpr Box kProgramName{194, 447, 318, 461};
-constexpr Box kProgramMenu{320, 448, 333, 460};
-constexpr Box kRocker{340, 447, 370, 460};
-constexpr Box kMemoAStore{388, 447, 405, 462};
-constexpr Box kMemoARecall{421, 447, 438, 462};
-constexpr Box kMemoBStore{452, 447, 469, 462};
-constexpr Box kMemoBRecall{486, 447, 503, 462};
+constexpr Box kSaveBank = barPlace(window::kSaveBankTag);
+constexpr Box kDefaultBank = barPlace(window::kDefaultBankTag);
+constexpr Box kLoadBank = barPlace(window::kLoadBankTag);
+constexpr Box kSavePreset = barPlace(window::kSavePresetTag);
+constexpr Box kDefaultPreset = barPlace(window::kDefaultPresetTag);
+constexpr Box kLoadPreset = barPlace(window::kLoadPresetTag);
+constexpr Box kProgramName = barPlace(window::kNameFieldTag);
+constexpr Box kProgramMenu = barPlace(window::kProgramMenuTag);
+constexpr Box kRocker = barPlace(window::kRockerTag);
+constexpr Box kMemoAStore = barPlace(window::kMemoAStoreTag);
+constexpr Box kMemoARecall = barPlace(window::kMemoARecallTag);
+constexpr Box kMemoBStore = barPlace(window::kMemoBStoreTag);
+constexpr Box kMemoBRecall = barPlace(window::kMemoBRecallTag);
 
 }  // namespace artgen::layout

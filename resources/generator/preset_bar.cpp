@@ -1,6 +1,7 @@
 // The preset bar's buttons (990 to 995), drawn over the dark band along the window's bottom edge.
 // Every button has a resting, a hover and a pressed image; the rocker has a hover and a pressed
 // image for each half.
+#include <functional>
 #include <string>
 
 #include "artwork.h"
@@ -63,24 +64,29 @@ void paintRocker(Image& img, const Fonts& fonts, int image) {
 }  // namespace
 
 void drawPresetBar(const Image& panel, const Fonts& fonts, BitmapSet& out) {
+    const auto states = [&](Placed p, const std::function<void(Image&, State)>& paint) {
+        out[p.bitmap] = stateStrip(panelPiece(panel, p.rect), paint);
+    };
     // Load and save share their images between the bank, the preset and the memo slots; all of them
     // sit on the same band at the same height.
-    out[990] = stateStrip(panelPiece(panel, kLoadBank), [](Image& img, State s) { paintTrayIcon(img, s, true); });
-    out[991] = stateStrip(panelPiece(panel, kSaveBank), [](Image& img, State s) { paintTrayIcon(img, s, false); });
-    out[992] = stateStrip(panelPiece(panel, kDefaultBank), [&](Image& img, State s) {
+    states(barPlaced(window::kLoadBankTag), [](Image& img, State s) { paintTrayIcon(img, s, true); });
+    states(barPlaced(window::kSaveBankTag), [](Image& img, State s) { paintTrayIcon(img, s, false); });
+    states(barPlaced(window::kDefaultBankTag), [&](Image& img, State s) {
         paintKey(img, {0, 0, img.width(), img.height()}, keyLight(s), fonts, "BANK");
     });
-    out[993] = stateStrip(panelPiece(panel, kDefaultPreset), [&](Image& img, State s) {
+    states(barPlaced(window::kDefaultPresetTag), [&](Image& img, State s) {
         paintKey(img, {0, 0, img.width(), img.height()}, keyLight(s), fonts, "PRESET");
     });
     // A drop-down button for the program menu's place; the menu itself draws nothing.
-    out[994] = stateStrip(panelPiece(panel, kProgramMenu), [&](Image& img, State s) {
+    states({window::bitmap::kProgramMenuButton, kProgramMenu}, [&](Image& img, State s) {
         paintKey(img, {0, 0, img.width(), img.height()}, keyLight(s), fonts, "");
         const double cx = img.width() / 2.0, cy = img.height() / 2.0 - 0.5;
         fillShape(img, {0, 0, img.width(), img.height()}, polygon({{cx - 3, cy - 1.5}, {cx + 3, cy - 1.5}, {cx, cy + 2}}),
                   keyLegendColour(keyLight(s)));
     });
-    out[995] = filmStrip(panelPiece(panel, kRocker), 5, [&](Image& img, int k) { paintRocker(img, fonts, k); });
+    const Placed rocker = barPlaced(window::kRockerTag);
+    out[rocker.bitmap] = filmStrip(panelPiece(panel, rocker.rect), window::presetBarControl(window::kRockerTag).images,
+                                   [&](Image& img, int k) { paintRocker(img, fonts, k); });
 }
 
 }  // namespace artgen

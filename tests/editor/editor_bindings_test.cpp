@@ -14,6 +14,7 @@
 #include "editor/selectors.h"
 #include "plugin/metering_preferences.h"
 #include "tests/editor/editor_fixture.h"
+#include "toolkit/bitmap.h"
 #include "toolkit/font.h"
 #include "toolkit/text_edit.h"
 
@@ -24,13 +25,20 @@ using Bindings = EditorTest;
 
 TEST_F(Bindings, OpeningShowsEveryControlOfTheTableAtItsPlaceWithTheEffectsValues) {
     // The editor's own controls come first, in the table's order (the preset bar lies above them).
-    ASSERT_GE(frame->getNbViews(), static_cast<int>(controlCount()));
-    for (std::size_t i = 0; i < controlCount(); ++i) {
-        const ControlSpec& spec = controlTable()[i];
+    ASSERT_GE(frame->getNbViews(), static_cast<int>(window::kControlCount));
+    for (std::size_t i = 0; i < window::kControlCount; ++i) {
+        const window::Control& spec = window::kControls[i];
         const auto* control = dynamic_cast<const CControl*>(frame->getView(static_cast<int>(i)));
         ASSERT_NE(control, nullptr);
-        EXPECT_EQ(control->getViewSize(), spec.rect) << "control " << i;
+        EXPECT_EQ(control->getViewSize(), toCRect(spec.rect)) << "control " << i;
         EXPECT_EQ(control->getTag(), spec.tag) << "control " << i;
+        // The meters hold their strips themselves; every other control draws the row's bitmap.
+        const bool meter = spec.kind == ControlKind::MeterIn || spec.kind == ControlKind::MeterOut ||
+                           spec.kind == ControlKind::MeterGR;
+        if (!meter) {
+            ASSERT_NE(control->getBackground(), nullptr) << "control " << i;
+            EXPECT_EQ(control->getBackground()->getResourceId(), spec.bitmap) << "control " << i;
+        }
     }
     plugin->setParameter(kDrive, 0.25f);
     editor().close();

@@ -1,5 +1,6 @@
-// Control bitmaps are opaque: every frame must carry the panel piece it covers, so a control never
-// shows a seam, and every state a control can be in must look different.
+// Control bitmaps are opaque: every frame must carry the panel piece it covers at the place the window
+// table gives it, so a control never shows a seam, and every state a control can be in must look
+// different.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,11 +8,14 @@
 #include <vector>
 
 #include "bitmap_access.h"
+#include "layout/window_layout.h"
 
 namespace {
 
 using restest::Pixel;
 using restest::pixelAt;
+
+namespace window = zarpa::window;
 
 struct Placement {
     int id;
@@ -19,21 +23,34 @@ struct Placement {
     int frames;
 };
 
-// Every place a control bitmap is drawn in the window (several bitmaps are drawn in more than one).
-const std::vector<Placement> kPlacements = {
-    {139, 44, 40, 33, 19, 2},     {140, 81, 40, 33, 19, 2},     {141, 223, 305, 35, 56, 7},
-    {162, 412, 40, 33, 19, 2},    {163, 449, 40, 33, 19, 3},    {142, 412, 78, 33, 19, 6},
-    {143, 449, 78, 33, 19, 7},    {145, 269, 341, 33, 19, 7},   {144, 269, 265, 33, 19, 3},
-    {164, 224, 265, 33, 19, 3},   {165, 224, 230, 33, 19, 3},   {166, 269, 230, 33, 19, 3},
-    {152, 55, 169, 50, 48, 101},  {153, 56, 267, 49, 47, 101},  {147, 421, 169, 48, 47, 101},
-    {148, 421, 267, 48, 47, 101}, {146, 38, 121, 90, 25, 3},    {149, 245, 400, 35, 35, 2},
-    {150, 52, 349, 56, 55, 101},  {151, 417, 349, 58, 56, 101}, {161, 394, 368, 18, 24, 3},
-    {161, 116, 368, 18, 24, 3},   {160, 269, 307, 33, 19, 3},   {991, 22, 447, 17, 15, 3},
-    {992, 39, 447, 32, 13, 3},    {990, 72, 447, 17, 15, 3},    {991, 104, 447, 17, 15, 3},
-    {993, 122, 447, 44, 13, 3},   {990, 166, 447, 17, 15, 3},   {995, 340, 447, 30, 13, 5},
-    {991, 388, 447, 17, 15, 3},   {990, 421, 447, 17, 15, 3},   {991, 452, 447, 17, 15, 3},
-    {990, 486, 447, 17, 15, 3},   {994, 320, 448, 13, 12, 3},
-};
+Placement placementAt(int id, const window::Rect& r) {
+    const resources::ResourceBitmap* b = resources::findBitmap(id);
+    return {id, r.left, r.top, r.width(), r.height(), b ? b->height / r.height() : 0};
+}
+
+// Every place the window table draws a control bitmap (several bitmaps are drawn in more than one), and
+// the program menu's button, drawn for the menu's place.
+std::vector<Placement> placements() {
+    std::vector<Placement> all;
+    for (const window::Control& c : window::kControls)
+        if (window::drawsFilmStrip(c.kind)) all.push_back(placementAt(c.bitmap, c.rect));
+    for (const window::PresetBarControl& c : window::kPresetBar)
+        if (c.images > 0) all.push_back(placementAt(c.bitmap, c.rect));
+    all.push_back(placementAt(window::bitmap::kProgramMenuButton, window::presetBarControl(window::kProgramMenuTag).rect));
+    return all;
+}
+const std::vector<Placement> kPlacements = placements();
+
+TEST(ControlFrames, EveryControlBitmapIsAWholeNumberOfFramesOfItsRectangle) {
+    EXPECT_EQ(kPlacements.size(), 35u);
+    for (const Placement& p : kPlacements) {
+        const resources::ResourceBitmap* b = resources::findBitmap(p.id);
+        ASSERT_NE(b, nullptr) << p.id;
+        EXPECT_EQ(b->width, p.width) << "bitmap " << p.id << " at (" << p.left << ", " << p.top << ")";
+        EXPECT_EQ(b->height % p.height, 0) << "bitmap " << p.id << " at (" << p.left << ", " << p.top << ")";
+        EXPECT_EQ(p.frames, resources::bitmapFrames(p.id)) << "bitmap " << p.id;
+    }
+}
 
 const resources::ResourceBitmap& panel() { return *resources::findBitmap(128); }
 
@@ -113,10 +130,15 @@ TEST(ControlFrames, KnobsTurnClockwiseFromSevenThirtyToFourThirty) {
 }
 
 TEST(ControlFrames, SmallKeyBitmapFitsBothOfItsPlaces) {
-    // AutoOut and PostMeter share bitmap 161, so the panel must be the same under both.
-    for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 18; ++x)
-            ASSERT_EQ(pixelAt(panel(), 394 + x, 368 + y), pixelAt(panel(), 116 + x, 368 + y)) << x << ", " << y;
+    // AutoOut and PostMeter share one bitmap, so the panel must be the same under both.
+    const window::Control& autoOut = window::control(window::ControlKind::ToggleButton, zarpa::kAutoOut);
+    const window::Control& postMeter = window::control(window::ControlKind::ToggleButton, zarpa::kPostMeter);
+    ASSERT_EQ(autoOut.bitmap, postMeter.bitmap);
+    for (int y = 0; y < autoOut.rect.height(); ++y)
+        for (int x = 0; x < autoOut.rect.width(); ++x)
+            ASSERT_EQ(pixelAt(panel(), autoOut.rect.left + x, autoOut.rect.top + y),
+                      pixelAt(panel(), postMeter.rect.left + x, postMeter.rect.top + y))
+                << x << ", " << y;
 }
 
 }  // namespace

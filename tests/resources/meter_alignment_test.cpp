@@ -7,13 +7,16 @@
 #include <cmath>
 
 #include "bitmap_access.h"
+#include "layout/window_layout.h"
 
 namespace {
 
 using restest::Pixel;
 using restest::pixelAt;
 
-constexpr int kBarBottom = 402, kScaleTop = 38;
+constexpr int kBarBottom = zarpa::window::kLevelBarBottom;
+constexpr int kScaleTop = zarpa::window::kInputMeterLayout.scale.top;
+static_assert(kScaleTop == zarpa::window::kOutputMeterLayout.scale.top);
 
 // Bar height in pixels for a level in dB above a floor: 6 px per dB, rounded, 0 to 360.
 int barPixels(double db, double floor) { return std::clamp(int((db - floor) * 6 + 0.5), 0, 360); }
