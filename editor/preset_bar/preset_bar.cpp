@@ -16,38 +16,8 @@ namespace zarpa {
 
 namespace {
 
-constexpr int kWindowBackground = 128;
 constexpr CColor kNameBackColor = MakeCColor(209, 227, 238, 255);
 constexpr CColor kNameInkColor = MakeCColor(36, 36, 32, 255);
-
-constexpr PresetBarSpec kTable[kPresetBarControlCount] = {
-    {kNameFieldTag, PresetBarKind::NameField, CRect(194, 447, 318, 461), kWindowBackground, 0,
-     "Program name: click to rename the current program"},
-    {kProgramMenuTag, PresetBarKind::ProgramMenu, CRect(320, 448, 333, 460), kWindowBackground, 0,
-     "Program list: choose one of the 24 programs"},
-    {kRockerTag, PresetBarKind::Rocker, CRect(340, 447, 370, 460), 995, 5,
-     "Previous (left half) or next (right half) program"},
-    {kLoadBankTag, PresetBarKind::FileButton, CRect(72, 447, 89, 462), 990, 3,
-     "Load bank (.okb). Right click: a byte-swapped bank; Shift+right click: as is"},
-    {kSaveBankTag, PresetBarKind::FileButton, CRect(22, 447, 39, 462), 991, 3,
-     "Save the 24 programs as a bank file (.okb)"},
-    {kDefaultBankTag, PresetBarKind::DoubleClickButton, CRect(39, 447, 71, 460), 992, 3,
-     "Double click: new instances start with this bank. Ctrl+double click: forget it"},
-    {kLoadPresetTag, PresetBarKind::FileButton, CRect(166, 447, 183, 462), 990, 3,
-     "Load preset (.oka) into this program. Right click: byte-swapped; Shift+right: as is"},
-    {kSavePresetTag, PresetBarKind::FileButton, CRect(104, 447, 121, 462), 991, 3,
-     "Save this program as a preset file (.oka)"},
-    {kDefaultPresetTag, PresetBarKind::DoubleClickButton, CRect(122, 447, 166, 460), 993, 3,
-     "Double click: new instances start with this program. Ctrl+double click: forget it"},
-    {kMemoARecallTag, PresetBarKind::KickButton, CRect(421, 447, 438, 462), 990, 3,
-     "Recall memo A into this program"},
-    {kMemoAStoreTag, PresetBarKind::KickButton, CRect(388, 447, 405, 462), 991, 3,
-     "Store this program in memo A (overwrites what memo A holds)"},
-    {kMemoBRecallTag, PresetBarKind::KickButton, CRect(486, 447, 503, 462), 990, 3,
-     "Recall memo B into this program"},
-    {kMemoBStoreTag, PresetBarKind::KickButton, CRect(452, 447, 469, 462), 991, 3,
-     "Store this program in memo B (overwrites what memo B holds)"},
-};
 
 // The name field's height follows its font: centred on the bar's middle row, two pixels above and below.
 CRect nameFieldRect(const CRect& rect, const CFontDesc& font) {
@@ -75,18 +45,29 @@ public:
     }
 
 private:
-    CBitmap* loaded_[8] = {};
+    CBitmap* loaded_[kPresetBarControlCount] = {};  // at most one bitmap per control
     int count_ = 0;
 };
 
 }  // namespace
 
-const PresetBarSpec* presetBarTable() { return kTable; }
-
-const PresetBarSpec* presetBarSpec(int tag) {
-    for (const PresetBarSpec& spec : kTable)
-        if (spec.tag == tag) return &spec;
-    return nullptr;
+const char* presetBarTooltip(int tag) {
+    switch (tag) {
+        case kNameFieldTag: return "Program name: click to rename the current program";
+        case kProgramMenuTag: return "Program list: choose one of the 24 programs";
+        case kRockerTag: return "Previous (left half) or next (right half) program";
+        case kLoadBankTag: return "Load bank (.okb). Right click: a byte-swapped bank; Shift+right click: as is";
+        case kSaveBankTag: return "Save the 24 programs as a bank file (.okb)";
+        case kDefaultBankTag: return "Double click: new instances start with this bank. Ctrl+double click: forget it";
+        case kLoadPresetTag: return "Load preset (.oka) into this program. Right click: byte-swapped; Shift+right: as is";
+        case kSavePresetTag: return "Save this program as a preset file (.oka)";
+        case kDefaultPresetTag: return "Double click: new instances start with this program. Ctrl+double click: forget it";
+        case kMemoARecallTag: return "Recall memo A into this program";
+        case kMemoAStoreTag: return "Store this program in memo A (overwrites what memo A holds)";
+        case kMemoBRecallTag: return "Recall memo B into this program";
+        case kMemoBStoreTag: return "Store this program in memo B (overwrites what memo B holds)";
+        default: return "";
+    }
 }
 
 PresetBar::PresetBar(CFrame& frame, CControlListener* listener, const ProgramRecord* programs, int current)
@@ -94,14 +75,15 @@ PresetBar::PresetBar(CFrame& frame, CControlListener* listener, const ProgramRec
     BarBitmaps bitmaps;
     ProgramName name;
     for (std::size_t i = 0; i < kPresetBarControlCount; ++i) {
-        const PresetBarSpec& spec = kTable[i];
+        const window::PresetBarControl& spec = window::kPresetBar[i];
+        const CRect place(spec.rect.left, spec.rect.top, spec.rect.right, spec.rect.bottom);
         CBitmap* bitmap = bitmaps.get(spec.bitmap);
         const CCoord imageHeight = spec.images > 0 ? bitmap->getHeight() / spec.images : 0;
         const CPoint origin(0, 0);
         CControl* control = nullptr;
         switch (spec.kind) {
             case PresetBarKind::NameField: {
-                const CRect rect = nameFieldRect(spec.rect, *kNormalFontSmaller);
+                const CRect rect = nameFieldRect(place, *kNormalFontSmaller);
                 auto* field = new CTextEdit(rect, listener, spec.tag,
                                             programs && current >= 0 ? nameOf(programs, current, name) : "", bitmap);
                 field->setBackOffset(CPoint(rect.left, rect.top));
@@ -114,8 +96,8 @@ PresetBar::PresetBar(CFrame& frame, CControlListener* listener, const ProgramRec
                 break;
             }
             case PresetBarKind::ProgramMenu: {
-                auto* menu = new COptionMenu(spec.rect, listener, spec.tag, bitmap, nullptr, kProgramMenuStyle);
-                menu->setBackOffset(CPoint(spec.rect.left, spec.rect.top));
+                auto* menu = new COptionMenu(place, listener, spec.tag, bitmap, nullptr, kProgramMenuStyle);
+                menu->setBackOffset(place.getTopLeft());
                 menu->setNbItemsPerColumn(kProgramMenuItemsPerColumn);
                 for (int k = 0; k < kNumPrograms; ++k) menu->addEntry(nameOf(programs, k, name));
                 menu->setCurrent(current);
@@ -123,18 +105,18 @@ PresetBar::PresetBar(CFrame& frame, CControlListener* listener, const ProgramRec
                 break;
             }
             case PresetBarKind::Rocker:
-                control = new CPSRockerSwitch(spec.rect, listener, spec.tag, imageHeight, bitmap, origin, kHorizontal);
+                control = new CPSRockerSwitch(place, listener, spec.tag, imageHeight, bitmap, origin, kHorizontal);
                 break;
             case PresetBarKind::FileButton:
-                control = new CSaveLoadButton(spec.rect, listener, spec.tag, imageHeight, bitmap, origin);
+                control = new CSaveLoadButton(place, listener, spec.tag, imageHeight, bitmap, origin);
                 break;
             case PresetBarKind::KickButton:
             case PresetBarKind::DoubleClickButton:
-                control = new CPSKickButton(spec.rect, listener, spec.tag, imageHeight, bitmap, origin,
+                control = new CPSKickButton(place, listener, spec.tag, imageHeight, bitmap, origin,
                                             spec.kind == PresetBarKind::DoubleClickButton);
                 break;
         }
-        control->setTooltipText(spec.tooltip);
+        control->setTooltipText(presetBarTooltip(spec.tag));
         controls_[i] = control;
         frame.addView(control);
     }
@@ -142,7 +124,7 @@ PresetBar::PresetBar(CFrame& frame, CControlListener* listener, const ProgramRec
 
 CControl* PresetBar::control(int tag) const {
     for (std::size_t i = 0; i < kPresetBarControlCount; ++i)
-        if (kTable[i].tag == tag) return controls_[i];
+        if (window::kPresetBar[i].tag == tag) return controls_[i];
     return nullptr;
 }
 

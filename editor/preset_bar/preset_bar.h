@@ -6,6 +6,7 @@
 
 #include "editor/preset_bar/preset_bar_view.h"
 #include "editor/preset_bar/preset_file_dialog.h"
+#include "layout/window_layout.h"
 #include "presets/program_record.h"
 #include "toolkit/geometry.h"
 
@@ -17,37 +18,26 @@ class COptionMenu;
 
 namespace zarpa {
 
-enum PresetBarTag : int {
-    kNameFieldTag = 1000,
-    kRockerTag = 1001,
-    kLoadBankTag = 1002,
-    kSaveBankTag = 1003,
-    kLoadPresetTag = 1004,
-    kSavePresetTag = 1005,
-    kProgramMenuTag = 1012,
-    kDefaultBankTag = 1013,
-    kDefaultPresetTag = 1014,
-    kMemoAStoreTag = 1015,
-    kMemoBStoreTag = 1016,
-    kMemoARecallTag = 1017,
-    kMemoBRecallTag = 1018,
-};
+// The bar's tags, kinds and places are rows of the window table.
+using window::PresetBarTag;
+using window::kNameFieldTag;
+using window::kRockerTag;
+using window::kLoadBankTag;
+using window::kSaveBankTag;
+using window::kLoadPresetTag;
+using window::kSavePresetTag;
+using window::kProgramMenuTag;
+using window::kDefaultBankTag;
+using window::kDefaultPresetTag;
+using window::kMemoAStoreTag;
+using window::kMemoBStoreTag;
+using window::kMemoARecallTag;
+using window::kMemoBRecallTag;
+using window::PresetBarKind;
+constexpr std::size_t kPresetBarControlCount = window::kPresetBarCount;
 
-enum class PresetBarKind { NameField, ProgramMenu, Rocker, FileButton, KickButton, DoubleClickButton };
-
-struct PresetBarSpec {
-    int tag;
-    PresetBarKind kind;
-    CRect rect;  // editor pixels
-    int bitmap;  // resource id
-    int images;  // sub-images stacked in the bitmap (0: drawn from the window background)
-    const char* tooltip;  // what a click does; for the icon buttons every kind of click
-};
-
-// In the order the controls are added to the frame.
-constexpr std::size_t kPresetBarControlCount = 13;
-const PresetBarSpec* presetBarTable();
-const PresetBarSpec* presetBarSpec(int tag);  // null for a tag that is not the bar's
+// What a click on the control of that tag does; for the icon buttons every kind of click.
+const char* presetBarTooltip(int tag);
 
 constexpr int kProgramMenuStyle = 7680;  // the no-text and no-draw bits among others: the panel shows through
 constexpr int kProgramMenuItemsPerColumn = 12;

@@ -47,7 +47,7 @@ CMouseEventResult CPSKickButton::onMouseDown(CPoint&, const CButtonState& button
     if (!(buttons & kLButton) || (doubleClickNeeded && !(buttons & kDoubleClick)))
         return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
     pressed = true;
-    setValue(doubleClickNeeded && (buttons & kControl) ? 0.5f : 1.0f);
+    setValue(doubleClickNeeded && (buttons & kControl) ? bar_click::kClearDefault : bar_click::kPlain);
     remember();  // the listener's action may close the window, and with it this button
     valueChanged();
     invalid();
@@ -75,7 +75,7 @@ int CSaveLoadButton::imageIndex() const { return getValue() != 0.0f ? 2 : hover 
 
 CMouseEventResult CSaveLoadButton::onMouseDown(CPoint&, const CButtonState& buttons) {
     if (!(buttons & (kLButton | kRButton)) || !getListener()) return kMouseEventNotHandled;
-    setValue(buttons == kRButton ? 0.5f : 1.0f);
+    setValue(buttons == kRButton ? bar_click::kReversedLoad : bar_click::kPlain);
     invalid();  // the working image shows while the DLL's modal dialog is up
     remember();  // the host may close the window while that dialog runs
     valueChanged();

@@ -6,6 +6,14 @@
 
 namespace zarpa {
 
+// The values the bar's buttons send to say what kind of click they had; the release sets 0 silently.
+namespace bar_click {
+constexpr float kPlain = 1.0f;               // a left click (on a default button: a double click): act
+constexpr float kReversedLoad = 0.5f;        // a file button's plain right click: load byte-reversed
+constexpr float kClearDefault = 0.5f;        // a default button's control-double click: forget the stored one
+constexpr float kStoreDefaultAtLeast = 0.75f;  // a default button's value from here up stores, below clears
+}  // namespace bar_click
+
 // What the preset bar's two kick buttons share: a hover flag set on enter and cleared on exit, and
 // drawing the sub-image the derived class picks.
 class CPSHoverButton : public CKickButton {
@@ -24,8 +32,8 @@ protected:
 };
 
 // A momentary button with three images: 0 at rest, 1 under the pointer, 2 held down. A button that needs
-// a double click ignores single clicks; a control-double click gives the value 0.5 (the clear request)
-// instead of 1.0. The listener hears the press only; the release returns the value to 0 silently.
+// a double click ignores single clicks; a control-double click gives bar_click::kClearDefault instead of
+// bar_click::kPlain. The listener hears the press only; the release returns the value to 0 silently.
 class CPSKickButton : public CPSHoverButton {
 public:
     CPSKickButton(const CRect& size, CControlListener* listener, std::int32_t tag, CCoord heightOfOneImage,
@@ -50,8 +58,8 @@ private:
     bool pressed = false;
 };
 
-// A load or save button: a left click gives the value 1.0, a plain right click (no other button or key)
-// 0.5, which the load buttons take as "endian-reversed". The file operation runs inside the listener
+// A load or save button: a left click gives bar_click::kPlain, a plain right click (no other button or
+// key) bar_click::kReversedLoad. The file operation runs inside the listener
 // call; the value is back at 0 when the click returns. Images: 0 rest, 1 hover, 2 while working.
 class CSaveLoadButton : public CPSHoverButton {
 public:

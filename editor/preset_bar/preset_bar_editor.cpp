@@ -4,6 +4,7 @@
 #include <string>
 
 #include "editor/preset_bar/preset_bar.h"
+#include "editor/preset_bar/preset_bar_controls.h"
 #include "editor/preset_bar/preset_system_editor.h"
 #include "presets/preset_records.h"
 #include "toolkit/frame.h"
@@ -104,18 +105,18 @@ void CPresetSystemEditor::valueChanged(CControl* control) {
             if (nameField) nameField->setText(name);
             break;
         }
-        case kLoadBankTag: loadBankFile(value == 0.5f); break;
+        case kLoadBankTag: loadBankFile(value == bar_click::kReversedLoad); break;
         case kSaveBankTag: saveBankFile(); break;
-        case kLoadPresetTag: loadPresetFile(value == 0.5f); break;
+        case kLoadPresetTag: loadPresetFile(value == bar_click::kReversedLoad); break;
         case kSavePresetTag: savePresetFile(); break;
         case kDefaultBankTag:
-            if (value < 0.75f)
+            if (value < bar_click::kStoreDefaultAtLeast)
                 clearDefaultBank();
             else
                 storeDefaultBank();
             break;
         case kDefaultPresetTag:
-            if (value < 0.75f)
+            if (value < bar_click::kStoreDefaultAtLeast)
                 clearDefaultPreset();
             else
                 storeDefaultPreset();

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "engine/parameters.h"
+#include "layout/window_layout.h"
 #include "resources/resources.h"
 #include "tools/snapshot/editor_snapshot.h"
 #include "tools/snapshot/png_writer.h"
@@ -56,16 +57,17 @@ TEST(Snapshot, AtEachLargerSizeTheWindowShowsTheGeneratorsBitmapsForThatSize) {
         for (int y = 0; y < device(36); y += 3)  // the header and the labels above every control
             for (int x = 0; x < device(524); x += 7)
                 ASSERT_EQ(image.pixel(x, y), scaledPixel(128, x, y)) << "panel at " << x << ", " << y << ", " << percent;
-        // Bits (412, 78, 445, 97) shows frame 1 (16 bits, requantizer off); Power (245, 400) frame 1 (on).
-        const int stride19 = (19 * percent + 99) / 100, stride35 = (35 * percent + 99) / 100;
-        for (int y = 0; y < device(97) - device(78); ++y)
-            for (int x = 0; x < device(445) - device(412); ++x)
-                ASSERT_EQ(image.pixel(device(412) + x, device(78) + y), scaledPixel(142, x, stride19 + y))
-                    << "Bits at " << x << ", " << y << ", " << percent;
-        for (int y = 0; y < device(435) - device(400); ++y)
-            for (int x = 0; x < device(280) - device(245); ++x)
-                ASSERT_EQ(image.pixel(device(245) + x, device(400) + y), scaledPixel(149, x, stride35 + y))
-                    << "Power at " << x << ", " << y << ", " << percent;
+        // Bits shows frame 1 (16 bits, requantizer off); Power frame 1 (on).
+        const auto expectFrame = [&](const window::Control& c, int frame) {
+            const int stride = (c.rect.height() * percent + 99) / 100;
+            for (int y = 0; y < device(c.rect.bottom) - device(c.rect.top); ++y)
+                for (int x = 0; x < device(c.rect.right) - device(c.rect.left); ++x)
+                    ASSERT_EQ(image.pixel(device(c.rect.left) + x, device(c.rect.top) + y),
+                              scaledPixel(c.bitmap, x, frame * stride + y))
+                        << "bitmap " << c.bitmap << " at " << x << ", " << y << ", " << percent;
+        };
+        expectFrame(window::control(window::ControlKind::Bits), 1);
+        expectFrame(window::control(window::ControlKind::ToggleButton, kPower), 1);
     }
 }
 

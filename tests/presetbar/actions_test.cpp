@@ -11,11 +11,11 @@ namespace {
 TEST_F(PresetBarTest, OpenBuildsThirteenControlsFromTheTableAboveTheEditorsOwn) {
     const int firstBarView = frame->getNbViews() - static_cast<int>(kPresetBarControlCount);
     for (std::size_t i = 0; i < kPresetBarControlCount; ++i) {
-        const PresetBarSpec& spec = presetBarTable()[i];
+        const window::PresetBarControl& spec = window::kPresetBar[i];
         auto* view = dynamic_cast<CControl*>(frame->getView(firstBarView + static_cast<int>(i)));
         ASSERT_NE(view, nullptr);
         EXPECT_EQ(view->getTag(), spec.tag);
-        EXPECT_EQ(view->getViewSize(), spec.rect) << spec.tag;
+        EXPECT_EQ(view->getViewSize(), CRect(spec.rect.left, spec.rect.top, spec.rect.right, spec.rect.bottom)) << spec.tag;
         EXPECT_EQ(view->getListener(), static_cast<CControlListener*>(&editor()));
         ASSERT_NE(view->getBackground(), nullptr);
         EXPECT_EQ(view->getBackground()->getResourceId(), spec.bitmap);
