@@ -84,7 +84,6 @@ public:
         return std::strcmp(type, "CMeterGR") == 0 || CControl::isTypeOf(type);
     }
 
-    bool isZoomed() const { return zoomed_; }
     float displayedDb(int side) const { return sides_[side].displayedDb(); }
 
 private:

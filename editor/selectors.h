@@ -74,7 +74,6 @@ public:
     CBits(const CRect& size, CControlListener* listener, std::int32_t tag, CBitmap* bitmap);
     ZARPA_CONTROL_CLASS(CBits)
     void setBits(float value) { setStepValue(value); }
-    int getBits() const { return getStep(); }
 
 private:
     int frameOf(int step, bool quantize) const override { return 3 * quantize + step; }
@@ -98,7 +97,6 @@ public:
     CAutoBlack(const CRect& size, CControlListener* listener, std::int32_t tag, CBitmap* bitmap);
     ZARPA_CONTROL_CLASS(CAutoBlack)
     void setState(float value) { setStepValue(value); }
-    int getState() const { return getStep(); }
 
 private:
     int frameOf(int step, bool quantize) const override { return step == 0 ? 0 : (quantize ? 1 : 2); }

@@ -20,7 +20,6 @@ class CPSHoverButton : public CKickButton {
 public:
     using CKickButton::CKickButton;
 
-    bool isHovered() const { return hover; }
     virtual int imageIndex() const = 0;
 
     void draw(CDrawContext* context) override;
@@ -82,7 +81,6 @@ public:
     CPSRockerSwitch(const CRect& size, CControlListener* listener, std::int32_t tag, CCoord heightOfOneImage,
                     CBitmap* background, const CPoint& offset, std::int32_t style);
 
-    int getHoverSide() const { return hoverSide; }
     int imageIndex() const;
 
     void draw(CDrawContext* context) override;

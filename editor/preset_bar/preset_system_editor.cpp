@@ -177,13 +177,6 @@ void CPresetSystemEditor::loadPresetFile(bool endianReversed) { loadRecordFile(p
 void CPresetSystemEditor::savePresetFile() { saveRecordFile(presetFiles()); }
 void CPresetSystemEditor::loadBankFile(bool endianReversed) { loadRecordFile(bankFiles(), endianReversed); }
 void CPresetSystemEditor::saveBankFile() { saveRecordFile(bankFiles()); }
-void CPresetSystemEditor::loadPresetFileFrom(const char* path, bool endianReversed) {
-    loadRecordFileFrom(presetFiles(), path, endianReversed);
-}
-bool CPresetSystemEditor::savePresetFileTo(const char* path) { return saveRecordFileTo(presetFiles(), path); }
-void CPresetSystemEditor::loadBankFileFrom(const char* path, bool endianReversed) {
-    loadRecordFileFrom(bankFiles(), path, endianReversed);
-}
 bool CPresetSystemEditor::saveBankFileTo(const char* path) { return saveRecordFileTo(bankFiles(), path); }
 
 // The dialog stays up beside the host while the user decides; the chosen file is read or written when its

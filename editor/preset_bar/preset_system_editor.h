@@ -55,17 +55,14 @@ public:
     virtual void writePreset(unsigned char* buffer);
 
     // The preset bar's file operations put up their dialog and return; when the user has chosen one
-    // file, the answer is acted on at a later idle pass by the ...From and ...To operations below. Nothing
-    // is reported: a refused file changes nothing (except that a bank load always applies program 0).
+    // file, the answer is acted on at a later idle pass. Nothing is reported: a refused file changes
+    // nothing (except that a bank load always applies program 0).
     void loadPresetFile(bool endianReversed);
     void savePresetFile();
     void loadBankFile(bool endianReversed);
     void saveBankFile();
-    // The chosen path (remembered for the next dialog) read or written. The saving ones return whether
-    // the bytes were written; a failed save leaves the previous file whole.
-    void loadPresetFileFrom(const char* path, bool endianReversed);
-    bool savePresetFileTo(const char* path);
-    void loadBankFileFrom(const char* path, bool endianReversed);
+    // A bank written to a path as the dialog's answer is (remembered for the next dialog): whether the
+    // bytes were written; a failed save leaves the previous file whole.
     bool saveBankFileTo(const char* path);
     // The slots of the settings store. The storing ones return whether the record was written; a
     // failed store leaves the slot whole.
