@@ -14,8 +14,10 @@ namespace {
     follower[i] = s + (1.0 - s) / f[i];
 }
 
-// The same four samples at a time, each lane exactly as mixOne (the compiler would leave the loop
-// scalar: its three divisions then take most of the gain computer's time).
+// The same four samples at a time, each lane exactly as mixOne. The divisions take most of the time,
+// and most of them divide by exactly 1 or repeat another one: while P <= 1, max(P, 1) is 1; F is never
+// below 1, so while F is not above 1 it is 1; while P <= F, max(P, F) is F. A division is made only
+// when a lane needs it; x/1 is x exactly, so the results are the same bits.
 void mix(const double* p, const double* f, int n, double s, double* gain, double* follower) {
     using simd::Lanes;
     const Lanes one = Lanes{} + 1.0;
@@ -26,10 +28,11 @@ void mix(const double* p, const double* f, int n, double s, double* gain, double
         Lanes peak, follow;
         simd::load(peak, p + i);
         simd::load(follow, f + i);
-        const Lanes g = share / (peak > one ? peak : one) + rest / (peak > follow ? peak : follow);
-        const Lanes z = share + rest / follow;
-        simd::store(gain + i, g);
-        simd::store(follower + i, z);
+        const Lanes followers = simd::any(follow > one) ? rest / follow : rest;  // (1 - S)/F
+        const Lanes envelope = simd::any(peak > one) ? share / (peak > one ? peak : one) : share;
+        const Lanes limited = simd::any(peak > follow) ? rest / (peak > follow ? peak : follow) : followers;
+        simd::store(gain + i, envelope + limited);
+        simd::store(follower + i, share + followers);
     }
     for (; i < n; ++i) mixOne(p, f, i, s, gain, follower);
 }

@@ -29,13 +29,29 @@ inline simd::Pair sanitize(simd::Pair x) {
 }
 
 // The gain-reduction display values under the AttShow mask: (Z·(g/Z))·g_lev with all three bits.
+inline double displayGain(int mask, double z, double g, double level) {
+    const double followers = (mask & 1) ? z : 1.0;
+    const double envelope = (mask & 2) ? g / z : 1.0;
+    const double leveller = (mask & 4) ? level : 1.0;
+    return followers * envelope * leveller;
+}
+
+// The same four at a time. While the transient envelope takes no share of its own, g equals Z (the
+// same operations on the same values), and g/Z is exactly 1: the division is made only when a lane
+// needs it.
 void displayGains(int mask, const double* z, const double* g, const double* level, int n, double* out) {
-    for (int i = 0; i < n; ++i) {
-        const double followers = (mask & 1) ? z[i] : 1.0;
-        const double envelope = (mask & 2) ? g[i] / z[i] : 1.0;
-        const double leveller = (mask & 4) ? level[i] : 1.0;
-        out[i] = followers * envelope * leveller;
+    using simd::Lanes;
+    const Lanes one = Lanes{} + 1.0;
+    int i = 0;
+    for (; i + simd::kLanes <= n; i += simd::kLanes) {
+        Lanes follower, gain, leveller;
+        simd::load(follower, z + i);
+        simd::load(gain, g + i);
+        simd::load(leveller, level + i);
+        const Lanes envelope = (mask & 2) && simd::any(gain != follower) ? gain / follower : one;
+        simd::store(out + i, ((mask & 1) ? follower : one) * envelope * ((mask & 4) ? leveller : one));
     }
+    for (; i < n; ++i) out[i] = displayGain(mask, z[i], g[i], level[i]);
 }
 
 // The stages the drive loop steps, the values it reads and the chunk arrays it fills.

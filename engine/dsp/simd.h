@@ -4,6 +4,10 @@
 // floating-point contraction off), so every build gives bit-identical results.
 #pragma once
 
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
 #include <cstring>
 
 #include "engine/dsp/stereo.h"
@@ -14,6 +18,19 @@ namespace zarpa::dsp::simd {
 typedef double Lanes __attribute__((vector_size(32)));
 typedef long long LaneMask __attribute__((vector_size(32)));  // a > b gives all ones where it holds
 inline constexpr int kLanes = 4;
+
+// True when the comparison m holds in any lane: one sign-bit gather, not four lane extractions.
+inline bool any(LaneMask m) {
+#if defined(__AVX__)
+    return _mm256_movemask_pd(reinterpret_cast<__m256d>(m)) != 0;
+#elif defined(__SSE2__)
+    typedef long long Half __attribute__((vector_size(16)));
+    const Half both = __builtin_shufflevector(m, m, 0, 1) | __builtin_shufflevector(m, m, 2, 3);
+    return _mm_movemask_pd(reinterpret_cast<__m128d>(both)) != 0;
+#else
+    return (m[0] | m[1] | m[2] | m[3]) != 0;
+#endif
+}
 
 // The widest vector register of the build, for the long sums of consecutive samples: eight doubles
 // with AVX-512, four with AVX2, two in the base set. (A type wider than the registers would be split by
