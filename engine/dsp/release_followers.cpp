@@ -26,7 +26,6 @@ void FollowerCoefficients::setRelease(double releaseMs, double fs) {
 namespace {
 
 using simd::Lanes;
-using simd::LaneMask;
 
 // The eight followers of one channel as two vectors of four; each lane is computed exactly as the
 // scalar formula. Lives in registers for a whole chunk.
@@ -34,22 +33,28 @@ struct FollowerLanes {
     Lanes firstLo, firstHi, secondLo, secondHi;
 };
 
-// y + (x - y)·k with k the attack coefficient in the lanes where `rising` is set, else the release one.
-[[gnu::always_inline]] inline void approach(Lanes& y, const Lanes& x, const LaneMask& rising, const Lanes& attack,
-                                            const Lanes& release) {
-    y = y + (x - y) * (rising ? attack : release);
+// y + (x - y)·k with k the attack coefficient where x is above y, the release one where it is below.
+// The written rules choose by x >= y (first stage) and x > y (second); they differ only where x == y,
+// and there the step is y + 0·k = y whichever k. Elsewhere the sign of x - y tells the same, so the
+// choice is read from it, after one subtraction instead of a comparison beside it: the recurrence
+// then waits for one operation less per sample.
+[[gnu::always_inline]] inline void approach(Lanes& y, const Lanes& x, const Lanes& attack, const Lanes& release) {
+    const Lanes difference = x - y;
+    Lanes k;
+    simd::selectBySign(difference, attack, release, k);
+    y = y + difference * k;
 }
 
 // One sample d through both stages; larger: the larger of each lane pair of the two vectors.
 [[gnu::always_inline]] inline void followStep(FollowerLanes& f, double d, const Lanes& attackLo,
                                               const Lanes& attackHi, const Lanes& releaseLo, const Lanes& releaseHi,
                                               bool twoStages, Lanes& larger) {
-    const Lanes target = Lanes{} + d;  // d in every lane
-    approach(f.firstLo, target, target >= f.firstLo, attackLo, releaseLo);
-    approach(f.firstHi, target, target >= f.firstHi, attackHi, releaseHi);
+    const Lanes target = {d, d, d, d};
+    approach(f.firstLo, target, attackLo, releaseLo);
+    approach(f.firstHi, target, attackHi, releaseHi);
     if (twoStages) {
-        approach(f.secondLo, f.firstLo, f.firstLo > f.secondLo, attackLo, releaseLo);
-        approach(f.secondHi, f.firstHi, f.firstHi > f.secondHi, attackHi, releaseHi);
+        approach(f.secondLo, f.firstLo, attackLo, releaseLo);
+        approach(f.secondHi, f.firstHi, attackHi, releaseHi);
     } else {
         f.secondLo = f.firstLo;
         f.secondHi = f.firstHi;

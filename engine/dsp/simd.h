@@ -32,6 +32,16 @@ inline bool any(LaneMask m) {
 #endif
 }
 
+// out = a in the lanes where the sign bit of s is clear, b where it is set: one instruction with AVX,
+// which reads the mask from the sign bits, so no comparison stands between s and the choice.
+inline void selectBySign(const Lanes& s, const Lanes& a, const Lanes& b, Lanes& out) {
+#if defined(__AVX__)
+    out = _mm256_blendv_pd(a, b, s);
+#else
+    out = reinterpret_cast<LaneMask>(s) < 0 ? b : a;
+#endif
+}
+
 // The widest vector register of the build, for the long sums of consecutive samples: eight doubles
 // with AVX-512, four with AVX2, two in the base set. (A type wider than the registers would be split by
 // the compiler through memory.)
