@@ -11,7 +11,7 @@ inline constexpr int kMaxWindow = 64 << kMaxRateClass;      // 256
 inline constexpr int kShapeSteps = 3;           // "hard", "med", "soft"
 // Samples the kernel runs through each stage at a time: longer chunks spread each stage's set-up over
 // more samples, shorter ones keep the chunk's values in the nearer caches.
-inline constexpr int kChunkFrames = 128;
+inline constexpr int kChunkFrames = 64;
 
 struct RateConfig {
     int rate = 44100;       // validated integer rate

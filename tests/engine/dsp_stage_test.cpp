@@ -315,7 +315,8 @@ TEST(PeakDetector, SummingAheadThenDetectingEqualsProcessing) {
     for (const bool oversample : {false, true}) {
         PeakDetector whole, split;
         DetectorChunk a, b;
-        constexpr int kSizes[] = {128, 128, 77, 1, 128, 9, 64};
+        constexpr int kMax = DetectorChunk::kMax;
+        constexpr int kSizes[] = {kMax, kMax, kMax * 3 / 5, 1, kMax, 9, kMax / 2};
         for (std::size_t at = 0, k = 0; at < l.size(); ++k) {
             const int n = static_cast<int>(std::min<std::size_t>(kSizes[k % 7], l.size() - at));
             whole.process(&l[at], &r[at], n, oversample, 0.5, a);
