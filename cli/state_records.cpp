@@ -60,16 +60,18 @@ Bytes readWholeFile(const std::string& path, std::size_t maxBytes) {
 ProgramRecord parsePresetRecord(const Bytes& data, std::int32_t pluginId, const std::string& path) {
     checkRecordSize(data, kPresetRecordBytes, path, "a preset file", "a bank file", kBankRecordBytes, "--bank-file");
     bool foreign = isForeign(nativeWord(data.data()), pluginId, path, "preset");
-    if (data[4] != kPresetKind) throw processingError(path + ": not a preset record (kind byte " + std::to_string(data[4]) + ")");
-    return programAt(&data[5], foreign);
+    const unsigned char kind = data[zarpa::kRecordKindOffset];
+    if (kind != kPresetKind) throw processingError(path + ": not a preset record (kind byte " + std::to_string(kind) + ")");
+    return programAt(&data[zarpa::kRecordHeaderSize], foreign);
 }
 
 Bank parseBankRecord(const Bytes& data, std::int32_t pluginId, const std::string& path) {
     checkRecordSize(data, kBankRecordBytes, path, "a bank file", "a preset file", kPresetRecordBytes, "--preset-file");
     bool foreign = isForeign(nativeWord(data.data()), pluginId, path, "bank");
-    if (data[4] != kBankKind) throw processingError(path + ": not a bank record (kind byte " + std::to_string(data[4]) + ")");
+    const unsigned char kind = data[zarpa::kRecordKindOffset];
+    if (kind != kBankKind) throw processingError(path + ": not a bank record (kind byte " + std::to_string(kind) + ")");
     Bank bank;
-    for (int k = 0; k < zarpa::kNumPrograms; ++k) bank[k] = programAt(&data[5 + sizeof(ProgramRecord) * k], foreign);
+    for (int k = 0; k < zarpa::kNumPrograms; ++k) bank[k] = programAt(&data[zarpa::kRecordHeaderSize + sizeof(ProgramRecord) * k], foreign);
     return bank;
 }
 
@@ -77,30 +79,31 @@ void checkChunkData(const Bytes& data, std::int32_t pluginId, const std::string&
     if (data.size() != kStateChunkBytes)
         throw processingError(path + ": a state chunk has " + std::to_string(kStateChunkBytes) + " bytes, this file has " +
                               std::to_string(data.size()));
-    const bool foreign = isForeign(nativeWord(&data[4]), pluginId, path, "state chunk");
+    const bool foreign = isForeign(nativeWord(&data[zarpa::kChunkIdOffset]), pluginId, path, "state chunk");
     auto word = [&](std::size_t offset) {
         std::uint32_t w = nativeWord(&data[offset]);
         return foreign ? zarpa::byteSwapped(w) : w;
     };
-    if (word(0) != kChunkMarker) throw processingError(path + ": unknown state chunk version");
-    if (word(8) != static_cast<std::uint32_t>(zarpa::kNumPrograms))
-        throw processingError(path + ": the state chunk holds " + std::to_string(word(8)) + " programs, not 24");
+    if (word(zarpa::kChunkMarkerOffset) != kChunkMarker) throw processingError(path + ": unknown state chunk version");
+    const std::uint32_t count = word(zarpa::kChunkCountOffset);
+    if (count != static_cast<std::uint32_t>(zarpa::kNumPrograms))
+        throw processingError(path + ": the state chunk holds " + std::to_string(count) + " programs, not 24");
 }
 
 StateChunk::StateChunk(Bytes bytes) : bytes_(std::move(bytes)) {
-    if (bytes_.size() != kStateChunkBytes || word(0) != kChunkMarker ||
-        word(8) != static_cast<std::uint32_t>(zarpa::kNumPrograms))
+    if (bytes_.size() != kStateChunkBytes || word(zarpa::kChunkMarkerOffset) != kChunkMarker ||
+        word(zarpa::kChunkCountOffset) != static_cast<std::uint32_t>(zarpa::kNumPrograms))
         throw processingError("the plug-in handed out a state chunk zarpa does not understand (" +
                               std::to_string(bytes_.size()) + " bytes)");
 }
 
 std::uint32_t StateChunk::word(std::size_t offset) const { return nativeWord(&bytes_[offset]); }
 
-int StateChunk::currentProgram() const { return static_cast<std::int32_t>(word(12)); }
+int StateChunk::currentProgram() const { return static_cast<std::int32_t>(word(zarpa::kChunkCurrentOffset)); }
 
 void StateChunk::setCurrentProgram(int index) {
     const auto v = static_cast<std::int32_t>(index);
-    std::memcpy(&bytes_[12], &v, 4);
+    std::memcpy(&bytes_[zarpa::kChunkCurrentOffset], &v, 4);
 }
 
 ProgramRecord StateChunk::program(int index) const {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "presets/program_record.h"
+#include "records/record_layout.h"
 
 namespace zarpacli {
 
@@ -16,13 +16,14 @@ using Bytes = std::vector<unsigned char>;
 using zarpa::ProgramRecord;
 using Bank = std::array<ProgramRecord, zarpa::kNumPrograms>;
 
-constexpr std::size_t kStateChunkBytes = 3104;
-constexpr std::size_t kChunkHeaderBytes = 32;
-constexpr std::size_t kPresetRecordBytes = 133;
-constexpr std::size_t kBankRecordBytes = 3077;
-constexpr std::uint32_t kChunkMarker = 0x01000000;
-constexpr unsigned char kPresetKind = 0x21;  // '!'
-constexpr unsigned char kBankKind = 0x37;    // '7'
+// The layout's sizes as byte counts of the renderer's buffers.
+constexpr std::size_t kStateChunkBytes = zarpa::kChunkSize;
+constexpr std::size_t kChunkHeaderBytes = zarpa::kChunkHeaderSize;
+constexpr std::size_t kPresetRecordBytes = zarpa::kPresetRecordSize;
+constexpr std::size_t kBankRecordBytes = zarpa::kBankRecordSize;
+using zarpa::kBankKind;
+using zarpa::kChunkMarker;
+using zarpa::kPresetKind;
 
 // The whole file, or a processing CliError naming the path and the reason. Files larger than
 // maxBytes are refused without being read.

@@ -17,7 +17,6 @@
 #include "editor/selectors.h"
 #include "editor/value_fields.h"
 #include "platform/platform.h"
-#include "plugin/plugin.h"
 #include "presets/stored_settings.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/option_menu.h"
@@ -85,9 +84,10 @@ private:
     std::vector<Entry> loaded_;
 };
 
-Editor::Editor(Plugin* effect)
+Editor::Editor(CPresetSystemEffect* effect, EffectLink& link)
     : CPresetSystemEditor(effect),
-      plugin_(effect),
+      effect_(effect),
+      link_(link),
       tick_(platform::tickMs),
       lastIdleTick_(tick_()),
       flashStartTick_(tick_()) {
@@ -137,7 +137,7 @@ bool Editor::open(void* parentWindow) {
     bitmaps.get(window::bitmap::kFont);
     bitmaps.get(window::bitmap::kSecondFont);
 
-    const int meterMode = meterModeOf(plugin_->getParameter(kMeterType), plugin_->getParameter(kScale));
+    const int meterMode = meterModeOf(effect_->getParameter(kMeterType), effect_->getParameter(kScale));
     for (const ControlSpec& spec : window::kControls) {
         if (CView* view = createControl(spec, bitmaps, meterMode)) {
             view->setTooltipText(controlTooltip(spec));
@@ -145,7 +145,7 @@ bool Editor::open(void* parentWindow) {
         }
     }
     if (info_) addScaleMenu(info_->getViewSize());
-    hostSignal_.restart(tick_(), plugin_->meterPublicationCount());
+    hostSignal_.restart(tick_(), link_.meterPublicationCount());
     enableViewUpdates();
     // The preset bar's controls are added last, above the editor's own, by the preset system.
     CPresetSystemEditor::open(parentWindow);
@@ -155,12 +155,12 @@ bool Editor::open(void* parentWindow) {
 CView* Editor::createControl(const ControlSpec& spec, BitmapSet& bitmaps, int meterMode) {
     CBitmap* bitmap = bitmaps.get(spec.bitmap);
     const CRect rect = toCRect(spec.rect);
-    const auto parameter = [this, &spec] { return plugin_->getParameter(spec.tag); };
+    const auto parameter = [this, &spec] { return effect_->getParameter(spec.tag); };
     switch (spec.kind) {
         case ControlKind::ToggleButton: {
             auto* button = new CZarpaButton(rect, this, spec.tag, bitmap, spec.savesPreferences, this);
             if (const int bit = attShowBitOfTag(spec.tag))
-                button->setValue((valueToStep(plugin_->getParameter(kAttShow), 8) & bit) ? 1.0f : 0.0f);
+                button->setValue((valueToStep(effect_->getParameter(kAttShow), 8) & bit) ? 1.0f : 0.0f);
             else
                 button->setValue(parameter());
             if (spec.savesPreferences) flashButtons_[flashButtonCount_++] = button;
@@ -173,23 +173,23 @@ CView* Editor::createControl(const ControlSpec& spec, BitmapSet& bitmaps, int me
         }
         case ControlKind::ModeButton:
             modeButton_ = new CModeButton(rect, this, spec.tag, bitmap, this);
-            modeButton_->setScale(plugin_->getParameter(kScale));
-            modeButton_->setType(plugin_->getParameter(kMeterType));
+            modeButton_->setScale(effect_->getParameter(kScale));
+            modeButton_->setType(effect_->getParameter(kMeterType));
             return modeButton_;
         case ControlKind::AutoBlack:
             autoBlack_ = new CAutoBlack(rect, this, spec.tag, bitmap);
-            autoBlack_->setQuantize(plugin_->getParameter(kQuantize));
+            autoBlack_->setQuantize(effect_->getParameter(kQuantize));
             autoBlack_->setState(parameter());
             return autoBlack_;
         case ControlKind::Bits:
             bits_ = new CBits(rect, this, spec.tag, bitmap);
-            bits_->setQuantize(plugin_->getParameter(kQuantize));
+            bits_->setQuantize(effect_->getParameter(kQuantize));
             bits_->setBits(parameter());
             return bits_;
         case ControlKind::NoiseShape:
             noiseShape_ = new CNoiseShape(rect, this, spec.tag, bitmap);
             noiseShape_->setShape(parameter());
-            noiseShape_->setQuantize(plugin_->getParameter(kQuantize));
+            noiseShape_->setQuantize(effect_->getParameter(kQuantize));
             return noiseShape_;
         case ControlKind::CalibButton:
             calibButton_ = new CCalibButton(rect, this, spec.tag, bitmap);
@@ -227,7 +227,7 @@ CView* Editor::createControl(const ControlSpec& spec, BitmapSet& bitmaps, int me
             return meterOut_;
         case ControlKind::MeterGR:
             meterGR_ = new CMeterGR(rect, this);
-            meterGR_->setZoom(plugin_->getParameter(kAttZoom));
+            meterGR_->setZoom(effect_->getParameter(kAttZoom));
             return meterGR_;
         case ControlKind::InputReadout:
             lcdIn_ = makeLevelReadout(rect, bitmap, bitmaps, meterMode);
@@ -254,7 +254,7 @@ CMeterLCD* Editor::makeLevelReadout(const CRect& rect, CBitmap* background, Bitm
 
 int Editor::chosenScale() const {
     if (requestedScale_) return requestedScale_;
-    if (const int stored = storedEditorScale()) return stored;
+    if (const int stored = link_.storedEditorScale()) return stored;
     if (const int hinted = hostScale_.load(std::memory_order_relaxed)) return hinted;
     return 100;
 }
@@ -293,7 +293,7 @@ void Editor::addScaleMenu(const CRect& where) {
 // Stored for every later window; this window changes at once where the host can resize it.
 void Editor::chooseScale(int percent) {
     requestedScale_ = percent;
-    storeEditorScale(percent);
+    link_.storeEditorScale(percent);
     for (int i = 0; scaleMenu_ && i < scaleMenu_->getNbEntries(); ++i)
         scaleMenu_->getEntry(i)->setChecked(kEditorScales[i] == percent);
     pendingScale_ = percent != getOpenScale() ? percent : 0;
@@ -305,12 +305,12 @@ void Editor::chooseScale(int percent) {
 void Editor::applyPendingScale() {
     if (!pendingScale_ || !frame || frame->isHandlingEvent() || toolkit::onWindowTimerThread()) return;
     pendingScale_ = 0;
-    if (!plugin_->canHostDo("sizeWindow")) return;
+    if (!effect_->canHostDo("sizeWindow")) return;
     void* parent = systemWindow;
     close();
     if (!open(parent)) return;
     const CRect size = scaledEditorRect(getOpenScale());
-    plugin_->sizeWindow(size.getWidth(), size.getHeight());
+    effect_->sizeWindow(size.getWidth(), size.getHeight());
 }
 
 void Editor::close() {
@@ -369,8 +369,8 @@ void Editor::idle() {
 // the last block's values frozen on screen. The level readouts keep their maxima until a reset.
 void Editor::feedMeters(std::uint32_t now) {
     float meters[kMeterValueCount] = {};
-    plugin_->getMeterValues(meters);
-    const HostSignalWatch::Signal signal = hostSignal_.update(now, plugin_->meterPublicationCount());
+    link_.getMeterValues(meters);
+    const HostSignalWatch::Signal signal = hostSignal_.update(now, link_.meterPublicationCount());
     if (signal != HostSignalWatch::Signal::kFlowing) {
         for (float& value : meters) value = 0.0f;
         meters[8] = meters[9] = 1.0f;  // no gain reduction
@@ -392,7 +392,7 @@ void Editor::feedMeters(std::uint32_t now) {
 void Editor::applyPendingChanges() {
     std::uint32_t changed = changedParameters_.exchange(0, std::memory_order_relaxed);
     for (int index = 0; changed != 0; ++index, changed >>= 1)
-        if (changed & 1u) applyParameter(index, plugin_->getParameter(index));
+        if (changed & 1u) applyParameter(index, effect_->getParameter(index));
     if (latencyChanged_.exchange(false, std::memory_order_relaxed) && info_) info_->setLatency(getProcessLatency());
 }
 
@@ -438,7 +438,7 @@ void Editor::applyParameter(int index, float value) {
             break;
         case kScale:
             if (modeButton_) modeButton_->setScale(value);
-            setMeterMode(meterModeOf(plugin_->getParameter(kMeterType), value));
+            setMeterMode(meterModeOf(effect_->getParameter(kMeterType), value));
             break;
         case kBits:
             if (bits_) bits_->setBits(value);
@@ -457,7 +457,7 @@ void Editor::applyParameter(int index, float value) {
             break;
         case kMeterType:
             if (modeButton_) modeButton_->setType(value);
-            setMeterMode(meterModeOf(value, plugin_->getParameter(kScale)));
+            setMeterMode(meterModeOf(value, effect_->getParameter(kScale)));
             break;
         case kAttZoom:
             setControl(controlByTag_[index], value);
@@ -519,7 +519,7 @@ void Editor::valueChanged(CControl* control) {
             resetMeters();
             break;
         case kAttShowBit1Tag: case kAttShowBit2Tag: case kAttShowBit4Tag:
-            automateParameter(kAttShow, attShowWithBit(plugin_->getParameter(kAttShow), attShowBitOfTag(tag),
+            automateParameter(kAttShow, attShowWithBit(effect_->getParameter(kAttShow), attShowBitOfTag(tag),
                                                        valueToStep(value, 2) == 1));
             break;
         default:
@@ -531,7 +531,7 @@ void Editor::valueChanged(CControl* control) {
 void Editor::automateParameter(int index, float value) {
     const bool inGesture = index >= 0 && index < kParamCount && openGestures_[index] > 0;
     if (!inGesture) beginEdit(index);
-    plugin_->setParameterAutomated(index, value);
+    effect_->setParameterAutomated(index, value);
     if (!inGesture) endEdit(index);
 }
 
@@ -569,7 +569,7 @@ void Editor::resetMeters() {
 void Editor::saveMeteringPreferences() {
     flashStartTick_ = nonZeroTick(tick_());
     setFlash(true);  // the flash shows whether or not the store can be written
-    storeMeteringPreferences(*plugin_);
+    link_.storeMeteringPreferences();
 }
 
 void Editor::setFlash(bool on) {

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "editor/editor_services.h"
+#include "editor/effect_link.h"
 #include "editor/host_signal_watch.h"
 #include "editor/preset_bar/preset_system_editor.h"
 #include "engine/parameters.h"
@@ -28,7 +29,6 @@ class COptionMenu;
 
 namespace zarpa {
 
-class Plugin;
 class MyFrame;
 class CModeButton;
 class CBits;
@@ -45,7 +45,8 @@ class CInfo;
 
 class Editor : public CPresetSystemEditor, public EditorServices {  // the control listener comes with the preset system
 public:
-    explicit Editor(Plugin* effect);
+    // Attaches itself to the effect (setEditor); the link outlives it.
+    Editor(CPresetSystemEffect* effect, EffectLink& link);
     ~Editor() override;
 
     bool open(void* parentWindow) override;
@@ -99,7 +100,8 @@ private:
     void endOpenGestures();
     bool onUserInterfaceThread() const;
 
-    Plugin* plugin_;
+    CPresetSystemEffect* effect_;
+    EffectLink& link_;
     TickSource tick_;
 
     // The window's controls; all null while the window is closed.

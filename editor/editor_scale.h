@@ -1,18 +1,13 @@
 // The editor's size: 100 %, 150 % or 200 % of the 524 × 462 window. The user's choice is kept beside the
-// metering preferences; without one, the host's content-scale factor decides; without that, 100 %.
+// metering preferences (the effect stores it); without one, the host's content-scale factor decides; without that, 100 %.
 #pragma once
 
 #include "toolkit/geometry.h"
 
 namespace zarpa {
 
-constexpr const char* kEditorScaleValueName = "Editor_Scale";
 constexpr int kEditorScales[] = {100, 150, 200};
 
-// The stored choice, or 0 when none (or none of the three scales) is stored.
-int storedEditorScale();
-// Writes the choice (one of the three scales); false when it is not one or the store cannot be written.
-bool storeEditorScale(int percent);
 // The nearest of the three scales to a host's factor (1.0 gives 100, 1.5 150, 2.0 200; 1.25 and up 150,
 // 1.75 and up 200); 0 for a factor that is not a finite positive number.
 int editorScaleForFactor(float factor);

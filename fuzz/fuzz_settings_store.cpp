@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "plugin/metering_preferences.h"
+#include "plugin/preferences.h"
 #include "presets/stored_settings.h"
 
 using namespace zarpa;

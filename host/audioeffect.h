@@ -111,3 +111,7 @@ public:
 
 // Copies text into a host buffer of maxLen characters plus terminator; never writes past it.
 void vstCopyString(char* dst, const char* src, int maxLen);
+
+// The effect a host gets from the entry point: defined by the plug-in assembly. May throw (the entry
+// point keeps every exception from the host).
+AudioEffect* createEffectInstance(audioMasterCallback audioMaster);

@@ -1,8 +1,8 @@
 // The library's entry point, exported as VSTPluginMain and, for older hosts, as main.
 #include <new>
 
+#include "host/audioeffect.h"
 #include "host/vst2.h"
-#include "plugin/plugin.h"
 
 namespace {
 
@@ -10,7 +10,7 @@ AEffect* createEffect(audioMasterCallback audioMaster) {
     if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
     if (audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
     try {
-        auto* effect = new zarpa::Plugin(audioMaster);
+        AudioEffect* effect = createEffectInstance(audioMaster);
         return effect->getAeffect();
     } catch (...) {  // no exception crosses into the host; an allocation failure gives no instance
         return nullptr;

@@ -6,7 +6,7 @@
 #include <type_traits>
 
 #include "editor/editor.h"
-#include "plugin/metering_preferences.h"
+#include "plugin/preferences.h"
 
 namespace zarpa {
 
@@ -40,7 +40,7 @@ Plugin::Plugin(audioMasterCallback audioMaster) : CPresetSystemEffect(audioMaste
     initFactoryPresets();
     readMeteringPreferences();
 
-    editorObject_ = new Editor(this);  // attaches itself (setEditor)
+    editorObject_ = new Editor(this, *this);  // attaches itself (setEditor)
     editorObject_->setProcessLatency(latency());
 
     loadStartupDefaults();
@@ -272,4 +272,12 @@ void Plugin::getMeterValues(float* values) {
 
 std::uint32_t Plugin::meterPublicationCount() const { return processor_ ? processor_->meterPublicationCount() : 0; }
 
+bool Plugin::storeMeteringPreferences() { return zarpa::storeMeteringPreferences(*this); }
+
+int Plugin::storedEditorScale() { return zarpa::storedEditorScale(); }
+
+bool Plugin::storeEditorScale(int percent) { return zarpa::storeEditorScale(percent); }
+
 }  // namespace zarpa
+
+AudioEffect* createEffectInstance(audioMasterCallback audioMaster) { return new zarpa::Plugin(audioMaster); }

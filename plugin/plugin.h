@@ -16,6 +16,7 @@
 #include <atomic>
 #include <memory>
 
+#include "editor/effect_link.h"
 #include "engine/parameters.h"
 #include "engine/processor.h"
 #include "platform/platform.h"
@@ -31,7 +32,7 @@ constexpr const char* kProductName = "Full band precision limiter";
 constexpr VstInt32 kUniqueId = vstFourCC('O', 'K', 'z', 'r');
 constexpr std::uint32_t kLockWaitMs = 1000;
 
-class Plugin : public CPresetSystemEffect {
+class Plugin : public CPresetSystemEffect, public EffectLink {
 public:
     explicit Plugin(audioMasterCallback audioMaster);
     ~Plugin() override;
@@ -52,9 +53,13 @@ public:
     VstInt32 getPlugCategory() override { return kPlugCategMastering; }
 
     // The editor's read-out of the ten meter values (no lock).
-    virtual void getMeterValues(float* values);
+    void getMeterValues(float* values) override;
     // Changes with every processed block (no lock); the editor rests its meters while it stands still.
-    std::uint32_t meterPublicationCount() const;
+    std::uint32_t meterPublicationCount() const override;
+    // The preferences in the per-user settings store.
+    bool storeMeteringPreferences() override;
+    int storedEditorScale() override;
+    bool storeEditorScale(int percent) override;
 
     int latency() const { return cEffect.initialDelay; }
 

@@ -1,7 +1,7 @@
 // The 24 factory presets, one table.
 #pragma once
 
-#include "presets/program_record.h"
+#include "records/program_record.h"
 
 namespace zarpa {
 

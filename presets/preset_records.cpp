@@ -17,7 +17,7 @@ std::optional<bool> recordByteOrderSwapped(const unsigned char* record, std::int
 
 void writeRecordHeader(unsigned char* record, std::int32_t presetId, unsigned char kind) {
     std::memcpy(record, &presetId, sizeof presetId);
-    record[4] = kind;
+    record[kRecordKindOffset] = kind;
 }
 
 void writeRecordProgram(const ProgramRecord& program, unsigned char* dst) {

@@ -1,30 +1,21 @@
-// Byte layout of the preset record (one program, 133 bytes) and the bank record (24 programs, 3077 bytes)
-// used by preset files, bank files and the settings-store slots, and the byte-order rule for reading them.
-//
-// Layout, no padding: identifier (4 bytes, the writer's byte order), kind byte, then the programs as in
-// the program store: a 24-byte name field and 26 float values each. The preset's program starts at the odd
-// offset 5, so every field goes through memcpy.
+// Reading and writing the preset record (one program, 133 bytes) and the bank record (24 programs, 3077
+// bytes) of preset files, bank files and the settings-store slots (layout in records/record_layout.h), and
+// the byte-order rule for reading them. The preset's program starts at the odd offset 5, so every field
+// goes through memcpy.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 
-#include "presets/program_record.h"
+#include "records/record_layout.h"
 
 namespace zarpa {
-
-constexpr int kRecordHeaderSize = 5;
-constexpr int kPresetRecordSize = kRecordHeaderSize + static_cast<int>(sizeof(ProgramRecord));                 // 133
-constexpr int kBankRecordSize = kRecordHeaderSize + kNumPrograms * static_cast<int>(sizeof(ProgramRecord));  // 3077
-constexpr unsigned char kPresetKind = 0x21;  // '!'
-constexpr unsigned char kBankKind = 0x37;    // '7'
-static_assert(kPresetRecordSize == 133 && kBankRecordSize == 3077);
 
 // The identifier test: nullopt when the record belongs to another plug-in; otherwise whether its values
 // were written in the other byte order (the identifier is found byte-reversed) and must be swapped.
 std::optional<bool> recordByteOrderSwapped(const unsigned char* record, std::int32_t presetId);
 
-inline unsigned char recordKind(const unsigned char* record) { return record[4]; }
+inline unsigned char recordKind(const unsigned char* record) { return record[kRecordKindOffset]; }
 
 // Identifier in native order and kind byte.
 void writeRecordHeader(unsigned char* record, std::int32_t presetId, unsigned char kind);

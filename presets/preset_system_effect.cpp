@@ -6,16 +6,12 @@
 #include <initializer_list>
 #include <new>
 
-#include "editor/preset_bar/preset_system_editor.h"
 #include "host/aeffeditor.h"
 #include "presets/factory_presets.h"
 
 namespace zarpa {
 
 namespace {
-
-// Offsets of the state chunk's header words.
-constexpr int kOffMarker = 0, kOffId = 4, kOffCount = 8, kOffCurrent = 12, kOffReserved = 16, kOffPrograms = 32;
 
 std::uint32_t readWord(const unsigned char* p) {
     std::uint32_t v;
@@ -54,17 +50,13 @@ float CPresetSystemEffect::getParameter(VstInt32 index) {
     return -1.0f;
 }
 
-std::unique_lock<toolkit::UiLock> CPresetSystemEffect::editorTurn() {
-    auto* ed = static_cast<CPresetSystemEditor*>(editor);
-    if (!ed) return {};
-    return std::unique_lock<toolkit::UiLock>(*ed->getUiLock());
-}
+PresetEditorLink* CPresetSystemEffect::editorLink() { return dynamic_cast<PresetEditorLink*>(editor); }
 
 void CPresetSystemEffect::setProgramName(char* name) {
     if (!programStore || !name) return;
     const auto turn = editorTurn();
     setRecordName(programStore[currentProgram], name);
-    if (auto* ed = static_cast<CPresetSystemEditor*>(editor)) {
+    if (PresetEditorLink* ed = editorLink()) {
         char truncated[kProgramNameSize + 1];
         copyRecordName(programStore[currentProgram], truncated);
         ed->programNameChanged(truncated);
@@ -105,7 +97,7 @@ void CPresetSystemEffect::setCurrentProgramName(const char* name) {
 }
 
 void CPresetSystemEffect::loadStartupDefaults() {
-    if (auto* ed = static_cast<CPresetSystemEditor*>(editor)) ed->loadDefaults();
+    if (PresetEditorLink* ed = editorLink()) ed->loadDefaults();
 }
 
 void CPresetSystemEffect::initFactoryPresets() {
@@ -121,11 +113,11 @@ VstInt32 CPresetSystemEffect::getChunk(void** data, bool) {
     if (!chunkBuffer || !data) return 0;
     const auto turn = editorTurn();
     std::memset(chunkBuffer, 0, kChunkSize);
-    writeWord(chunkBuffer + kOffMarker, kChunkMarker);
-    writeWord(chunkBuffer + kOffId, static_cast<std::uint32_t>(getPresetId()));
-    writeWord(chunkBuffer + kOffCount, kNumPrograms);
-    writeWord(chunkBuffer + kOffCurrent, static_cast<std::uint32_t>(currentProgram.load()));
-    if (programStore) std::memcpy(chunkBuffer + kOffPrograms, programStore, sizeof(ProgramRecord) * kNumPrograms);
+    writeWord(chunkBuffer + kChunkMarkerOffset, kChunkMarker);
+    writeWord(chunkBuffer + kChunkIdOffset, static_cast<std::uint32_t>(getPresetId()));
+    writeWord(chunkBuffer + kChunkCountOffset, kNumPrograms);
+    writeWord(chunkBuffer + kChunkCurrentOffset, static_cast<std::uint32_t>(currentProgram.load()));
+    if (programStore) std::memcpy(chunkBuffer + kChunkHeaderSize, programStore, sizeof(ProgramRecord) * kNumPrograms);
     *data = chunkBuffer;
     return kChunkSize;
 }
@@ -137,22 +129,21 @@ VstInt32 CPresetSystemEffect::setChunk(void* data, VstInt32 byteSize, bool) {
     std::memmove(chunkBuffer, data, kChunkSize);
 
     const auto id = static_cast<std::uint32_t>(getPresetId());
-    const std::uint32_t storedId = readWord(chunkBuffer + kOffId);
+    const std::uint32_t storedId = readWord(chunkBuffer + kChunkIdOffset);
     if (storedId != id) {
         if (storedId != byteSwapped(id)) return -1;
-        for (int off : {kOffMarker, kOffCount, kOffCurrent, kOffReserved, kOffReserved + 4, kOffReserved + 8,
-                        kOffReserved + 12})
-            byteSwap32(chunkBuffer + off);
+        for (int off : {kChunkMarkerOffset, kChunkCountOffset, kChunkCurrentOffset}) byteSwap32(chunkBuffer + off);
+        for (int k = 0; k < kChunkReservedWords; ++k) byteSwap32(chunkBuffer + kChunkReservedOffset + 4 * k);
         for (int k = 0; k < kNumPrograms; ++k) {
-            unsigned char* values = chunkBuffer + kOffPrograms + k * sizeof(ProgramRecord) + kProgramNameSize;
+            unsigned char* values = chunkBuffer + kChunkHeaderSize + k * sizeof(ProgramRecord) + kProgramNameSize;
             for (int j = 0; j < kNumParams; ++j) byteSwap32(values + 4 * j);
         }
     }
-    if (readWord(chunkBuffer + kOffMarker) != kChunkMarker) return 0;
-    if (readWord(chunkBuffer + kOffCount) != static_cast<std::uint32_t>(kNumPrograms)) return -1;
+    if (readWord(chunkBuffer + kChunkMarkerOffset) != kChunkMarker) return 0;
+    if (readWord(chunkBuffer + kChunkCountOffset) != static_cast<std::uint32_t>(kNumPrograms)) return -1;
 
-    std::memcpy(programStore, chunkBuffer + kOffPrograms, sizeof(ProgramRecord) * kNumPrograms);
-    const auto current = static_cast<std::int32_t>(readWord(chunkBuffer + kOffCurrent));
+    std::memcpy(programStore, chunkBuffer + kChunkHeaderSize, sizeof(ProgramRecord) * kNumPrograms);
+    const auto current = static_cast<std::int32_t>(readWord(chunkBuffer + kChunkCurrentOffset));
     if (current >= 0 && current < kNumPrograms) selectProgram(current);
     return 0;
 }

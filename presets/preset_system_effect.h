@@ -10,16 +10,11 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
-
 #include "host/audioeffect.h"
-#include "presets/program_record.h"
-#include "toolkit/ui_lock.h"
+#include "presets/preset_editor_link.h"
+#include "records/record_layout.h"
 
 namespace zarpa {
-
-constexpr int kChunkSize = 3104;
-constexpr std::uint32_t kChunkMarker = 0x01000000;
 
 class CPresetSystemEffect : public AudioEffectX {
 public:
@@ -49,8 +44,26 @@ public:
     bool isLoadingProgram() const { return loadingProgram; }
 
 protected:
-    // Waits for the editor's user-interface turn (an empty lock without an editor).
-    std::unique_lock<toolkit::UiLock> editorTurn();
+    // The effect's editor, when it is the preset system's (null otherwise).
+    PresetEditorLink* editorLink();
+
+    // Holds the editor's user-interface turn for a scope (nothing without an editor).
+    class EditorTurn {
+    public:
+        explicit EditorTurn(PresetEditorLink* link) : link_(link) {
+            if (link_) link_->lockTurn();
+        }
+        ~EditorTurn() {
+            if (link_) link_->unlockTurn();
+        }
+        EditorTurn(const EditorTurn&) = delete;
+        EditorTurn& operator=(const EditorTurn&) = delete;
+
+    private:
+        PresetEditorLink* link_;
+    };
+    // Waits for the editor's user-interface turn.
+    EditorTurn editorTurn() { return EditorTurn(editorLink()); }
 
     ProgramRecord* programStore = nullptr;
     unsigned char* chunkBuffer = nullptr;

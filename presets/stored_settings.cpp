@@ -1,13 +1,10 @@
-// Record slots, remembered paths and metering preferences in the per-user settings store.
+// Record slots and remembered paths in the per-user settings store.
 #include "presets/stored_settings.h"
 
-#include <cstdint>
 #include <cstring>
 #include <string>
 
-#include "host/audioeffect.h"
 #include "platform/platform.h"
-#include "plugin/metering_preferences.h"
 #include "presets/record_files.h"
 
 namespace zarpa {
@@ -63,17 +60,6 @@ void loadPathTexts(char* directory, char* bankFile, char* presetFile) {
     loadText(key.get(), kCurrentDirectoryValue, directory);
     loadText(key.get(), kCurrentBankValue, bankFile);
     loadText(key.get(), kCurrentPresetValue, presetFile);
-}
-
-bool storeMeteringPreferences(AudioEffect& effect) {
-    auto key = platform::createSettingsKey(kPreferencesKeyPath);
-    if (!key) return false;
-    bool ok = true;
-    for (const MeteringPreference& pref : kMeteringPreferences) {
-        const std::int32_t step = valueToStep(effect.getParameter(pref.param), pref.steps);
-        ok = key->writeValue(pref.valueName, platform::ValueType::Dword, &step, sizeof step) && ok;
-    }
-    return ok;
 }
 
 }  // namespace zarpa

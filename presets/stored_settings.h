@@ -1,5 +1,5 @@
 // What the preset system keeps in the per-user settings store: the record slots (default bank, default
-// preset, memo A and B), the three remembered path texts, and the writer of the six metering preferences.
+// preset, memo A and B), and the three remembered path texts.
 //
 // Threading: every call opens the key, does its work and closes it again; concurrent instances see the
 // old or the new value of each slot, never a mix (the store writes values whole).
@@ -7,9 +7,10 @@
 
 #include <cstddef>
 
-class AudioEffect;
-
 namespace zarpa {
+
+// The settings-store key of the plug-in's record slots and remembered paths.
+constexpr const char* kSettingsKeyPath = "SOFTWARE\\OKA-tonelab\\OKAzarpa";
 
 constexpr const char* kDefaultBankValue = "DefaultBank";
 constexpr const char* kDefaultPresetValue = "DefaultPreset";
@@ -35,9 +36,5 @@ bool storePathTexts(const char* directory, const char* bankFile, const char* pre
 // Reads the three remembered paths into 8-bit texts of kPathTextSize bytes; a missing value, or one that does
 // not fit, gives the empty text.
 void loadPathTexts(char* directory, char* bankFile, char* presetFile);
-
-// Writes the step index of each of the six metering preferences, read from the effect's parameters, as a
-// 32-bit value under the preferences key. False when the key cannot be created or a value not written.
-bool storeMeteringPreferences(AudioEffect& effect);
 
 }  // namespace zarpa

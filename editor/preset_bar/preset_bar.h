@@ -7,7 +7,7 @@
 #include "editor/preset_bar/preset_bar_view.h"
 #include "editor/preset_bar/preset_file_dialog.h"
 #include "layout/window_layout.h"
-#include "presets/program_record.h"
+#include "records/program_record.h"
 #include "toolkit/geometry.h"
 
 class CFrame;

@@ -25,7 +25,7 @@ namespace zarpa {
 class PresetBar;
 class FrameFileSelector;
 
-class CPresetSystemEditor : public AEffGUIEditor, public CControlListener {
+class CPresetSystemEditor : public AEffGUIEditor, public CControlListener, public PresetEditorLink {
 public:
     explicit CPresetSystemEditor(AudioEffect* effect);
     // Stores the three remembered paths for the next instance.
@@ -42,10 +42,13 @@ public:
     void valueChanged(CControl* control) override;
     PresetBar* getPresetBar() const { return bar_.get(); }
 
+    // The effect's waits for the editor's user-interface turn (the host's program-name and chunk calls).
+    void lockTurn() override { getUiLock()->lock(); }
+    void unlockTurn() override { getUiLock()->unlock(); }
     // The effect renamed the current program (name already cut to 24 characters).
-    virtual void programNameChanged(const char* name);
+    void programNameChanged(const char* name) override;
     // Start-up: the stored default bank, then the stored default preset, then the remembered paths.
-    virtual void loadDefaults();
+    void loadDefaults() override;
     // Loads a bank record (kBankRecordSize bytes) into all 24 programs and applies program 0. Program 0 is
     // selected first, so even a refused record leaves it applied.
     virtual void readBank(const unsigned char* record, bool endianReversed);

@@ -12,7 +12,7 @@
 #include "editor/preset_bar/preset_bar.h"
 #include "editor/readouts.h"
 #include "editor/selectors.h"
-#include "plugin/metering_preferences.h"
+#include "plugin/preferences.h"
 #include "tests/editor/editor_fixture.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/font.h"

@@ -4,8 +4,9 @@
 #include <cmath>
 
 #include "editor/control_layout.h"
-#include "editor/info_panel.h"
 #include "editor/editor_scale.h"
+#include "editor/info_panel.h"
+#include "plugin/preferences.h"
 #include "tests/editor/editor_fixture.h"
 #include "toolkit/option_menu.h"
 

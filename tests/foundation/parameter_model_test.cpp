@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "plugin/metering_preferences.h"
+#include "plugin/preferences.h"
 #include "plugin/plugin.h"
 #include "tests/foundation/temp_config.h"
 

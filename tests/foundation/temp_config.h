@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "plugin/metering_preferences.h"
+#include "plugin/preferences.h"
 #ifdef _WIN32
 #include "tests/windows/user_root.h"
 #endif

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "editor/preset_bar/preset_system_editor.h"
-#include "plugin/metering_preferences.h"
+#include "plugin/preferences.h"
 #include "presets/stored_settings.h"
 
 namespace zarpa::test {
