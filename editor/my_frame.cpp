@@ -3,7 +3,7 @@
 
 namespace zarpa {
 
-MyFrame::MyFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor, int scalePercent)
+MyFrame::MyFrame(const CRect& size, void* parentWindow, CEditorInterface* editor, int scalePercent)
     : CFrame(size, parentWindow, editor, scalePercent) {}
 
 MyFrame::~MyFrame() { modalView_ = nullptr; }
@@ -48,12 +48,12 @@ bool MyFrame::onWheel(const CPoint& where, float distance, const CButtonState& b
     return CFrame::onWheel(where, distance, buttons);
 }
 
-bool MyFrame::onKeyDown(VstKeyCode& key) {
+bool MyFrame::onKeyDown(CKeyCode& key) {
     if (CView* modal = modalView_) return modal->onKeyDown(key);
     return CFrame::onKeyDown(key);
 }
 
-bool MyFrame::onKeyUp(VstKeyCode& key) {
+bool MyFrame::onKeyUp(CKeyCode& key) {
     if (CView* modal = modalView_) return modal->onKeyUp(key);
     return CFrame::onKeyUp(key);
 }

@@ -11,7 +11,7 @@ namespace zarpa {
 
 class MyFrame : public CFrame {
 public:
-    MyFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor, int scalePercent = 100);
+    MyFrame(const CRect& size, void* parentWindow, CEditorInterface* editor, int scalePercent = 100);
     ~MyFrame() override;
 
     // The frame does not take a reference: the modal view is one of its own views.
@@ -26,8 +26,8 @@ public:
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
     bool onWheel(const CPoint& where, float distance, const CButtonState& buttons) override;
     // A key the modal view does not use goes back to the host, never to a control hidden beneath it.
-    bool onKeyDown(VstKeyCode& key) override;
-    bool onKeyUp(VstKeyCode& key) override;
+    bool onKeyDown(CKeyCode& key) override;
+    bool onKeyUp(CKeyCode& key) override;
     void idle() override;
 
 protected:

@@ -7,7 +7,8 @@
 
 #include "host/aeffeditor.h"
 #include "host/audioeffect.h"
-#include "toolkit/ui_lock.h"
+#include "toolkit/editor_interface.h"
+#include "toolkit/keys.h"
 
 class CFrame;
 
@@ -30,7 +31,7 @@ class CFrame;
 //         if (!views) return;  // window closed, or still being built
 //         ...
 //     }
-class AEffGUIEditor : public AEffEditor {
+class AEffGUIEditor : public AEffEditor, public CEditorInterface {
 public:
     explicit AEffGUIEditor(AudioEffect* effect);
     ~AEffGUIEditor() override;
@@ -44,17 +45,17 @@ public:
     bool onKeyDown(VstKeyCode& key) override;
     bool onKeyUp(VstKeyCode& key) override;
     bool setKnobMode(VstInt32 mode) override;
-    std::int32_t getKnobMode() const { return knobMode_.load(std::memory_order_relaxed); }
+    std::int32_t getKnobMode() const override { return knobMode_.load(std::memory_order_relaxed); }
 
     // A parameter changed in the effect (any thread); the editor moves its control.
     virtual void setParameter(VstInt32, float) {}
     // A control moved by the user: the host's automation gesture.
-    virtual void beginEdit(VstInt32 index) { effect->beginEdit(index); }
-    virtual void endEdit(VstInt32 index) { effect->endEdit(index); }
+    void beginEdit(VstInt32 index) override { effect->beginEdit(index); }
+    void endEdit(VstInt32 index) override { effect->endEdit(index); }
 
     CFrame* getFrame() const { return frame; }
     // Shared with the frame and its window's timer, which may end after the editor.
-    const std::shared_ptr<toolkit::UiLock>& getUiLock() const { return uiLock_; }
+    const std::shared_ptr<toolkit::UiLock>& getUiLock() const override { return uiLock_; }
 
     // The editor's turn on the calling thread: kWait for opening and closing, kTry for idle and keys
     // (when the other thread is running the editor, this call has nothing to do).
@@ -77,6 +78,7 @@ public:
     void enableViewUpdates();
     // Close's first step: no new ViewAccess succeeds, and those under way have ended on return.
     void disableViewUpdates();
+    void frameClosing() override { disableViewUpdates(); }
 
     // Scoped permission for another thread to touch the window's views.
     class ViewAccess {

@@ -224,8 +224,24 @@ struct VstParameterProperties {
 
 struct VstKeyCode {
     VstInt32 character;
-    unsigned char virt;
-    unsigned char modifier;
+    unsigned char virt;      // a VstVirtualKey; 0 for a character
+    unsigned char modifier;  // VstModifierKey bits
+};
+
+// The standard's virtual key codes, as far as an editor here takes them, and its modifier bits.
+enum VstVirtualKey : unsigned char {
+    kVstKeyBack = 1, kVstKeyTab, kVstKeyClear, kVstKeyReturn, kVstKeyPause, kVstKeyEscape, kVstKeySpace,
+    kVstKeyNext, kVstKeyEnd, kVstKeyHome, kVstKeyLeft, kVstKeyUp, kVstKeyRight, kVstKeyDown, kVstKeyPageUp,
+    kVstKeyPageDown, kVstKeySelect, kVstKeyPrint, kVstKeyEnter, kVstKeySnapshot, kVstKeyInsert, kVstKeyDelete,
+    kVstKeyHelp, kVstKeyNumpad0,
+    kVstKeyF1 = 40, kVstKeyF12 = 51,
+    kVstKeyShift = 54, kVstKeyControl, kVstKeyAlt, kVstKeyEquals,
+};
+enum VstModifierKey : unsigned char {
+    kVstModifierShift = 1 << 0,
+    kVstModifierAlternate = 1 << 1,
+    kVstModifierCommand = 1 << 2,
+    kVstModifierControl = 1 << 3,
 };
 
 struct VstSpeakerArrangement;  // never built by this plug-in; effGetSpeakerArrangement answers none

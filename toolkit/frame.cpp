@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "host/aeffguieditor.h"
+#include "toolkit/editor_interface.h"
 #include "toolkit/file_selector.h"
 
 namespace {
@@ -28,7 +28,7 @@ std::uint32_t steadyMilliseconds() {
 
 }  // namespace
 
-CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor, int scalePercent)
+CFrame::CFrame(const CRect& size, void* parentWindow, CEditorInterface* editor, int scalePercent)
     : CViewContainer(size),
       editor_(editor),
       uiLock_(editor ? editor->getUiLock() : nullptr),
@@ -59,7 +59,7 @@ void* CFrame::getSystemWindow() const { return window_ && window_->isAlive() ? w
 void CFrame::close() {
     if (closed_) return;
     closed_ = true;
-    if (editor_) editor_->disableViewUpdates();
+    if (editor_) editor_->frameClosing();
     editor_ = nullptr;  // a handler still unwinding must not reach a closing editor
     if (window_)
         for (const auto& timer : timers_) window_->stopTimer(timer.first);
@@ -269,14 +269,14 @@ CView* CFrame::keyTarget() const {
     return getViewAt(lastMousePosition_, true);
 }
 
-bool CFrame::onKeyDown(VstKeyCode& key) {
+bool CFrame::onKeyDown(CKeyCode& key) {
     tooltip_.dismiss();
     bool used = false;
     if (CView* target = keyTarget()) withView(target, [&](CView* view) { used = view->onKeyDown(key); });
     return used;
 }
 
-bool CFrame::onKeyUp(VstKeyCode& key) {
+bool CFrame::onKeyUp(CKeyCode& key) {
     bool used = false;
     if (CView* target = keyTarget()) withView(target, [&](CView* view) { used = view->onKeyUp(key); });
     return used;
@@ -392,14 +392,14 @@ void CFrame::platformWheel(CPoint devicePoint, float distance, CButtonState butt
     dispatchPlatformEvent([&] { onWheel(where, distance, buttons); });
 }
 
-bool CFrame::platformKeyDown(VstKeyCode key) {
+bool CFrame::platformKeyDown(CKeyCode key) {
     if (!acceptsInput()) return false;
     bool used = false;
     dispatchPlatformEvent([&] { used = onKeyDown(key); });
     return used;
 }
 
-bool CFrame::platformKeyUp(VstKeyCode key) {
+bool CFrame::platformKeyUp(CKeyCode key) {
     if (!acceptsInput()) return false;
     bool used = false;
     dispatchPlatformEvent([&] { used = onKeyUp(key); });

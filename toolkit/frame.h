@@ -12,7 +12,7 @@
 #include "toolkit/tooltip.h"
 #include "toolkit/view_container.h"
 
-class AEffGUIEditor;
+class CEditorInterface;
 class FileDialogBackend;
 class CNewFileSelector;
 
@@ -30,11 +30,11 @@ class CFrame : public CViewContainer, private toolkit::PlatformWindowClient {
 public:
     // size is logical (the 100 % window); at scalePercent 150 or 200 the native window and the
     // framebuffer are that much larger, views draw at the scale and mouse positions come back logical.
-    CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor, int scalePercent = 100);
+    CFrame(const CRect& size, void* parentWindow, CEditorInterface* editor, int scalePercent = 100);
     int getScalePercent() const { return backBuffer_.getScalePercent(); }
     ~CFrame() override;
 
-    AEffGUIEditor* getEditor() const { return editor_; }
+    CEditorInterface* getEditor() const { return editor_; }
     // True while the native window exists (false when headless, after close, or once the host
     // destroyed the parent window).
     bool isOpen() const;
@@ -60,8 +60,8 @@ public:
     CMouseEventResult onMouseExited(CPoint& where, const CButtonState& buttons) override;
     bool onWheel(const CPoint& where, float distance, const CButtonState& buttons) override;
     // A key goes to the focus view, else to the view under the pointer; false when nobody used it.
-    bool onKeyDown(VstKeyCode& key) override;
-    bool onKeyUp(VstKeyCode& key) override;
+    bool onKeyDown(CKeyCode& key) override;
+    bool onKeyUp(CKeyCode& key) override;
 
     // The keyboard focus: the old focus view is told first (looseFocus), then the new one (takeFocus).
     void setFocusView(CView* view);
@@ -114,8 +114,8 @@ private:
     void platformMouseMoved(CPoint where, CButtonState buttons) override;
     void platformMouseLeft() override;
     void platformWheel(CPoint where, float distance, CButtonState buttons) override;
-    bool platformKeyDown(VstKeyCode key) override;
-    bool platformKeyUp(VstKeyCode key) override;
+    bool platformKeyDown(CKeyCode key) override;
+    bool platformKeyUp(CKeyCode key) override;
     void platformPaint() override;
     void platformTimer(int id) override;
     void platformDestroyed() override;
@@ -138,7 +138,7 @@ private:
     void retireWindowWhenUnused();
     CPoint toLogical(CPoint devicePoint) const;
 
-    AEffGUIEditor* editor_;
+    CEditorInterface* editor_;
     std::shared_ptr<toolkit::UiLock> uiLock_;  // the editor's; null for a frame without one
     COffscreenContext backBuffer_;
     std::unique_ptr<toolkit::PlatformWindow> window_;

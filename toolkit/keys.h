@@ -1,9 +1,7 @@
-// Mouse button and modifier bits of the toolkit, and the VST 2.4 key codes hosts send to an editor.
+// Mouse button and modifier bits of the toolkit, and its key events: virtual key codes and modifier bits.
 #pragma once
 
 #include <cstdint>
-
-#include "host/vst2.h"
 
 // Button state of a mouse event: which buttons are down, which modifiers are held, whether the press
 // is the second of a double click.
@@ -26,8 +24,16 @@ enum CMouseEventResult {
     kMouseDownEventHandledButDontNeedMovedOrUpEvents  // consumed; nothing more for this click
 };
 
-// The standard's virtual key codes (VstKeyCode::virt); 0 means the key is a character.
-enum VstVirtualKey : unsigned char {
+// A key as the views receive it: a character, or a virtual key (then character is 0), and the modifier
+// bits held. The host binding and the native windows translate their own codes into these.
+struct CKeyCode {
+    std::int32_t character;
+    unsigned char virt;      // a CVirtualKey; 0 for a character
+    unsigned char modifier;  // CModifierKey bits
+};
+
+// Virtual key codes; 0 means the key is a character.
+enum CVirtualKey : unsigned char {
     VKEY_BACK = 1,
     VKEY_TAB,
     VKEY_CLEAR,
@@ -60,8 +66,8 @@ enum VstVirtualKey : unsigned char {
     VKEY_EQUALS,
 };
 
-// The standard's modifier bits (VstKeyCode::modifier).
-enum VstModifierKey : unsigned char {
+// Modifier bits of a key event.
+enum CModifierKey : unsigned char {
     MODIFIER_SHIFT = 1 << 0,
     MODIFIER_ALTERNATE = 1 << 1,
     MODIFIER_COMMAND = 1 << 2,

@@ -121,7 +121,7 @@ bool CKnob::onWheel(const CPoint&, float distance, const CButtonState& buttons) 
     return true;
 }
 
-bool CKnob::onKeyDown(VstKeyCode& key) {
+bool CKnob::onKeyDown(CKeyCode& key) {
     float direction = 0.0f;
     if (key.virt == VKEY_UP || key.virt == VKEY_RIGHT) direction = 1.0f;
     if (key.virt == VKEY_DOWN || key.virt == VKEY_LEFT) direction = -1.0f;

@@ -18,7 +18,7 @@ public:
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
     bool onWheel(const CPoint& where, float distance, const CButtonState& buttons) override;
-    bool onKeyDown(VstKeyCode& key) override;
+    bool onKeyDown(CKeyCode& key) override;
 
     void setColorHandle(const CColor& color) { colorHandle = color; }
     void setColorShadowHandle(const CColor& color) { colorShadowHandle = color; }

@@ -35,7 +35,7 @@ public:
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseUp(CPoint&, const CButtonState&) override { return kMouseEventHandled; }
-    bool onKeyDown(VstKeyCode& key) override;
+    bool onKeyDown(CKeyCode& key) override;
 
 private:
     static constexpr CCoord kPadding = 3;     // around the list
@@ -152,7 +152,7 @@ CMouseEventResult COptionMenuPopup::onMouseMoved(CPoint& where, const CButtonSta
     return kMouseEventHandled;
 }
 
-bool COptionMenuPopup::onKeyDown(VstKeyCode& key) {
+bool COptionMenuPopup::onKeyDown(CKeyCode& key) {
     const int count = menu_->getNbEntries();
     auto move = [&](int step) {
         for (int i = 1; i <= count; ++i) {

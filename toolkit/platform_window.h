@@ -19,8 +19,8 @@ public:
     virtual void platformMouseMoved(CPoint where, CButtonState buttons) = 0;
     virtual void platformMouseLeft() = 0;
     virtual void platformWheel(CPoint where, float distance, CButtonState buttons) = 0;
-    virtual bool platformKeyDown(VstKeyCode key) = 0;
-    virtual bool platformKeyUp(VstKeyCode key) = 0;
+    virtual bool platformKeyDown(CKeyCode key) = 0;
+    virtual bool platformKeyUp(CKeyCode key) = 0;
     // The window needs its pixels: bring the framebuffer up to date (the window then shows it).
     virtual void platformPaint() = 0;
     virtual void platformTimer(int id) = 0;

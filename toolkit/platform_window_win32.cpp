@@ -200,14 +200,14 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_KEYDOWN:
         case WM_KEYUP: {
             // Keys without a character here; characters come with WM_CHAR.
-            VstKeyCode key{0, virtualKey(wParam), keyModifiers()};
+            CKeyCode key{0, virtualKey(wParam), keyModifiers()};
             if (!key.virt) break;
             const bool used = message == WM_KEYDOWN ? client_.platformKeyDown(key) : client_.platformKeyUp(key);
             return used ? 0 : DefWindowProcW(hwnd, message, wParam, lParam);
         }
         case WM_CHAR: {
             if (wParam < 32 || wParam > 255) return 0;  // control characters came as WM_KEYDOWN
-            VstKeyCode key{static_cast<VstInt32>(wParam), 0, keyModifiers()};
+            CKeyCode key{static_cast<VstInt32>(wParam), 0, keyModifiers()};
             client_.platformKeyDown(key);
             return 0;
         }

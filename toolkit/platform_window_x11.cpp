@@ -228,8 +228,8 @@ void X11Window::handleButtonPress(const XButtonEvent& event) {
     client_.platformMouseDown(where, buttons);
 }
 
-VstKeyCode translateKey(KeySym keysym, const char* text, int length) {
-    VstKeyCode key{0, 0, 0};
+CKeyCode translateKey(KeySym keysym, const char* text, int length) {
+    CKeyCode key{0, 0, 0};
     switch (keysym) {
         case XK_BackSpace: key.virt = VKEY_BACK; break;
         case XK_Tab: key.virt = VKEY_TAB; break;
@@ -259,7 +259,7 @@ void X11Window::handleKey(XKeyEvent& event, bool down) {
     char text[8] = {};
     KeySym keysym = 0;
     const int length = XLookupString(&event, text, sizeof text, &keysym, nullptr);
-    VstKeyCode key = translateKey(keysym, text, length);
+    CKeyCode key = translateKey(keysym, text, length);
     if (key.character == 0 && key.virt == 0) return;  // modifiers alone and keys we have no code for
     if (event.state & ShiftMask) key.modifier |= MODIFIER_SHIFT;
     if (event.state & ControlMask) key.modifier |= MODIFIER_CONTROL;

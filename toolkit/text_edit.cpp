@@ -93,7 +93,7 @@ CMouseEventResult CTextEdit::onMouseDown(CPoint& where, const CButtonState& butt
     return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
 }
 
-bool CTextEdit::onKeyDown(VstKeyCode& key) {
+bool CTextEdit::onKeyDown(CKeyCode& key) {
     if (!editing_) return false;
     auto eraseSelection = [this] {
         if (!allSelected_) return false;

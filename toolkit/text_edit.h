@@ -39,8 +39,8 @@ public:
     std::string getDisplayText() const override;
     void draw(CDrawContext* context) override;
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
-    bool onKeyDown(VstKeyCode& key) override;
-    bool onKeyUp(VstKeyCode& key) override { return editing_ && key.virt != VKEY_ESCAPE; }
+    bool onKeyDown(CKeyCode& key) override;
+    bool onKeyUp(CKeyCode& key) override { return editing_ && key.virt != VKEY_ESCAPE; }
 
     CView* newCopy() const override { return new CTextEdit(*this); }
     bool isTypeOf(const char* type) const override {

@@ -34,8 +34,8 @@ CMouseEventResult CView::onMouseMoved(CPoint&, const CButtonState&) { return kMo
 CMouseEventResult CView::onMouseEntered(CPoint&, const CButtonState&) { return kMouseEventNotHandled; }
 CMouseEventResult CView::onMouseExited(CPoint&, const CButtonState&) { return kMouseEventNotHandled; }
 bool CView::onWheel(const CPoint&, float, const CButtonState&) { return false; }
-bool CView::onKeyDown(VstKeyCode&) { return false; }
-bool CView::onKeyUp(VstKeyCode&) { return false; }
+bool CView::onKeyDown(CKeyCode&) { return false; }
+bool CView::onKeyUp(CKeyCode&) { return false; }
 
 void CView::invalidRect(const CRect& rect) {
     if (parentFrame_) parentFrame_->invalidateArea(rect);

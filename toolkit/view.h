@@ -38,8 +38,8 @@ public:
     // Wheel by distance notches (positive away from the user); true when used.
     virtual bool onWheel(const CPoint& where, float distance, const CButtonState& buttons);
     // Keys; true when used. A view receives keys while it has the focus or lies under the pointer.
-    virtual bool onKeyDown(VstKeyCode& key);
-    virtual bool onKeyUp(VstKeyCode& key);
+    virtual bool onKeyDown(CKeyCode& key);
+    virtual bool onKeyUp(CKeyCode& key);
     // Called by the frame when this view gains or loses the keyboard focus.
     virtual void takeFocus() {}
     virtual void looseFocus() {}

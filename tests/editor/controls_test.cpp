@@ -252,10 +252,10 @@ TEST_F(Knob, WheelStepsAreHundredthsOrThousandthsAndStayInRange) {
 TEST_F(Knob, ArrowKeysStepByTheKnobsIncrementAndControlClickRestoresTheDefault) {
     CPoint over(80, 190);
     frame.onMouseMoved(over, 0);
-    VstKeyCode up{0, VKEY_UP, 0};
+    CKeyCode up{0, VKEY_UP, 0};
     frame.onKeyDown(up);
     EXPECT_FLOAT_EQ(knob->getValue(), 0.03125f);
-    VstKeyCode fineDown{0, VKEY_LEFT, MODIFIER_SHIFT};
+    CKeyCode fineDown{0, VKEY_LEFT, MODIFIER_SHIFT};
     frame.onKeyDown(fineDown);
     EXPECT_FLOAT_EQ(knob->getValue(), 0.028125f);
     click(80, 190, kLButton | kControl);

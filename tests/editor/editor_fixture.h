@@ -100,10 +100,10 @@ protected:
     }
     void typeText(const char* text) {
         for (; *text; ++text) {
-            VstKeyCode key{*text, 0, 0};
+            CKeyCode key{*text, 0, 0};
             frame->onKeyDown(key);
         }
-        VstKeyCode enter{0, VKEY_RETURN, 0};
+        CKeyCode enter{0, VKEY_RETURN, 0};
         frame->onKeyDown(enter);
     }
     void idleAfter(std::uint32_t ms) {

@@ -17,7 +17,7 @@ public:
         return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
     }
     bool onWheel(const CPoint&, float, const CButtonState&) override { return ++wheels, true; }
-    bool onKeyDown(VstKeyCode&) override { return ++keys, true; }
+    bool onKeyDown(CKeyCode&) override { return ++keys, true; }
     int clicks = 0;
     int wheels = 0;
     int keys = 0;
@@ -70,7 +70,7 @@ TEST_F(InfoPanel, ALeftClickOpensItAndTheNextClickAnywhereClosesItWithoutReachin
 TEST_F(InfoPanel, KeysNeverReachAViewHiddenBeneathTheOpenPanel) {
     CPoint over(440, 370);
     frame.onMouseMoved(over, 0);  // keys go to the view under the pointer
-    VstKeyCode up{0, VKEY_UP, 0};
+    CKeyCode up{0, VKEY_UP, 0};
     EXPECT_TRUE(frame.onKeyDown(up));
     EXPECT_EQ(knob->keys, 1);
     click(260, 380);

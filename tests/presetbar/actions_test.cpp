@@ -184,7 +184,7 @@ TEST_F(PresetBarTest, RecalledChunkRefreshesMenuAndNameFieldAtTheNextIdle) {
 TEST_F(PresetBarTest, IdleLeavesANameBeingTypedAlone) {
     CPoint field = centreOf(kNameFieldTag);
     frame->onMouseDown(field, kLButton);
-    VstKeyCode key{'x', 0, 0};
+    CKeyCode key{'x', 0, 0};
     frame->onKeyDown(key);
     idleAfter(100);
     EXPECT_TRUE(bar().nameField()->isInPlaceEditing());

@@ -208,9 +208,9 @@ TEST(Knob, WheelAndArrowKeysStepByTheWheelIncrementATenthWithShift) {
     EXPECT_FLOAT_EQ(knob.getValue(), 0.6f);
     knob.onWheel(CPoint(5, 5), -1.0f, kShift);
     EXPECT_FLOAT_EQ(knob.getValue(), 0.595f);
-    VstKeyCode down{0, VKEY_DOWN, 0};
-    VstKeyCode rightFine{0, VKEY_RIGHT, MODIFIER_SHIFT};
-    VstKeyCode letter{'a', 0, 0};
+    CKeyCode down{0, VKEY_DOWN, 0};
+    CKeyCode rightFine{0, VKEY_RIGHT, MODIFIER_SHIFT};
+    CKeyCode letter{'a', 0, 0};
     EXPECT_TRUE(knob.onKeyDown(down));
     EXPECT_FLOAT_EQ(knob.getValue(), 0.545f);
     EXPECT_TRUE(knob.onKeyDown(rightFine));

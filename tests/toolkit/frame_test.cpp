@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "toolkit/text_edit.h"
 #include "toolkit_test_support.h"
@@ -229,7 +230,7 @@ TEST(Frame, KeysGoToTheFocusViewElseToTheViewUnderThePointer) {
     Window w;
     auto* field = new CTextEdit(CRect(0, 0, 80, 14), nullptr, 1, "x");
     w.frame->addView(field);
-    VstKeyCode a{'a', 0, 0};
+    CKeyCode a{'a', 0, 0};
     EXPECT_FALSE(w.frame->onKeyDown(a));  // the pointer is nowhere
     w.frame->setFocusView(field);
     EXPECT_TRUE(w.frame->onKeyDown(a));
@@ -350,11 +351,47 @@ TEST(Editor, TheHostsEditorOpcodesReachTheToolkitThroughTheDispatcher) {
     EXPECT_EQ(effect.dispatcher(effEditKeyDown, 'a', 0, nullptr, 0.0f), 0);  // nobody wants it: the host's
     editor->getFrame()->setFocusView(field);
     EXPECT_EQ(effect.dispatcher(effEditKeyDown, 'a', 0, nullptr, 0.0f), 1);
-    EXPECT_EQ(effect.dispatcher(effEditKeyDown, 0, VKEY_RETURN, nullptr, 0.0f), 1);
+    EXPECT_EQ(effect.dispatcher(effEditKeyDown, 0, kVstKeyReturn, nullptr, 0.0f), 1);
     EXPECT_EQ(field->getText(), "a");
     effect.dispatcher(effEditIdle, 0, 0, nullptr, 0.0f);
     EXPECT_FALSE(field->isDirty());
     effect.dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
     EXPECT_EQ(editor->getFrame(), nullptr);
     effect.dispatcher(effEditIdle, 0, 0, nullptr, 0.0f);  // idle after close does nothing
+}
+
+// The host's key codes are the standard's; the views see the toolkit's own, whatever their numbers.
+TEST(Editor, KeysFromTheHostReachTheFocusedViewInTheToolkitsCodes) {
+    struct KeyProbe : CView {
+        using CView::CView;
+        bool onKeyDown(CKeyCode& key) override {
+            seen.push_back(key);
+            return true;
+        }
+        std::vector<CKeyCode> seen;
+    };
+    TestEffect effect;
+    auto* editor = new TestEditor(&effect);
+    effect.setEditor(editor);
+    KeyProbe* probe = nullptr;
+    editor->build = [&probe](CFrame* frame) {
+        probe = new KeyProbe(CRect(0, 0, 10, 10));
+        frame->addView(probe);
+    };
+    ASSERT_EQ(effect.dispatcher(effEditOpen, 0, 0, nullptr, 0.0f), 1);
+    editor->getFrame()->setFocusView(probe);
+    effect.dispatcher(effEditKeyDown, 0, kVstKeyF1 + 4, nullptr, kVstModifierShift | kVstModifierControl);
+    effect.dispatcher(effEditKeyDown, 0, kVstKeyEquals, nullptr, kVstModifierAlternate);
+    effect.dispatcher(effEditKeyDown, 0, kVstKeyPageDown, nullptr, kVstModifierCommand);
+    effect.dispatcher(effEditKeyDown, '1', 25, nullptr, 0.0f);  // a key the toolkit has no code for
+    ASSERT_EQ(probe->seen.size(), 4u);
+    EXPECT_EQ(probe->seen[0].virt, VKEY_F1 + 4);
+    EXPECT_EQ(probe->seen[0].modifier, MODIFIER_SHIFT | MODIFIER_CONTROL);
+    EXPECT_EQ(probe->seen[1].virt, VKEY_EQUALS);
+    EXPECT_EQ(probe->seen[1].modifier, MODIFIER_ALTERNATE);
+    EXPECT_EQ(probe->seen[2].virt, VKEY_PAGEDOWN);
+    EXPECT_EQ(probe->seen[2].modifier, MODIFIER_COMMAND);
+    EXPECT_EQ(probe->seen[3].virt, 0);
+    EXPECT_EQ(probe->seen[3].character, '1');
+    effect.dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
 }

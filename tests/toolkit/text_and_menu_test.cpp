@@ -14,13 +14,13 @@ namespace {
 
 void type(CFrame& frame, const std::string& text) {
     for (char ch : text) {
-        VstKeyCode key{static_cast<unsigned char>(ch), 0, 0};
+        CKeyCode key{static_cast<unsigned char>(ch), 0, 0};
         frame.onKeyDown(key);
     }
 }
 
 void press(CFrame& frame, unsigned char virt) {
-    VstKeyCode key{0, virt, 0};
+    CKeyCode key{0, virt, 0};
     frame.onKeyDown(key);
 }
 
@@ -133,7 +133,7 @@ TEST(TextEdit, CaretKeysEditInsideTheTextAndTheLengthIsBounded) {
     press(*w.frame, VKEY_LEFT);
     press(*w.frame, VKEY_BACK);
     EXPECT_EQ(field->getEditText(), "aYc");
-    VstKeyCode control{7, 0, 0};  // control characters are not text
+    CKeyCode control{7, 0, 0};  // control characters are not text
     w.frame->onKeyDown(control);
     EXPECT_EQ(field->getEditText(), "aYc");
     type(*w.frame, std::string(400, 'z'));
@@ -147,7 +147,7 @@ TEST(TextEdit, KeysReachTheHostUnlessAFieldIsBeingEdited) {
     Window w;
     auto* field = new CTextEdit(CRect(10, 10, 90, 24), &w.listener, 1, "x");
     w.frame->addView(field);
-    VstKeyCode space{' ', VKEY_SPACE, 0};
+    VstKeyCode space{' ', kVstKeySpace, 0};  // from the host, through the editor base
     CPoint over(20, 15);
     w.frame->onMouseMoved(over, 0);
     EXPECT_FALSE(w.editor.onKeyDown(space));
