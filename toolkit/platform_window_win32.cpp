@@ -207,7 +207,7 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_CHAR: {
             if (wParam < 32 || wParam > 255) return 0;  // control characters came as WM_KEYDOWN
-            CKeyCode key{static_cast<VstInt32>(wParam), 0, keyModifiers()};
+            CKeyCode key{static_cast<std::int32_t>(wParam), 0, keyModifiers()};
             client_.platformKeyDown(key);
             return 0;
         }
