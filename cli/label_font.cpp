@@ -7,6 +7,6 @@ extern const GlyphFont kLabelFont;  // generated: <build>/resources/artwork/labe
 
 namespace zarpacli {
 
-const resources::GlyphFont& labelFont() { return resources::detail::kLabelFont; }
+const graphics::GlyphFont& labelFont() { return resources::detail::kLabelFont; }
 
 }  // namespace zarpacli

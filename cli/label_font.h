@@ -6,6 +6,6 @@
 
 namespace zarpacli {
 
-const resources::GlyphFont& labelFont();
+const graphics::GlyphFont& labelFont();
 
 }  // namespace zarpacli

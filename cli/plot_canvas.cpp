@@ -67,7 +67,7 @@ int PlotCanvas::text(int x, int y, const std::string& text, Colour c, TextAlign 
     const int w = textWidth(text);
     int pen = align == TextAlign::Left ? x : align == TextAlign::Centre ? x - w / 2 : x - w;
     for (unsigned char ch : text) {
-        const resources::FontGlyph& g = font_.glyph(ch);
+        const graphics::FontGlyph& g = font_.glyph(ch);
         const std::uint8_t* coverage = font_.coverage + g.offset;
         for (int row = 0; row < g.height; ++row)
             for (int col = 0; col < g.width; ++col)

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace resources {
+namespace graphics {
 struct GlyphFont;
 }
 
@@ -44,7 +44,7 @@ public:
 private:
     int width_, height_;
     std::vector<std::uint8_t> pixels_;
-    const resources::GlyphFont& font_;
+    const graphics::GlyphFont& font_;
 };
 
 }  // namespace zarpacli

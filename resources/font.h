@@ -1,49 +1,16 @@
 // The toolkit's predefined 10-pixel sans-serif font, rasterised from Liberation Sans at build time
-// into a table of glyph metrics and 8-bit coverage bitmaps (Latin-1, characters 32 to 255).
+// into glyph tables (Latin-1, characters 32 to 255).
 #pragma once
 
-#include <cstdint>
+#include "graphics/glyph_font.h"
 
 namespace resources {
 
-// One glyph. The pen sits on the baseline; the bitmap's top-left pixel is drawn at
-// (penX + bearingX, baselineY - bearingY). Coverage is 0 (empty) to 255 (full ink), rows from the top,
-// width bytes a row, starting at GlyphFont::coverage[offset].
-struct FontGlyph {
-    std::int8_t bearingX;
-    std::int8_t bearingY;
-    std::uint8_t width;
-    std::uint8_t height;
-    std::uint8_t advance;  // pen advance in whole pixels
-    std::uint32_t offset;
-};
+using graphics::FontGlyph;
+using graphics::GlyphFont;
 
-struct GlyphFont {
-    const char* face;   // "Arial" for the predefined font (Liberation Sans is its metric match)
-    int size;           // nominal size in pixels (the em height)
-    int ascent;         // pixels above the baseline that a line needs
-    int descent;        // pixels below the baseline that a line needs
-    int lineHeight;     // baseline-to-baseline distance
-    int firstChar;      // 32
-    int lastChar;       // 255
-    const FontGlyph* glyphs;       // lastChar - firstChar + 1 entries
-    const std::uint8_t* coverage;  // all glyph bitmaps, back to back
-
-    // The glyph of a Latin-1 character; characters outside firstChar..lastChar give the glyph of '?'.
-    const FontGlyph& glyph(unsigned char ch) const {
-        const int c = (ch < firstChar || ch > lastChar) ? '?' : ch;
-        return glyphs[c - firstChar];
-    }
-    // Pen advance of a zero-terminated Latin-1 text, in pixels.
-    int textWidth(const char* text) const {
-        int w = 0;
-        for (; text && *text; ++text) w += glyph(static_cast<unsigned char>(*text)).advance;
-        return w;
-    }
-};
-
-// The predefined 10-pixel sans-serif font (face "Arial", size 10); at 150 % and 200 % the same face at
-// 15 and 20 pixels (any other scale gives the 10-pixel font).
+// The predefined 10-pixel sans-serif font (face "Arial", whose metric match Liberation Sans is, size 10);
+// at 150 % and 200 % the same face at 15 and 20 pixels (any other scale gives the 10-pixel font).
 const GlyphFont& predefinedSansFont();
 const GlyphFont& predefinedSansFont(int scalePercent);
 

@@ -1,18 +1,21 @@
 // Loading a resource bitmap into framebuffer pixels, and copying a part of it into a draw context.
 #include "toolkit/bitmap.h"
 
-#include "resources/resources.h"
+#include "toolkit/artwork.h"
 #include "toolkit/draw_context.h"
 
 #include <algorithm>
 
 namespace {
 
-bool usable(const resources::ResourceBitmap* resource) {
-    return resource && resource->width > 0 && resource->height > 0 && resource->rgb;
+toolkit::RgbImage givenImage(int id, int scalePercent) {
+    const toolkit::Artwork* artwork = toolkit::artwork();
+    return artwork ? artwork->image(id, scalePercent) : toolkit::RgbImage{};
 }
 
-void toPixels(const resources::ResourceBitmap& resource, std::vector<CPixel>& pixels) {
+bool usable(const toolkit::RgbImage& image) { return image.width > 0 && image.height > 0 && image.rgb; }
+
+void toPixels(const toolkit::RgbImage& resource, std::vector<CPixel>& pixels) {
     pixels.resize(static_cast<std::size_t>(resource.width) * static_cast<std::size_t>(resource.height));
     const std::uint8_t* rgb = resource.rgb;
     for (CPixel& pixel : pixels) {
@@ -24,26 +27,26 @@ void toPixels(const resources::ResourceBitmap& resource, std::vector<CPixel>& pi
 }  // namespace
 
 CBitmap::CBitmap(int resourceId) : resourceId_(resourceId) {
-    const resources::ResourceBitmap* resource = resources::findBitmap(resourceId);
+    const toolkit::RgbImage resource = givenImage(resourceId, 100);
     if (!usable(resource)) return;
-    width_ = resource->width;
-    height_ = resource->height;
-    frames_ = resources::bitmapFrames(resourceId);
+    width_ = resource.width;
+    height_ = resource.height;
+    frames_ = toolkit::artwork()->imageFrames(resourceId);
     if (frames_ < 1 || height_ % frames_ != 0) frames_ = 1;
-    toPixels(*resource, pixels_);
+    toPixels(resource, pixels_);
 }
 
 const CBitmap::ScaledPixels* CBitmap::scaled(int scalePercent) const {
     if (scaled_.scalePercent == scalePercent) return &scaled_;
-    const resources::ResourceBitmap* resource = resources::findBitmap(resourceId_, scalePercent);
+    const toolkit::RgbImage resource = givenImage(resourceId_, scalePercent);
     // The set must hold what this bitmap's logical size needs, frame by frame.
     const int stride = (height_ / frames_ * scalePercent + 99) / 100;
-    if (!usable(resource) || resource->width < (width_ * scalePercent) / 100 || resource->height != stride * frames_)
+    if (!usable(resource) || resource.width < (width_ * scalePercent) / 100 || resource.height != stride * frames_)
         return nullptr;
     scaled_.scalePercent = scalePercent;
-    scaled_.width = resource->width;
-    scaled_.height = resource->height;
-    toPixels(*resource, scaled_.pixels);
+    scaled_.width = resource.width;
+    scaled_.height = resource.height;
+    toPixels(resource, scaled_.pixels);
     return &scaled_;
 }
 

@@ -1,4 +1,5 @@
-// Reference-counted bitmaps: loaded from the module's resources by numeric id, or built blank in memory.
+// Reference-counted bitmaps: taken by numeric id from the artwork the toolkit was given, or built blank in
+// memory.
 #pragma once
 
 #include <vector>

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "resources/font.h"
+#include "graphics/glyph_font.h"
 
 namespace {
 bool knownScale(int percent) { return percent == 100 || percent == 150 || percent == 200; }
@@ -147,7 +147,7 @@ CCoord CDrawContext::getStringWidth(const char* text) const { return font_ ? fon
 CPoint CDrawContext::textOrigin(const char* text, const CRect& area, CHoriTxtAlign align) const {
     if (!font_) return area.getTopLeft();
     constexpr CCoord kTextInset = 2;  // keeps left and right aligned text off the field's edge
-    const resources::GlyphFont& glyphs = font_->glyphs();
+    const graphics::GlyphFont& glyphs = font_->glyphs();
     const CCoord textHeight = glyphs.ascent + glyphs.descent;
     const CCoord baseline = area.top + (area.getHeight() - textHeight) / 2 + glyphs.ascent;
     const CCoord width = getStringWidth(text);
@@ -170,10 +170,10 @@ void CDrawContext::drawGlyphs(const char* text, CPoint logicalPen, const CRect& 
     CRect clip = toDevice(logicalClip);
     clip.bound(deviceClip_);
     if (!text || !font_ || clip.isEmpty()) return;
-    const resources::GlyphFont& glyphs = font_->glyphs(scalePercent_);
+    const graphics::GlyphFont& glyphs = font_->glyphs(scalePercent_);
     CPoint pen(toDevice(logicalPen.x), toDevice(logicalPen.y));
     for (; *text; ++text) {
-        const resources::FontGlyph& g = glyphs.glyph(static_cast<unsigned char>(*text));
+        const graphics::FontGlyph& g = glyphs.glyph(static_cast<unsigned char>(*text));
         const CCoord left = pen.x + g.bearingX;
         const CCoord top = pen.y - g.bearingY;
         const std::uint8_t* coverage = glyphs.coverage + g.offset;

@@ -7,7 +7,7 @@
 #include "toolkit/base_object.h"
 #include "toolkit/geometry.h"
 
-namespace resources {
+namespace graphics {
 struct GlyphFont;
 }
 
@@ -21,8 +21,8 @@ public:
     CCoord getSize() const { return size_; }
     std::int32_t getStyle() const { return style_; }
 
-    const resources::GlyphFont& glyphs() const;  // at 100 %: the layout's metrics
-    const resources::GlyphFont& glyphs(int scalePercent) const;  // the glyphs drawn at a scale
+    const graphics::GlyphFont& glyphs() const;  // at 100 %: the layout's metrics
+    const graphics::GlyphFont& glyphs(int scalePercent) const;  // the glyphs drawn at a scale
     CCoord getStringWidth(const char* text) const;
 
     bool isTypeOf(const char* type) const override {

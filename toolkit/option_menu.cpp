@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "resources/font.h"
+#include "graphics/glyph_font.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/frame.h"
 

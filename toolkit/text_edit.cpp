@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "resources/font.h"
+#include "graphics/glyph_font.h"
 #include "toolkit/frame.h"
 
 namespace {
@@ -173,7 +173,7 @@ void CTextEdit::draw(CDrawContext* context) {
     const CPoint origin = editTextOrigin(context);
     const CCoord width = context->getStringWidth(editText_.c_str());
     const CCoord caretX = origin.x + context->getStringWidth(editText_.substr(0, caret_).c_str());
-    const resources::GlyphFont* glyphs = getFont() ? &getFont()->glyphs() : nullptr;
+    const graphics::GlyphFont* glyphs = getFont() ? &getFont()->glyphs() : nullptr;
     const CCoord ascent = glyphs ? glyphs->ascent : 8;
     const CCoord descent = glyphs ? glyphs->descent : 2;
     const CRect oldClip = context->getClipRect();

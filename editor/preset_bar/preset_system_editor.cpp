@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "editor/editor_artwork.h"
 #include "editor/preset_bar/preset_bar.h"
 #include "platform/platform.h"
 #include "presets/stored_settings.h"
@@ -25,6 +26,7 @@ struct CPresetSystemEditor::RecordFileType {
 };
 
 CPresetSystemEditor::CPresetSystemEditor(AudioEffect* effect) : AEffGUIEditor(effect) {
+    installEditorArtwork();
     const std::string cwd = platform::currentDirectory(kPathTextSize - 1);
     std::memcpy(currentDirectory, cwd.c_str(), cwd.size() + 1);
 }

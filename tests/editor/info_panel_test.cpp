@@ -1,6 +1,7 @@
 // The info panel and the frame's modal view: opening, drawing over everything, and taking every click.
 #include <gtest/gtest.h>
 
+#include "editor/editor_artwork.h"
 #include "editor/info_panel.h"
 #include "editor/my_frame.h"
 #include "toolkit/bitmap.h"
@@ -26,6 +27,7 @@ public:
 class InfoPanel : public ::testing::Test {
 protected:
     InfoPanel() {
+        installEditorArtwork();
         font = new CBitmap(137);
         knob = new ClickTarget(CRect(417, 349, 475, 405));  // lies under the open panel
         info = new CInfo(CRect(224, 370, 301, 401), nullptr, font);

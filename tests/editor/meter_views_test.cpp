@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "editor/editor_artwork.h"
 #include "editor/meters.h"
 #include "editor/readouts.h"
 #include "editor/text_printer.h"
@@ -30,6 +31,7 @@ CBitmap* numberedFont() {
 
 class Views : public ::testing::Test {
 protected:
+    Views() { installEditorArtwork(); }  // the editor's bitmaps, as an editor object hands them over
     ~Views() override {
         for (CBitmap* b : owned) b->forget();
     }

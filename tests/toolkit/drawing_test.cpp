@@ -1,7 +1,6 @@
 // The software rasteriser and bitmaps: what lands in which pixel, and what stays untouched.
 #include <gtest/gtest.h>
 
-#include "resources/resources.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/draw_context.h"
 #include "toolkit_test_support.h"
@@ -81,6 +80,8 @@ TEST(DrawContext, LinesIncludeBothEndsAndDiagonalsStepOnePixelAtATime) {
 }
 
 TEST(DrawContext, TextIsCentredOrAlignedInsideItsAreaInTheFontColour) {
+    const TestArtwork artwork;
+    const ScopedArtwork given(&artwork);
     COffscreenContext c(120, 20);
     c.setFontColor(kWhiteCColor);
     c.drawString("Hi", CRect(0, 0, 120, 20), kCenterText);
@@ -115,21 +116,28 @@ TEST(Bitmaps, DrawCopiesTheSourceFromTheOffsetAndLeavesPixelsBeyondTheImageAlone
     strip->forget();
 }
 
-TEST(Bitmaps, ResourceBitmapsLoadByIdAndAMissingIdDrawsNothing) {
-    CBitmap background(128);
-    const resources::ResourceBitmap* resource = resources::findBitmap(128);
-    ASSERT_NE(resource, nullptr);
-    ASSERT_TRUE(background.isLoaded());
-    EXPECT_EQ(background.getWidth(), 524);
-    EXPECT_EQ(background.getHeight(), 462);
-    const std::uint8_t* rgb = resource->rgb + 3 * (100 * 524 + 200);
-    EXPECT_EQ(background.getPixel(200, 100), toPixel(CColor{rgb[0], rgb[1], rgb[2], 255}));
+TEST(Bitmaps, BitmapsByIdComeFromTheGivenArtworkAndAMissingIdDrawsNothing) {
+    const TestArtwork artwork;
+    {
+        const ScopedArtwork given(&artwork);
+        CBitmap strip(kTestImageId);
+        ASSERT_TRUE(strip.isLoaded());
+        EXPECT_EQ(strip.getWidth(), 3);
+        EXPECT_EQ(strip.getHeight(), 8);
+        EXPECT_EQ(strip.getPixel(2, 5), toPixel(CColor{20, 50, 1, 255}));
+        // At 200 % the larger set is drawn: frame 1 starts 8 device rows down.
+        COffscreenContext wide(6, 8, kBlackCColor, 200);
+        strip.draw(&wide, CRect(0, 0, 3, 4), CPoint(0, 4));
+        EXPECT_EQ(wide.getPixel(5, 1), toPixel(CColor{50, 90, 1, 255}));
 
-    CBitmap missing(157);
-    EXPECT_FALSE(missing.isLoaded());
-    COffscreenContext c(10, 10);
-    missing.draw(&c, CRect(0, 0, 10, 10));
-    EXPECT_EQ(countPixels(c, kBlack), 100);
+        CBitmap missing(157);
+        EXPECT_FALSE(missing.isLoaded());
+        COffscreenContext c(10, 10);
+        missing.draw(&c, CRect(0, 0, 10, 10));
+        EXPECT_EQ(countPixels(c, kBlack), 100);
+    }
+    const ScopedArtwork none(nullptr);
+    EXPECT_FALSE(CBitmap(kTestImageId).isLoaded()) << "no artwork given: nothing to draw";
 }
 
 TEST(Bitmaps, ReferencesKeepABitmapAliveUntilTheLastForget) {

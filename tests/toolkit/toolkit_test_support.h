@@ -1,5 +1,6 @@
 // Test doubles for the toolkit tests: an effect whose host callback records what it is told, a
-// listener that records changes, an editor that builds a frame, and film strips with one colour per image.
+// listener that records changes, an editor that builds a frame, film strips with one colour per image,
+// and artwork of the tests' own.
 #pragma once
 
 #include <functional>
@@ -7,6 +8,7 @@
 
 #include "host/aeffguieditor.h"
 #include "host/audioeffect.h"
+#include "toolkit/artwork.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/buttons.h"
 #include "toolkit/control.h"
@@ -106,5 +108,54 @@ inline COnOffButton* addStripButton(CFrame* frame, const CRect& rect) {
     frame->addView(button);
     return button;
 }
+
+// Artwork of the tests' own: image kTestImageId, a strip of two 3 × 4 frames whose pixel (x, y) has red
+// 10·x and green 10·y, and the same image at 200 % (6 × 16); a block font whose glyphs are 4 × 6 blocks of
+// full ink, 5 pixels apart.
+constexpr int kTestImageId = 7;
+
+class TestArtwork final : public toolkit::Artwork {
+public:
+    TestArtwork() {
+        fill(pixels100_, 3, 8);
+        fill(pixels200_, 6, 16);
+    }
+    toolkit::RgbImage image(int id, int scalePercent) const override {
+        if (id != kTestImageId) return {};
+        if (scalePercent == 100) return {3, 8, pixels100_.data()};
+        if (scalePercent == 200) return {6, 16, pixels200_.data()};
+        return {};
+    }
+    int imageFrames(int id) const override { return id == kTestImageId ? 2 : 1; }
+    const graphics::GlyphFont& predefinedFont(int) const override { return font_; }
+
+private:
+    static void fill(std::vector<std::uint8_t>& rgb, int width, int height) {
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                rgb.push_back(static_cast<std::uint8_t>(10 * x));
+                rgb.push_back(static_cast<std::uint8_t>(10 * y));
+                rgb.push_back(1);
+            }
+    }
+    std::vector<std::uint8_t> pixels100_, pixels200_;
+    std::vector<graphics::FontGlyph> glyphs_ = std::vector<graphics::FontGlyph>(224, graphics::FontGlyph{0, 6, 4, 6, 5, 0});
+    std::vector<std::uint8_t> coverage_ = std::vector<std::uint8_t>(24, 255);
+    graphics::GlyphFont font_{"Block", 10, 7, 2, 10, 32, 255, glyphs_.data(), coverage_.data()};
+};
+
+// Hands the toolkit an artwork for a scope, then gives back the one it had.
+class ScopedArtwork {
+public:
+    explicit ScopedArtwork(const toolkit::Artwork* artwork) : previous_(toolkit::artwork()) {
+        toolkit::setArtwork(artwork);
+    }
+    ~ScopedArtwork() { toolkit::setArtwork(previous_); }
+    ScopedArtwork(const ScopedArtwork&) = delete;
+    ScopedArtwork& operator=(const ScopedArtwork&) = delete;
+
+private:
+    const toolkit::Artwork* previous_;
+};
 
 }  // namespace toolkit_test
