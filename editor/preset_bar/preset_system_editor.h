@@ -12,9 +12,9 @@
 #include <memory>
 #include <string>
 
+#include "editor/aeffguieditor.h"
 #include "editor/preset_bar/preset_bar_view.h"
 #include "editor/preset_bar/preset_file_dialog.h"
-#include "host/aeffguieditor.h"
 #include "presets/preset_records.h"
 #include "presets/preset_system_effect.h"
 #include "presets/record_files.h"

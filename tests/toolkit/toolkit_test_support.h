@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "host/aeffguieditor.h"
+#include "editor/aeffguieditor.h"
 #include "host/audioeffect.h"
 #include "toolkit/artwork.h"
 #include "toolkit/bitmap.h"

@@ -1,6 +1,6 @@
 // The editor base: window life across rough hosts, the host's editor calls, and view access from
 // other threads.
-#include "host/aeffguieditor.h"
+#include "editor/aeffguieditor.h"
 
 #include <iterator>
 #include <thread>

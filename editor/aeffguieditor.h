@@ -1,5 +1,6 @@
-// The editor base of the toolkit: owns the frame between open and close, forwards the host's editor
-// calls (idle, keys, knob mode) to it, and guards the views against parameter changes from other threads.
+// The editor base: the host's editor binding for editors built with the toolkit. Owns the frame between
+// open and close, forwards the host's editor calls (idle, keys in the toolkit's codes, knob mode) to it,
+// and guards the views against parameter changes from other threads.
 #pragma once
 
 #include <atomic>
