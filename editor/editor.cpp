@@ -29,7 +29,13 @@ namespace {
 
 constexpr std::int32_t kIdleIntervalMs = 40;
 constexpr std::uint32_t kFlashMs = 500;
-constexpr std::size_t kMeterValueCount = 10;
+// The ten values of the effect's getMeterValues, in its order (linear amplitudes).
+enum MeterValue : std::size_t {
+    kInPeakL, kInPeakR, kOutPeakL, kOutPeakR,      // peaks since the last read
+    kInLevelL, kInLevelR, kOutLevelL, kOutLevelR,  // sine-calibrated mean-square levels
+    kGainL, kGainR,                                // gain, 1 for no reduction
+    kMeterValueCount
+};
 
 // The tick of an event that must not read as "none" (0 means no flash is running).
 std::uint32_t nonZeroTick(std::uint32_t tick) { return tick != 0 ? tick : 1; }
@@ -373,7 +379,7 @@ void Editor::feedMeters(std::uint32_t now) {
     const HostSignalWatch::Signal signal = hostSignal_.update(now, link_.meterPublicationCount());
     if (signal != HostSignalWatch::Signal::kFlowing) {
         for (float& value : meters) value = 0.0f;
-        meters[8] = meters[9] = 1.0f;  // no gain reduction
+        meters[kGainL] = meters[kGainR] = 1.0f;  // no gain reduction
     }
     if (signal == HostSignalWatch::Signal::kJustStopped) {
         // Straight to rest: the peak fall (8.66 dB a second) would take several seconds.
@@ -381,12 +387,12 @@ void Editor::feedMeters(std::uint32_t now) {
         if (meterOut_) meterOut_->reset();
         if (meterGR_) meterGR_->reset();
     }
-    if (meterIn_) meterIn_->setLevels(now, meters[0], meters[1], meters[4], meters[5]);
-    if (meterOut_) meterOut_->setLevels(now, meters[2], meters[3], meters[6], meters[7]);
-    if (meterGR_) meterGR_->setGains(now, meters[8], meters[9]);
-    if (lcdIn_) lcdIn_->setPeaks(meters[0], meters[1]);
-    if (lcdOut_) lcdOut_->setPeaks(meters[2], meters[3]);
-    if (lcdGR_) lcdGR_->setGains(meters[8], meters[9]);
+    if (meterIn_) meterIn_->setLevels(now, meters[kInPeakL], meters[kInPeakR], meters[kInLevelL], meters[kInLevelR]);
+    if (meterOut_) meterOut_->setLevels(now, meters[kOutPeakL], meters[kOutPeakR], meters[kOutLevelL], meters[kOutLevelR]);
+    if (meterGR_) meterGR_->setGains(now, meters[kGainL], meters[kGainR]);
+    if (lcdIn_) lcdIn_->setPeaks(meters[kInPeakL], meters[kInPeakR]);
+    if (lcdOut_) lcdOut_->setPeaks(meters[kOutPeakL], meters[kOutPeakR]);
+    if (lcdGR_) lcdGR_->setGains(meters[kGainL], meters[kGainR]);
 }
 
 void Editor::applyPendingChanges() {

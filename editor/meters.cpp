@@ -202,8 +202,7 @@ void CMeterGR::reset() {
 }
 
 void CMeterGR::draw(CDrawContext* context) {
-    const CRect meter = toCRect(window::control(ControlKind::MeterGR).rect);
-    scale_->draw(context, meter, CPoint(0, zoomed_ ? meter.getHeight() : 0));  // frames: normal, zoomed
+    scale_->draw(context, size, CPoint(0, zoomed_ ? size.getHeight() : 0));  // frames: normal, zoomed
     const int elapsed = elapsedMs(currentTick_, previousTick_);
     previousTick_ = currentTick_;
     for (int side = 0; side < 2; ++side) {
