@@ -19,9 +19,6 @@ constexpr float kPeakScaleFloorDb = -48.0f;  // peak mode: -48 .. +12 dBFS
 constexpr float kKScaleFloorDb = -60.0f;     // K-system: -60 .. 0 dBFS
 constexpr CCoord kPeakMarkerHeight = 3;
 
-// The lit strip's source row for the bar bottom in peak mode, and the unlit strip's first row.
-constexpr CCoord kPeakStripBase = 408;
-constexpr CCoord kPeakUnlitOffset = 48;
 
 constexpr float kGainFloorDb = -30.0f;  // the deepest reduction shown; a gain of 0 reads as this
 
@@ -128,18 +125,17 @@ void CLevelMeter::draw(CDrawContext* context) {
 
 void CLevelMeter::drawPeakMode(CDrawContext* context, CCoord barX, float displayedDb) const {
     const CCoord lit = levelBarHeight(displayedDb, kPeakScaleFloorDb);
-    drawStrip(context, bitmaps_[kLitPeak], barX, kBarBottom - lit, kBarBottom, kPeakStripBase - lit);
-    drawStrip(context, bitmaps_[kUnlitPeak], barX, kBarTop, kBarBottom - lit, kPeakUnlitOffset);
+    const window::StripRows& rows = window::kPeakStripRows;
+    drawStrip(context, bitmaps_[kLitPeak], barX, kBarBottom - lit, kBarBottom, rows.litBase - lit);
+    drawStrip(context, bitmaps_[kUnlitPeak], barX, kBarTop, kBarBottom - lit, rows.unlitTop);
 }
 
 void CLevelMeter::drawKSystemMode(CDrawContext* context, CCoord barX, float levelDb, float displayedDb) const {
-    // The strip base aligns the lit strip's graduation with the mode's scale.
-    static constexpr CCoord kStripBase[3] = {432, 420, 384};
-    static constexpr CCoord kUnlitOffset[3] = {72, 60, 24};
-    const CCoord base = kStripBase[mode_ - 1];
+    const window::StripRows& rows = window::kKStripRows[mode_ - 1];
+    const CCoord base = rows.litBase;
     const CCoord lit = levelBarHeight(levelDb, kKScaleFloorDb);
     drawStrip(context, bitmaps_[kLitK], barX, kBarBottom - lit, kBarBottom, base - lit);
-    drawStrip(context, bitmaps_[kUnlitK], barX, kBarTop, kBarBottom - lit, kUnlitOffset[mode_ - 1]);
+    drawStrip(context, bitmaps_[kUnlitK], barX, kBarTop, kBarBottom - lit, rows.unlitTop);
     const CCoord peak = levelBarHeight(displayedDb, kKScaleFloorDb);
     if (peak >= kPeakMarkerHeight)
         drawStrip(context, bitmaps_[kLitK], barX, kBarBottom - peak, kBarBottom - peak + kPeakMarkerHeight,

@@ -197,6 +197,14 @@ inline constexpr LevelMeterLayout kOutputMeterLayout{
     320, 363, {335, 38, 362, 405}, bitmap::kOutputScaleK20, bitmap::kOutputScaleK14, bitmap::kOutputScalePeakK12};
 inline constexpr int kGainBarX[2] = {234, 275};
 
+// The rows the level bars are read from: the lit bar's bottom shows strip row litBase − (bar height), so
+// the strip's graduation lines up with the mode's scale; the unlit rest is drawn from row unlitTop on.
+struct StripRows {
+    int litBase, unlitTop;
+};
+inline constexpr StripRows kPeakStripRows{408, 48};                             // peak mode
+inline constexpr StripRows kKStripRows[3] = {{432, 72}, {420, 60}, {384, 24}};  // K-12, K-14, K-20
+
 // The transient-shape switch's three click zones, one per position, in window pixels.
 inline constexpr Rect kTransShapeZones[3] = {{39, 123, 57, 141}, {72, 123, 90, 141}, {105, 123, 123, 141}};
 

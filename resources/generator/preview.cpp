@@ -40,24 +40,23 @@ int knobFrame(double value) { return int(std::lround(value * 100)); }
 
 int barPixels(double db, double floor) { return std::clamp(int((db - floor) * 6 + 0.5), 0, 360); }
 
-void peakMeter(Image& w, const BitmapSet& b, const Box bars[2], Box scale, const double peaks[2]) {
-    blitFrame(w, b.at(133), scale, 0);
+// A level meter in peak mode (K-system when k is 1, 2 or 3: K-12, K-14, K-20) showing the levels (K only)
+// and peaks in dB.
+void levelMeter(Image& w, const BitmapSet& b, const window::LevelMeterLayout& meter, int k, const double levels[2],
+                const double peaks[2]) {
+    const int scales[4] = {meter.scalePeakK12, meter.scalePeakK12, meter.scaleK14, meter.scaleK20};
+    blitFrame(w, b.at(scales[k]), box(meter.scale), 0);
+    const window::StripRows rows = k == 0 ? window::kPeakStripRows : window::kKStripRows[k - 1];
+    const int lit = k == 0 ? window::bitmap::kPeakLitBar : window::bitmap::kKLitBar;
+    const int unlit = k == 0 ? window::bitmap::kPeakUnlitBar : window::bitmap::kKUnlitBar;
+    const double floor = k == 0 ? -48 : -60;
+    const int barX[2] = {meter.leftBarX, meter.rightBarX};
     for (int i = 0; i < 2; ++i) {
-        const int u = barPixels(peaks[i], -48);
-        blitRows(w, b.at(130), {bars[i].left, 402 - u, bars[i].right, 402}, 408 - u);
-        blitRows(w, b.at(155), {bars[i].left, 42, bars[i].right, 402 - u}, 48);
-    }
-}
-
-void kMeter(Image& w, const BitmapSet& b, const Box bars[2], Box scale, int scaleId, int base, int unlit,
-            const double levels[2], const double peaks[2]) {
-    blitFrame(w, b.at(scaleId), scale, 0);
-    for (int i = 0; i < 2; ++i) {
-        const int u = barPixels(levels[i], -60);
-        blitRows(w, b.at(154), {bars[i].left, 402 - u, bars[i].right, 402}, base - u);
-        blitRows(w, b.at(129), {bars[i].left, 42, bars[i].right, 402 - u}, unlit);
-        const int p = barPixels(peaks[i], -60);
-        if (p >= 3) blitRows(w, b.at(154), {bars[i].left, 402 - p, bars[i].right, 402 - p + 3}, base - p);
+        const int u = barPixels(k == 0 ? peaks[i] : levels[i], floor);
+        blitRows(w, b.at(lit), bar(barX[i], kBarBottom - u, kBarBottom), rows.litBase - u);
+        blitRows(w, b.at(unlit), bar(barX[i], kBarTop, kBarBottom - u), rows.unlitTop);
+        const int p = barPixels(peaks[i], floor);
+        if (k != 0 && p >= 3) blitRows(w, b.at(lit), bar(barX[i], kBarBottom - p, kBarBottom - p + 3), rows.litBase - p);
     }
 }
 
@@ -76,66 +75,68 @@ void readout(Image& w, const BitmapSet& b, Box r, const std::string& left, const
              const std::string& right, bool leftClip) {
     const int L = r.left, B = r.bottom;
     const Rgb ink = rgb(79, 79, 79), paper = rgb(213, 236, 246), red = rgb(229, 53, 5);
-    print(w, b.at(137), L + 35 + (label.size() < 4 ? 3 : 0), B - 2, label, false, paper);
+    print(w, b.at(window::bitmap::kFont), L + 35 + (label.size() < 4 ? 3 : 0), B - 2, label, false, paper);
     fillBox(w, {L + 1, B - 10, L + 32, B - 1}, leftClip ? red : ink);
-    print(w, b.at(leftClip ? 138 : 137), L + 2 + 15 - 3 * int(left.size()), B - 2, left, true, leftClip ? red : ink);
+    print(w, b.at(leftClip ? window::bitmap::kSecondFont : window::bitmap::kFont), L + 2 + 15 - 3 * int(left.size()), B - 2, left, true, leftClip ? red : ink);
     fillBox(w, {L + 61, B - 10, L + 92, B - 1}, ink);
-    print(w, b.at(137), L + 62 + 15 - 3 * int(right.size()), B - 2, right, true, ink);
+    print(w, b.at(window::bitmap::kFont), L + 62 + 15 - 3 * int(right.size()), B - 2, right, true, ink);
 }
 
 }  // namespace
 
 Image composePreview(const BitmapSet& b) {
-    Image w = b.at(128);
-    blitFrame(w, b.at(152), kTransientKnob, knobFrame(0.2));
-    blitFrame(w, b.at(153), kReleaseKnob, knobFrame(0.7237));
-    blitFrame(w, b.at(147), kLevellerKnob, knobFrame(0.75));
-    blitFrame(w, b.at(148), kLinkKnob, knobFrame(1.0));
-    blitFrame(w, b.at(150), kDriveKnob, knobFrame(0.62));
-    blitFrame(w, b.at(151), kOutputKnob, knobFrame(0.98));
-    blitFrame(w, b.at(139), kDetectorOrder, 1);
-    blitFrame(w, b.at(140), kOversample, 1);
-    blitFrame(w, b.at(162), kQuantize, 1);
-    blitFrame(w, b.at(163), kAutoblack, 1);
-    blitFrame(w, b.at(142), kBits, 4);
-    blitFrame(w, b.at(143), kNoiseShape, 5);
-    blitFrame(w, b.at(165), kShowTransient, 1);
-    blitFrame(w, b.at(166), kShowLeveller, 1);
-    blitFrame(w, b.at(164), kShowRelease, 1);
-    blitFrame(w, b.at(144), kAttZoom, 0);
-    blitFrame(w, b.at(141), kMeterMode, 4);
-    blitFrame(w, b.at(160), kMeterOvs, 2);
-    blitFrame(w, b.at(145), kCalibrate, 0);
-    blitFrame(w, b.at(146), kTransShape, 0);
-    blitFrame(w, b.at(149), kPower, 1);
-    blitFrame(w, b.at(161), kAutoOut, 0);
-    blitFrame(w, b.at(161), kPostMeter, 1);
+    using K = ControlKind;
+    Image w = b.at(window::bitmap::kBackground);
+    const auto show = [&](Placed p, int frame) { blitFrame(w, b.at(p.bitmap), p.rect, frame); };
+    show(placed(K::Knob, zarpa::kTransient), knobFrame(0.2));
+    show(placed(K::Knob, zarpa::kRelease), knobFrame(0.7237));
+    show(placed(K::Knob, zarpa::kLeveller), knobFrame(0.75));
+    show(placed(K::Knob, zarpa::kLink), knobFrame(1.0));
+    show(placed(K::Knob, zarpa::kDrive), knobFrame(0.62));
+    show(placed(K::Knob, zarpa::kOutput), knobFrame(0.98));
+    show(placed(K::ToggleButton, zarpa::kDetectorOrder), 1);
+    show(placed(K::OversamplingButton), 1);
+    show(placed(K::ToggleButton, zarpa::kQuantize), 1);
+    show(placed(K::AutoBlack), 1);
+    show(placed(K::Bits), 4);
+    show(placed(K::NoiseShape), 5);
+    show(placed(K::ToggleButton, window::kAttShowBit2Tag), 1);
+    show(placed(K::ToggleButton, window::kAttShowBit4Tag), 1);
+    show(placed(K::ToggleButton, window::kAttShowBit1Tag), 1);
+    show(placed(K::ToggleButton, zarpa::kAttZoom), 0);
+    show(placed(K::ModeButton), 4);
+    show(placed(K::ToggleButton, zarpa::kMeterOvs), 2);
+    show(placed(K::CalibButton), 0);
+    show(placed(K::SpeedSwitch), 0);
+    show(placed(K::ToggleButton, zarpa::kPower), 1);
+    show(placed(K::ToggleButton, zarpa::kAutoOut), 0);
+    show(placed(K::ToggleButton, zarpa::kPostMeter), 1);
 
-    const double inPeaks[2] = {-3.2, -1.1};
-    peakMeter(w, b, kInputBars, kInputScale, inPeaks);
+    const double inPeaks[2] = {-3.2, -1.1}, none[2] = {};
+    levelMeter(w, b, window::kInputMeterLayout, 0, none, inPeaks);
     const double outPeaks[2] = {-0.3, -0.3}, outLevels[2] = {-13.0, -12.2};
-    kMeter(w, b, kOutputBars, kOutputScale, 132, 420, 60, outLevels, outPeaks);
+    levelMeter(w, b, window::kOutputMeterLayout, 2, outLevels, outPeaks);
 
-    blitFrame(w, b.at(167), kGainMeter, 0);
+    show(Placed{window::bitmap::kGainScale, kGainMeter}, 0);
     for (int i = 0; i < 2; ++i) {
         const int len = i == 0 ? 37 : 25;
-        blitRows(w, b.at(156), {kGainBars[i].left, 42, kGainBars[i].right, 42 + len}, 0);
+        blitRows(w, b.at(window::bitmap::kGainBar), bar(window::kGainBarX[i], window::kGainBarTop, window::kGainBarTop + len), 0);
     }
     readout(w, b, kInputReadout, "+0.4", "dBFS", "-1.1", true);
     readout(w, b, kOutputReadout, "+13.7", "dBr", "+13.7", false);
     readout(w, b, kGainReadout, "-6.0", "dB", "-4.1", false);
 
-    blitFrame(w, b.at(991), kSaveBank, 0);
-    blitFrame(w, b.at(992), kDefaultBank, 1);
-    blitFrame(w, b.at(990), kLoadBank, 0);
-    blitFrame(w, b.at(991), kSavePreset, 1);
-    blitFrame(w, b.at(993), kDefaultPreset, 0);
-    blitFrame(w, b.at(990), kLoadPreset, 2);
-    blitFrame(w, b.at(995), kRocker, 2);
-    blitFrame(w, b.at(991), kMemoAStore, 0);
-    blitFrame(w, b.at(990), kMemoARecall, 0);
-    blitFrame(w, b.at(991), kMemoBStore, 0);
-    blitFrame(w, b.at(990), kMemoBRecall, 0);
+    show(barPlaced(window::kSaveBankTag), 0);
+    show(barPlaced(window::kDefaultBankTag), 1);
+    show(barPlaced(window::kLoadBankTag), 0);
+    show(barPlaced(window::kSavePresetTag), 1);
+    show(barPlaced(window::kDefaultPresetTag), 0);
+    show(barPlaced(window::kLoadPresetTag), 2);
+    show(barPlaced(window::kRockerTag), 2);
+    show(barPlaced(window::kMemoAStoreTag), 0);
+    show(barPlaced(window::kMemoARecallTag), 0);
+    show(barPlaced(window::kMemoBStoreTag), 0);
+    show(barPlaced(window::kMemoBRecallTag), 0);
     return w;
 }
 

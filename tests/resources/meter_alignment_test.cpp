@@ -15,8 +15,7 @@ using restest::Pixel;
 using restest::pixelAt;
 
 constexpr int kBarBottom = zarpa::window::kLevelBarBottom;
-constexpr int kScaleTop = zarpa::window::kInputMeterLayout.scale.top;
-static_assert(kScaleTop == zarpa::window::kOutputMeterLayout.scale.top);
+constexpr int kScaleTop = zarpa::window::kInputMeterLayout.scale.top;  // the same for both meters
 
 // Bar height in pixels for a level in dB above a floor: 6 px per dB, rounded, 0 to 360.
 int barPixels(double db, double floor) { return std::clamp(int((db - floor) * 6 + 0.5), 0, 360); }
@@ -39,11 +38,16 @@ struct Mode {
     int top, bottom;  // scale range
 };
 
+namespace window = zarpa::window;
+constexpr window::LevelMeterLayout kIn = window::kInputMeterLayout, kOut = window::kOutputMeterLayout;
+
 constexpr Mode kModes[] = {
-    {"peak", 133, 136, -48, 130, 408, 0, 12, -48},
-    {"K-12", 133, 136, -60, 154, 432, 12, 12, -48},
-    {"K-14", 132, 135, -60, 154, 420, 14, 14, -46},
-    {"K-20", 131, 134, -60, 154, 384, 20, 20, -40},
+    {"peak", kIn.scalePeakK12, kOut.scalePeakK12, -48, window::bitmap::kPeakLitBar, window::kPeakStripRows.litBase,
+     0, 12, -48},
+    {"K-12", kIn.scalePeakK12, kOut.scalePeakK12, -60, window::bitmap::kKLitBar, window::kKStripRows[0].litBase, 12,
+     12, -48},
+    {"K-14", kIn.scaleK14, kOut.scaleK14, -60, window::bitmap::kKLitBar, window::kKStripRows[1].litBase, 14, 14, -46},
+    {"K-20", kIn.scaleK20, kOut.scaleK20, -60, window::bitmap::kKLitBar, window::kKStripRows[2].litBase, 20, 20, -40},
 };
 
 TEST(MeterAlignment, BarsAtWholeDecibelsEndOnAScaleTickAndASegmentSeparator) {
@@ -86,7 +90,7 @@ TEST(MeterAlignment, UnlitStripsShareTheLitStripsSegments) {
 }
 
 TEST(MeterAlignment, PeakBarsTurnAmberAboveMinusSixAndRedAboveFullScale) {
-    auto colourAt = [](double dbfs) { return pixelAt(bmp(130), 7, 408 - barPixels(dbfs, -48)); };
+    auto colourAt = [](double dbfs) { return pixelAt(bmp(window::bitmap::kPeakLitBar), 7, window::kPeakStripRows.litBase - barPixels(dbfs, -48)); };
     EXPECT_TRUE(isGreen(colourAt(-6.5)));
     EXPECT_TRUE(isAmber(colourAt(-5.5)));
     EXPECT_TRUE(isAmber(colourAt(-0.5)));
@@ -97,7 +101,7 @@ TEST(MeterAlignment, PeakBarsTurnAmberAboveMinusSixAndRedAboveFullScale) {
 TEST(MeterAlignment, KBarsAreGreenBelowReferenceAmberToPlusFourAndRedAbove) {
     for (const Mode& m : kModes) {
         if (m.litStrip != 154) continue;
-        auto colourAt = [&](double k) { return pixelAt(bmp(154), 7, m.base - barPixels(k - m.scaleOffset, -60)); };
+        auto colourAt = [&](double k) { return pixelAt(bmp(window::bitmap::kKLitBar), 7, m.base - barPixels(k - m.scaleOffset, -60)); };
         EXPECT_TRUE(isGreen(colourAt(-0.5))) << m.name;
         EXPECT_TRUE(isAmber(colourAt(0.5))) << m.name;
         EXPECT_TRUE(isAmber(colourAt(3.5))) << m.name;
