@@ -30,14 +30,14 @@ inline double clip(double y) {
 inline void clipLanes(simd::Lanes& y) {
     using simd::Lanes;
     const Lanes one = Lanes{} + 1.0, bound = Lanes{} + kClipBound;
-    y = y > bound ? bound : y;
-    y = y < -bound ? -bound : y;
+    simd::lower(bound, y, y);   // y > bound ? bound : y
+    simd::higher(-bound, y, y);  // y < -bound ? -bound : y
     Lanes above = y + one, below = y - one;
     simd::makeMagnitude(above);
     simd::makeMagnitude(below);
-    const Lanes c = (above - below) / 2.0;
-    const Lanes upper = c > one ? one : c;
-    y = upper < -one ? -one : upper;
+    Lanes c = (above - below) / 2.0;
+    simd::lower(one, c, c);    // c > 1 ? 1 : c
+    simd::higher(-one, c, y);  // c < -1 ? -1 : c
 }
 
 // Stores four clipped samples as T.

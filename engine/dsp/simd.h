@@ -42,6 +42,24 @@ inline void selectBySign(const Lanes& s, const Lanes& a, const Lanes& b, Lanes& 
 #endif
 }
 
+// out = a < b ? a : b and out = a > b ? a : b per lane (b where either is NaN): exactly the rule of the
+// processor's minimum and maximum instructions, which the compiler does not always find in the
+// comparison and blend the expression reads as.
+inline void lower(const Lanes& a, const Lanes& b, Lanes& out) {
+#if defined(__AVX__)
+    out = _mm256_min_pd(a, b);
+#else
+    out = a < b ? a : b;
+#endif
+}
+inline void higher(const Lanes& a, const Lanes& b, Lanes& out) {
+#if defined(__AVX__)
+    out = _mm256_max_pd(a, b);
+#else
+    out = a > b ? a : b;
+#endif
+}
+
 // The widest vector register of the build, for the long sums of consecutive samples: eight doubles
 // with AVX-512, four with AVX2, two in the base set. (A type wider than the registers would be split by
 // the compiler through memory.)
