@@ -42,7 +42,7 @@ TEST(SlidingMax, EqualsTheBruteForceMaximumOfEachChannelForEveryWindowLengthAndC
             expected = std::max(expected, v[j]);
         return expected;
     };
-    for (int window : {1, 2, 3, 8, 100, 256, 512}) {
+    for (int window : {1, 2, 3, 7, 8, 100, 101, 256, 512}) {
         StereoSlidingMax windowMax(512);
         windowMax.setWindow(window);
         std::vector<Stereo> maxima(left.size());
