@@ -30,31 +30,51 @@ public:
     void reset();
 
     // n values in (each the newest, the one W steps old leaving), their window maxima out (out may be
-    // in), with the position and the running maximum held in locals.
+    // in), a stretch of the current block at a time.
     [[gnu::always_inline]] void push(const Stereo* in, int n, Stereo* out) {
-        int p = position_;
-        V running = running_;
-        V* block = block_.data();
-        const V* suffix = suffix_.data();
-        for (int i = 0; i < n; ++i) {
-            const V v = simd::pair(in[i]);
-            block[p] = v;
-            running = p == 0 ? v : larger(v, running);
-            V result = running;
-            if (p + 1 < window_) {
-                result = larger(suffix[p + 1], result);
-                ++p;
-            } else {
-                closeBlock();
-                p = 0;
-            }
-            out[i] = simd::stereo(result);
+        for (int i = 0; i < n;) {
+            const int s = n - i < window_ - position_ ? n - i : window_ - position_;
+            pushStretch(in + i, s, out + i);
+            i += s;
+            if (position_ == window_) closeBlock();
         }
-        position_ = p;
-        running_ = running;
     }
 
 private:
+    // s values that stay inside the current block. The running maximum of the block is a chain of
+    // comparisons, one per value: the stretch runs as two halves side by side, the second half's chain
+    // starting afresh and joined with the first's end afterwards (the largest of a set is the same in
+    // any order), so that the two chains overlap.
+    [[gnu::always_inline]] void pushStretch(const Stereo* in, int s, Stereo* out) {
+        const int p0 = position_;
+        V* block = block_.data() + p0;
+        const bool fresh = p0 == 0;  // the block starts here: nothing runs before
+        const int h = s / 2;
+        V a = running_, b{};
+        for (int j = 0; j < s - h; ++j) {
+            if (j < h) {
+                const V v = simd::pair(in[j]);
+                block[j] = v;
+                a = fresh && j == 0 ? v : larger(v, a);
+                out[j] = simd::stereo(a);
+            }
+            const V w = simd::pair(in[h + j]);
+            block[h + j] = w;
+            b = j == 0 ? w : larger(w, b);
+            out[h + j] = simd::stereo(b);
+        }
+        if (h > 0 || !fresh) {
+            for (int k = h; k < s; ++k) out[k] = simd::stereo(larger(simd::pair(out[k]), a));
+        }
+        running_ = simd::pair(out[s - 1]);
+        // Each window: the block's running maximum joined with the previous block's suffix maximum
+        // (none at the block's last position).
+        const V* suffix = suffix_.data() + p0 + 1;
+        const int joined = p0 + s < window_ ? s : s - 1;
+        for (int j = 0; j < joined; ++j) out[j] = simd::stereo(larger(suffix[j], simd::pair(out[j])));
+        position_ = p0 + s;
+    }
+
     // a where it is greater than b, else b, per channel.
     [[gnu::always_inline]] static V larger(V a, V b) { return a > b ? a : b; }
 
