@@ -21,6 +21,8 @@ constexpr CCoord kEditorWidth = window::kWidth;
 constexpr CCoord kEditorHeight = window::kHeight;
 
 constexpr CRect toCRect(const window::Rect& r) { return CRect(r.left, r.top, r.right, r.bottom); }
+// The table rectangle of the control of that kind (and tag, where several share the kind).
+consteval CRect controlRect(ControlKind kind, int tag = -1) { return toCRect(window::control(kind, tag).rect); }
 
 struct KnobSetting {
     int tag;

@@ -18,6 +18,8 @@ struct Rect {
     int left, top, right, bottom;
     constexpr int width() const { return right - left; }
     constexpr int height() const { return bottom - top; }
+    constexpr int centreX() const { return (left + right) / 2; }
+    constexpr int centreY() const { return (top + bottom) / 2; }
     constexpr bool operator==(const Rect&) const = default;
 };
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "editor/buttons.h"
+#include "editor/control_layout.h"
 #include "editor/editor_services.h"
 #include "editor/my_knob.h"
 #include "editor/selectors.h"
@@ -63,13 +64,13 @@ protected:
         return result;
     }
 
-    CFrame frame{CRect(0, 0, 524, 462), nullptr, nullptr};
+    CFrame frame{CRect(0, 0, kEditorWidth, kEditorHeight), nullptr, nullptr};
     Recorder recorder;
 };
 
 TEST_F(Controls, OnOffButtonSendsTheCentresOfItsTwoSteps) {
     CBitmap* strip = numberedStrip(33, 19, 3);
-    auto* button = add(new CZarpaButton(CRect(44, 40, 77, 59), &recorder, kDetectorOrder, strip, false, &recorder));
+    auto* button = add(new CZarpaButton(controlRect(ControlKind::ToggleButton, kDetectorOrder), &recorder, kDetectorOrder, strip, false, &recorder));
     button->setValue(0.5f);
     EXPECT_EQ(frameAt(50, 50), 1);  // 0.5 reads on
     click(50, 50);
@@ -85,7 +86,7 @@ TEST_F(Controls, OnOffButtonSendsTheCentresOfItsTwoSteps) {
 
 TEST_F(Controls, MeteringButtonSavesOnARightClickAndShowsTheFlashFrame) {
     CBitmap* strip = numberedStrip(33, 19, 3);
-    auto* button = add(new CZarpaButton(CRect(269, 265, 302, 284), &recorder, kAttZoom, strip, true, &recorder));
+    auto* button = add(new CZarpaButton(controlRect(ControlKind::ToggleButton, kAttZoom), &recorder, kAttZoom, strip, true, &recorder));
     button->setValue(0.75f);
     click(280, 270, kRButton);
     EXPECT_EQ(recorder.saves, 1);
@@ -99,7 +100,7 @@ TEST_F(Controls, MeteringButtonSavesOnARightClickAndShowsTheFlashFrame) {
 
 TEST_F(Controls, OversamplingButtonSendsZeroAndOne) {
     CBitmap* strip = numberedStrip(33, 19, 2);
-    auto* button = add(new COversamplingButton(CRect(81, 40, 114, 59), &recorder, kOversample, strip));
+    auto* button = add(new COversamplingButton(controlRect(ControlKind::OversamplingButton), &recorder, kOversample, strip));
     button->setValue(0.75f);
     click(90, 45);
     EXPECT_FLOAT_EQ(button->getValue(), 0.0f);
@@ -112,7 +113,7 @@ TEST_F(Controls, OversamplingButtonSendsZeroAndOne) {
 
 TEST_F(Controls, ModeButtonDrawsTypeAndScaleAndLeavesThemToTheEditor) {
     CBitmap* strip = numberedStrip(35, 56, 7);
-    auto* mode = add(new CModeButton(CRect(223, 305, 258, 361), &recorder, kScale, strip, &recorder));
+    auto* mode = add(new CModeButton(controlRect(ControlKind::ModeButton), &recorder, kScale, strip, &recorder));
     mode->setType(0.75f);
     mode->setScale(0.9f);
     EXPECT_EQ(frameAt(230, 330), 5);
@@ -135,9 +136,9 @@ TEST_F(Controls, RequantizerSelectorsCycleTheirStepsAndDimWithoutQuantize) {
     CBitmap* bitsStrip = numberedStrip(33, 19, 6);
     CBitmap* shapeStrip = numberedStrip(33, 19, 7);
     CBitmap* blackStrip = numberedStrip(33, 19, 3);
-    auto* bits = add(new CBits(CRect(412, 78, 445, 97), &recorder, kBits, bitsStrip));
-    auto* shape = add(new CNoiseShape(CRect(449, 78, 482, 97), &recorder, kNoiseShape, shapeStrip));
-    auto* black = add(new CAutoBlack(CRect(449, 40, 482, 59), &recorder, kAutoblack, blackStrip));
+    auto* bits = add(new CBits(controlRect(ControlKind::Bits), &recorder, kBits, bitsStrip));
+    auto* shape = add(new CNoiseShape(controlRect(ControlKind::NoiseShape), &recorder, kNoiseShape, shapeStrip));
+    auto* black = add(new CAutoBlack(controlRect(ControlKind::AutoBlack), &recorder, kAutoblack, blackStrip));
     for (int i = 0; i < 3; ++i) click(420, 85);
     EXPECT_EQ(recorder.values, (std::vector<float>{stepToValue(1, 3), stepToValue(2, 3), stepToValue(0, 3)}));
     bits->setBits(stepToValue(2, 3));
@@ -163,7 +164,7 @@ TEST_F(Controls, RequantizerSelectorsCycleTheirStepsAndDimWithoutQuantize) {
 
 TEST_F(Controls, CalibrationButtonBlinksWithA512MillisecondPeriodFromItsClick) {
     CBitmap* strip = numberedStrip(33, 19, 7);
-    auto* calib = add(new CCalibButton(CRect(269, 341, 302, 360), &recorder, kCalibrate, strip));
+    auto* calib = add(new CCalibButton(controlRect(ControlKind::CalibButton), &recorder, kCalibrate, strip));
     calib->tick(1000);
     EXPECT_EQ(frameAt(280, 350), 0);
     click(280, 350);  // left, highlighted first
@@ -182,7 +183,7 @@ TEST_F(Controls, CalibrationButtonBlinksWithA512MillisecondPeriodFromItsClick) {
 
 TEST_F(Controls, TransientShapeSwitchHasThreeHotZonesAndConsumesEveryLeftClick) {
     CBitmap* strip = numberedStrip(90, 25, 3);
-    auto* shape = add(new CSpeedSwitch(CRect(38, 121, 128, 146), &recorder, kTransShape, strip));
+    auto* shape = add(new CSpeedSwitch(controlRect(ControlKind::SpeedSwitch), &recorder, kTransShape, strip));
     shape->setValue(stepToValue(1, 3));
     EXPECT_EQ(click(60, 130), kMouseDownEventHandledButDontNeedMovedOrUpEvents);
     EXPECT_TRUE(recorder.values.empty());
@@ -199,7 +200,7 @@ class Knob : public Controls {
 protected:
     void SetUp() override {
         strip = numberedStrip(50, 2, 101);  // frames of 2 px so 101 grey levels fit
-        knob = add(new CMyKnob(CRect(55, 169, 105, 217), &recorder, kTransient, 2, strip));
+        knob = add(new CMyKnob(controlRect(ControlKind::Knob, kTransient), &recorder, kTransient, 2, strip));
         knob->setWheelInc(0.03125f);
         knob->setDefaultValue(0.2f);
         knob->setValue(0.0f);

@@ -2,6 +2,7 @@
 // setParameterAutomated, the AttShow bits, the meter mode, the idle throttle, the preferences flash,
 // and parameter changes from other threads while the window opens and closes.
 #include <atomic>
+#include <string>
 #include <thread>
 
 #include "editor/buttons.h"
@@ -22,6 +23,10 @@ namespace zarpa::testing {
 namespace {
 
 using Bindings = EditorTest;
+
+consteval window::Rect rectOf(ControlKind kind, int tag = -1) { return window::control(kind, tag).rect; }
+constexpr window::Rect kTransientKnob = rectOf(ControlKind::Knob, kTransient);
+constexpr CPoint centreOf(const window::Rect& r) { return CPoint(r.centreX(), r.centreY()); }
 
 TEST_F(Bindings, OpeningShowsEveryControlOfTheTableAtItsPlaceWithTheEffectsValues) {
     // The editor's own controls come first, in the table's order (the preset bar lies above them).
@@ -58,7 +63,7 @@ TEST_F(Bindings, AParameterMovesItsKnobAndValueFieldWithoutReportingBack) {
 }
 
 TEST_F(Bindings, AClickReachesTheHostAsAnAutomatedParameter) {
-    press(260, 410);  // Power
+    pressOn(rectOf(ControlKind::ToggleButton, kPower));
     const auto automated = callsWith(audioMasterAutomate);
     ASSERT_EQ(automated.size(), 1u);
     EXPECT_EQ(automated[0].index, kPower);
@@ -67,7 +72,7 @@ TEST_F(Bindings, AClickReachesTheHostAsAnAutomatedParameter) {
 }
 
 TEST_F(Bindings, AKnobDragIsOneGestureForTheHost) {
-    drag(CPoint(80, 190), CPoint(80, 150));  // Transient, 40 px up
+    drag(centreOf(kTransientKnob), centreOf(kTransientKnob).offset(0, -40));  // Transient, 40 px up
     EXPECT_EQ(callsWith(audioMasterBeginEdit).size(), 1u);
     EXPECT_EQ(callsWith(audioMasterEndEdit).size(), 1u);
     ASSERT_FALSE(callsWith(audioMasterAutomate).empty());
@@ -98,27 +103,19 @@ void expectEveryChangeInsideAGesture(const char* what) {
 }
 
 TEST_F(Bindings, SwitchesButtonsAndTypedValuesReachTheHostAsGestures) {
-    const struct {
-        const char* what;
-        CCoord x, y;
-    } clicks[] = {
-        {"Power", 260, 420},          {"Oversample", 100, 50},     {"DetectorOrder", 60, 50},
-        {"Quantize", 430, 50},        {"Autoblack", 465, 50},      {"Bits", 430, 88},
-        {"NoiseShape", 465, 88},      {"Calibrate", 285, 350},     {"AttZoom", 285, 275},
-        {"AttShow bit 2", 240, 240},  {"TransShape", 80, 130},     {"mode button", 240, 355},
-        {"PostMeter", 125, 380},      {"AutoOut", 403, 380},
-    };
-    for (const auto& click : clicks) {
+    // Every switch and button of the window (the mode button on its lower key: its middle does nothing).
+    for (const window::Control& c : window::kControls) {
+        if (!window::drawsFilmStrip(c.kind) || c.kind == ControlKind::Knob) continue;
         hostCalls().clear();
-        press(click.x, click.y);
-        expectEveryChangeInsideAGesture(click.what);
+        press(c.rect.centreX(), c.kind == ControlKind::ModeButton ? c.rect.bottom - 6 : c.rect.centreY());
+        expectEveryChangeInsideAGesture(("the control of tag " + std::to_string(c.tag)).c_str());
     }
     hostCalls().clear();
-    press(80, 418);  // Drive field
+    pressOn(rectOf(ControlKind::ValueField, kDrive));
     typeText("-3");
     expectEveryChangeInsideAGesture("typed Drive");
     hostCalls().clear();
-    drag(CPoint(80, 190), CPoint(80, 150));
+    drag(centreOf(kTransientKnob), centreOf(kTransientKnob).offset(0, -40));
     expectEveryChangeInsideAGesture("knob drag");
     EXPECT_EQ(callsWith(audioMasterBeginEdit).size(), 1u);  // one gesture, not one per move
 }
@@ -132,17 +129,17 @@ TEST_F(Bindings, ClosingInTheMiddleOfADragEndsTheGesture) {
 }
 
 TEST_F(Bindings, TypedTextBecomesTheParameterAndIsShownBack) {
-    press(80, 418);  // Drive field
+    pressOn(rectOf(ControlKind::ValueField, kDrive));
     typeText("loud");
     EXPECT_FLOAT_EQ(plugin->getParameter(kDrive), 0.5f);
-    press(440, 230);  // Leveller field
+    pressOn(rectOf(ControlKind::ValueField, kLeveller));
     typeText("OFF");
     EXPECT_FLOAT_EQ(plugin->getParameter(kLeveller), 1.0f);
     EXPECT_EQ(find<CTextEdit>("CTextEdit", kLeveller)->getDisplayText(), "off");
-    press(440, 230);
+    pressOn(rectOf(ControlKind::ValueField, kLeveller));
     typeText("-0.00");
     EXPECT_EQ(find<CTextEdit>("CTextEdit", kLeveller)->getDisplayText(), "off");
-    press(440, 230);
+    pressOn(rectOf(ControlKind::ValueField, kLeveller));
     typeText("-6");
     EXPECT_FLOAT_EQ(plugin->getParameter(kLeveller), 0.5f);
     EXPECT_FLOAT_EQ(find<CMyKnob>("CAnimKnob", kLeveller)->getValue(), 0.5f);
@@ -152,9 +149,9 @@ TEST_F(Bindings, GainReductionSourceButtonsSetAndClearSingleAttShowBits) {
     plugin->setParameter(kAttShow, stepToValue(5, 8));  // bits 1 and 4
     EXPECT_FLOAT_EQ(find<CControl>("CControl", kAttShowBit1Tag)->getValue(), 0.75f);
     EXPECT_FLOAT_EQ(find<CControl>("CControl", kAttShowBit2Tag)->getValue(), 0.25f);
-    press(240, 240);  // tag 29 on
+    pressOn(rectOf(ControlKind::ToggleButton, kAttShowBit2Tag));  // on
     EXPECT_EQ(valueToStep(plugin->getParameter(kAttShow), 8), 7);
-    press(240, 275);  // tag 28 off
+    pressOn(rectOf(ControlKind::ToggleButton, kAttShowBit1Tag));  // off
     EXPECT_EQ(valueToStep(plugin->getParameter(kAttShow), 8), 6);
     EXPECT_FLOAT_EQ(find<CControl>("CControl", kAttShowBit1Tag)->getValue(), 0.25f);
 }
@@ -177,16 +174,17 @@ TEST_F(Bindings, MeterModeFollowsMeterTypeAndScale) {
 TEST_F(Bindings, ModeButtonZonesWriteMeterTypeAndScale) {
     plugin->setParameter(kMeterType, 0.25f);
     plugin->setParameter(kScale, stepToValue(0, 3));
-    press(240, 355);  // bottom zone from peak: K-system, the scale unchanged
+    const window::Rect& m = window::control(ControlKind::ModeButton).rect;
+    press(m.centreX(), m.bottom - 6);  // bottom zone from peak: K-system, the scale unchanged
     EXPECT_EQ(valueToStep(plugin->getParameter(kMeterType), 2), 1);
     EXPECT_EQ(valueToStep(plugin->getParameter(kScale), 3), 0);
-    press(240, 355);  // again: the scale advances
+    press(m.centreX(), m.bottom - 6);  // again: the scale advances
     EXPECT_EQ(valueToStep(plugin->getParameter(kScale), 3), 1);
     hostCalls().clear();
-    press(240, 305 + 19);  // the middle band, bounds included, sets nothing
-    press(240, 361 - 19);
+    press(m.centreX(), m.top + 19);  // the middle band, bounds included, sets nothing
+    press(m.centreX(), m.bottom - 19);
     EXPECT_TRUE(callsWith(audioMasterAutomate).empty());
-    press(240, 310);  // top zone: peak
+    press(m.centreX(), m.top + 5);  // top zone: peak
     EXPECT_EQ(valueToStep(plugin->getParameter(kMeterType), 2), 0);
     EXPECT_EQ(find<CMeterOut>("CMeterOut", kMeterTag)->getMode(), 0);
 }
@@ -199,17 +197,17 @@ TEST_F(Bindings, ClicksOnSettingsThatChangeTheMeasurementResetTheMeters) {
         lcdGR->setGains(0.5f, 0.5f);
     };
     feed();
-    press(100, 50);  // Oversample
+    pressOn(rectOf(ControlKind::OversamplingButton));
     EXPECT_FLOAT_EQ(lcdIn->maximumDb(0), -120.0f);
     EXPECT_FLOAT_EQ(lcdGR->minimumDb(0), 0.0f);
     feed();
-    press(125, 380);  // PostMeter: the input side only
+    pressOn(rectOf(ControlKind::ToggleButton, kPostMeter));  // the input side only
     EXPECT_FLOAT_EQ(lcdIn->maximumDb(0), -120.0f);
     EXPECT_LT(lcdGR->minimumDb(0), -6.0f);
     feed();
-    press(260, 420);  // Power: no reset
+    pressOn(rectOf(ControlKind::ToggleButton, kPower));  // no reset
     EXPECT_GT(lcdIn->maximumDb(0), -7.0f);
-    press(170, 420);  // a readout: everything resets
+    pressOn(rectOf(ControlKind::InputReadout));  // a readout: everything resets
     EXPECT_FLOAT_EQ(lcdIn->maximumDb(0), -120.0f);
     EXPECT_FLOAT_EQ(lcdGR->minimumDb(1), 0.0f);
 }
@@ -232,7 +230,7 @@ TEST_F(Bindings, ARightClickOnAMeteringButtonSavesThePreferencesAndFlashesFor500
     plugin->setParameter(kAttShow, stepToValue(5, 8));
     plugin->setParameter(kMeterOvs, stepToValue(0, 2));
     plugin->setParameter(kPostMeter, stepToValue(1, 2));
-    press(285, 275, kRButton);  // AttZoom
+    pressOn(rectOf(ControlKind::ToggleButton, kAttZoom), kRButton);
     auto* zoom = find<CZarpaButton>("CControl", kAttZoom);
     auto* mode = find<CModeButton>("CModeButton", kScale);
     EXPECT_TRUE(zoom->getFlash());
@@ -256,7 +254,7 @@ TEST_F(Bindings, ARightClickOnAMeteringButtonSavesThePreferencesAndFlashesFor500
 }
 
 TEST_F(Bindings, ALeftClickOnAMeteringButtonNeitherSavesNorFlashes) {
-    press(285, 275);
+    pressOn(rectOf(ControlKind::ToggleButton, kAttZoom));
     EXPECT_FALSE(find<CZarpaButton>("CControl", kAttZoom)->getFlash());
     EXPECT_FALSE(platform::openSettingsKey(kPreferencesKeyPath));
 }

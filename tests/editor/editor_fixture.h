@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/control_layout.h"
 #include "editor/editor.h"
 #include "editor/my_frame.h"
 #include "plugin/plugin.h"
@@ -93,6 +94,8 @@ protected:
         frame->onMouseDown(where, buttons);
         frame->onMouseUp(where, buttons & ~kMouseButtons);
     }
+    // A click in the middle of a rectangle of the window table.
+    void pressOn(const window::Rect& r, CButtonState buttons = kLButton) { press(r.centreX(), r.centreY(), buttons); }
     void drag(CPoint from, CPoint to, CButtonState buttons = kLButton) {
         frame->onMouseDown(from, buttons);
         frame->onMouseMoved(to, buttons);

@@ -110,7 +110,7 @@ TEST_F(EditorScale, AHostThatCanResizeGetsTheNewSizeAndTheWindowIsRebuiltAtOnce)
 
     // The rebuilt window works as before: the same click lands on the same control.
     frame = rebuilt;
-    press(262, 417);  // Power
+    pressOn(window::control(ControlKind::ToggleButton, kPower).rect);
     EXPECT_EQ(valueToStep(plugin->getParameter(kPower), 2), 1);
 }
 

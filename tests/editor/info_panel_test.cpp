@@ -1,6 +1,7 @@
 // The info panel and the frame's modal view: opening, drawing over everything, and taking every click.
 #include <gtest/gtest.h>
 
+#include "editor/control_layout.h"
 #include "editor/editor_artwork.h"
 #include "editor/info_panel.h"
 #include "editor/my_frame.h"
@@ -29,8 +30,8 @@ protected:
     InfoPanel() {
         installEditorArtwork();
         font = new CBitmap(137);
-        knob = new ClickTarget(CRect(417, 349, 475, 405));  // lies under the open panel
-        info = new CInfo(CRect(224, 370, 301, 401), nullptr, font);
+        knob = new ClickTarget(controlRect(ControlKind::Knob, kOutput));  // lies under the open panel
+        info = new CInfo(controlRect(ControlKind::Info), nullptr, font);
         frame.addView(knob);
         frame.addView(info);
     }
@@ -43,7 +44,7 @@ protected:
     }
     CPixel at(CCoord x, CCoord y) { return frame.getBackBuffer()->getPixel(x, y); }
 
-    MyFrame frame{CRect(0, 0, 524, 462), nullptr, nullptr};
+    MyFrame frame{CRect(0, 0, kEditorWidth, kEditorHeight), nullptr, nullptr};
     CBitmap* font;
     ClickTarget* knob;
     CInfo* info;
@@ -62,7 +63,7 @@ TEST_F(InfoPanel, ALeftClickOpensItAndTheNextClickAnywhereClosesItWithoutReachin
     click(440, 370);
     EXPECT_FALSE(info->isPanelOpen());
     EXPECT_EQ(frame.getModalView(), nullptr);
-    EXPECT_EQ(info->getViewSize(), CRect(224, 370, 301, 401));
+    EXPECT_EQ(info->getViewSize(), controlRect(ControlKind::Info));
     EXPECT_EQ(knob->clicks, 0);
     EXPECT_EQ(knob->wheels, 0);
     click(440, 370);

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "editor/control_layout.h"
 #include "editor/editor_artwork.h"
 #include "editor/meters.h"
 #include "editor/readouts.h"
@@ -51,7 +52,7 @@ protected:
     CPixel at(CCoord x, CCoord y) { return frame.getBackBuffer()->getPixel(x, y); }
     CDrawContext* context() { return frame.getBackBuffer(); }
 
-    CFrame frame{CRect(0, 0, 524, 462), nullptr, nullptr};
+    CFrame frame{CRect(0, 0, kEditorWidth, kEditorHeight), nullptr, nullptr};
     ClickCounter listener;
     std::vector<CBitmap*> owned;
 };
@@ -94,7 +95,7 @@ TEST_F(Views, SecondFontPrintsInvertedTextOnTheAlertColour) {
 }
 
 TEST_F(Views, PeakModeLightsSixPixelsPerDecibelFromMinus48) {
-    auto* meter = add(new CMeterIn(CRect(147, 38, 207, 408), &listener, nullptr));
+    auto* meter = add(new CMeterIn(controlRect(ControlKind::MeterIn), &listener, nullptr));
     CBitmap* lit = keep(new CBitmap(130));
     CBitmap* unlit = keep(new CBitmap(155));
     CBitmap* scale = keep(new CBitmap(133));
@@ -110,7 +111,7 @@ TEST_F(Views, PeakModeLightsSixPixelsPerDecibelFromMinus48) {
 }
 
 TEST_F(Views, KSystemModesShowTheLevelWithAThreePixelPeakMarker) {
-    auto* meter = add(new CMeterOut(CRect(319, 38, 379, 406), &listener, nullptr));
+    auto* meter = add(new CMeterOut(controlRect(ControlKind::MeterOut), &listener, nullptr));
     CBitmap* litK = keep(new CBitmap(154));
     CBitmap* unlitK = keep(new CBitmap(129));
     CBitmap* scaleK14 = keep(new CBitmap(135));
@@ -126,7 +127,7 @@ TEST_F(Views, KSystemModesShowTheLevelWithAThreePixelPeakMarker) {
 }
 
 TEST_F(Views, DisplayedPeakHoldsThenFallsWithTheDeliveredTicks) {
-    auto* meter = add(new CMeterIn(CRect(147, 38, 207, 408), &listener, nullptr));
+    auto* meter = add(new CMeterIn(controlRect(ControlKind::MeterIn), &listener, nullptr));
     meter->setLevels(1000, 0.5f, 0.5f, 0.0f, 0.0f);
     redraw();
     meter->setLevels(1040, 0.0f, 0.0f, 0.0f, 0.0f);
@@ -140,7 +141,7 @@ TEST_F(Views, DisplayedPeakHoldsThenFallsWithTheDeliveredTicks) {
 }
 
 TEST_F(Views, GainReductionBarGrowsDownwardsAtSixOrTwelvePixelsPerDecibel) {
-    auto* meter = add(new CMeterGR(CRect(233, 39, 291, 192), &listener));
+    auto* meter = add(new CMeterGR(controlRect(ControlKind::MeterGR), &listener));
     CBitmap* bar = keep(new CBitmap(156));
     CBitmap* scale = keep(new CBitmap(167));
     meter->setGains(1000, 0.5f, 1.0f);
@@ -161,7 +162,7 @@ TEST_F(Views, PeakReadoutMarksAClippedSideRedUntilReset) {
     CBitmap* background = keep(new CBitmap(128));
     CBitmap* font = keep(new CBitmap(137));
     CBitmap* second = keep(new CBitmap(138));
-    auto* lcd = add(new CMeterLCD(CRect(131, 415, 224, 426), &listener, background, font, second));
+    auto* lcd = add(new CMeterLCD(controlRect(ControlKind::InputReadout), &listener, background, font, second));
     lcd->setPeaks(2.0f, 0.5f);  // +6.0 and -6.0 dBFS
     lcd->setPeaks(0.1f, 0.1f);  // lower peaks leave the maxima
     redraw();
@@ -184,7 +185,7 @@ TEST_F(Views, KSystemReadoutsShowDbrAndTheOffsetValue) {
     CBitmap* background = keep(new CBitmap(128));
     CBitmap* font = keep(new CBitmap(137));
     CBitmap* second = keep(new CBitmap(138));
-    auto* lcd = add(new CMeterLCD(CRect(303, 415, 396, 426), &listener, background, font, second));
+    auto* lcd = add(new CMeterLCD(controlRect(ControlKind::OutputReadout), &listener, background, font, second));
     lcd->setMode(3);
     lcd->setPeaks(0.0031622776f, 0.0f);  // -50 dBFS reads -30.0 in K-20; silence keeps -oo
     redraw();
@@ -198,7 +199,7 @@ TEST_F(Views, KSystemReadoutsShowDbrAndTheOffsetValue) {
 }
 
 TEST_F(Views, MeterClicksAskTheListenerToResetAndOtherButtonsAreNotHandled) {
-    add(new CMeterGR(CRect(233, 39, 291, 192), &listener));
+    add(new CMeterGR(controlRect(ControlKind::MeterGR), &listener));
     CPoint where(250, 100);
     EXPECT_EQ(frame.onMouseDown(where, kRButton), kMouseEventNotHandled);
     EXPECT_EQ(frame.onMouseDown(where, kLButton), kMouseDownEventHandledButDontNeedMovedOrUpEvents);

@@ -4,6 +4,7 @@
 // missing.
 // Our headers before Xlib's, whose macros (None, Display) would clash with their names.
 #include "engine/parameters.h"
+#include "layout/window_layout.h"
 #include "resources/resources.h"
 #include "tests/foundation/temp_config.h"
 #include "tests/support/plugin_window.h"
@@ -14,6 +15,9 @@
 #include <thread>
 
 namespace {
+
+constexpr zarpa::window::Rect kPower = zarpa::window::control(zarpa::window::ControlKind::ToggleButton, zarpa::kPower).rect;
+constexpr zarpa::window::Rect kBits = zarpa::window::control(zarpa::window::ControlKind::Bits).rect;
 
 using RealWindow = PluginWindowTest;
 
@@ -35,7 +39,7 @@ TEST_F(RealWindow, AClickOnThePowerButtonSwitchesTheEffectAndTellsTheHost) {
     EXPECT_EQ(screenPixel(5, 5), (unsigned long){(rgb[0] * 65536u) + (rgb[1] * 256u) + rgb[2]});
 
     instance->clearCalls();
-    click(262, 417);  // the Power button (245, 400, 280, 435)
+    click(kPower.centreX(), kPower.centreY());
     pumpIdle(200);
     EXPECT_NE(zarpa::valueToStep(instance->getParameter(zarpa::kPower), 2), zarpa::valueToStep(before, 2));
     bool automated = false;
@@ -105,7 +109,7 @@ TEST_F(RealWindow, WithoutHostIdleTheEditorsOwnTimerHandlesAClick) {
     ASSERT_EQ(instance->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     instance->clearCalls();
-    click(262, 417);  // the Power button
+    click(kPower.centreX(), kPower.centreY());
     auto switched = [&] {
         return zarpa::valueToStep(instance->getParameter(zarpa::kPower), 2) != zarpa::valueToStep(before, 2);
     };
@@ -164,17 +168,17 @@ TEST_P(ScaledWindow, ClicksOnPowerAndBitsLandOnTheSameValuesAsAt100) {
         EXPECT_EQ(screenPixel(x, y), (unsigned long){(rgb[0] * 65536u) + (rgb[1] * 256u) + rgb[2]}) << x << ", " << y;
     }
 
-    click(device(262), device(417));  // Power (245, 400, 280, 435)
+    click(device(kPower.centreX()), device(kPower.centreY()));
     pumpIdle(200);
     EXPECT_NE(zarpa::valueToStep(instance->getParameter(zarpa::kPower), 2), zarpa::valueToStep(power, 2));
-    click(device(428), device(88));  // Bits (412, 78, 445, 97): the next word length
+    click(device(kBits.centreX()), device(kBits.centreY()));  // the next word length
     pumpIdle(200);
     EXPECT_EQ(zarpa::valueToStep(instance->getParameter(zarpa::kBits), 3), (bits + 1) % 3);
     // The edges of a control: its last device pixel still hits it, the next one does not.
-    click(device(445) - 1, device(97) - 1);
+    click(device(kBits.right) - 1, device(kBits.bottom) - 1);
     pumpIdle(200);
     EXPECT_EQ(zarpa::valueToStep(instance->getParameter(zarpa::kBits), 3), (bits + 2) % 3);
-    click(device(445) + 1, device(88));  // between Bits and NoiseShape (449...)
+    click(device(kBits.right) + 1, device(kBits.centreY()));  // between Bits and NoiseShape
     pumpIdle(200);
     EXPECT_EQ(zarpa::valueToStep(instance->getParameter(zarpa::kBits), 3), (bits + 2) % 3);
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/parameters.h"
+#include "layout/window_layout.h"
 #include "hostlib/vst_host.h"
 #include "tests/support/loaded_plugin.h"
 
@@ -17,6 +18,11 @@
 #include <thread>
 
 namespace {
+
+namespace window = zarpa::window;
+constexpr window::Rect kPower = window::control(window::ControlKind::ToggleButton, zarpa::kPower).rect;
+constexpr window::Rect kBits = window::control(window::ControlKind::Bits).rect;
+constexpr window::Rect kLoadPreset = window::presetBarControl(window::kLoadPresetTag).rect;
 
 LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -71,12 +77,12 @@ TEST_F(Win32Window, AClickOnThePowerButtonSwitchesTheEffectAndTellsTheHost) {
     ASSERT_NE(editor, nullptr);
     RECT client{};
     GetClientRect(editor, &client);
-    EXPECT_EQ(client.right - client.left, 524);
-    EXPECT_EQ(client.bottom - client.top, 462);
+    EXPECT_EQ(client.right - client.left, zarpa::window::kWidth);
+    EXPECT_EQ(client.bottom - client.top, zarpa::window::kHeight);
 
     const bool before = instance->getParameter(zarpa::kPower) >= 0.5f;  // on
     instance->clearCalls();
-    const LPARAM powerButton = MAKELPARAM(262, 417);
+    const LPARAM powerButton = MAKELPARAM(kPower.centreX(), kPower.centreY());
     PostMessageW(editor, WM_LBUTTONDOWN, MK_LBUTTON, powerButton);
     PostMessageW(editor, WM_LBUTTONUP, 0, powerButton);
     pump(200);
@@ -176,7 +182,7 @@ TEST_F(Win32Window, TheModalFileDialogKeepsNoHostThreadWaiting) {
     });
     watch = &seen;
     const UINT_PTR timer = SetTimer(host, 1, 20, hostIdleTimer);
-    const LPARAM loadPreset = MAKELPARAM(174, 454);  // (166, 447, 183, 462)
+    const LPARAM loadPreset = MAKELPARAM(kLoadPreset.centreX(), kLoadPreset.centreY());
     PostMessageW(editor, WM_LBUTTONDOWN, MK_LBUTTON, loadPreset);
     PostMessageW(editor, WM_LBUTTONUP, 0, loadPreset);
     pump(400);  // the click's dispatch runs the dialog until the worker cancels it
@@ -222,7 +228,8 @@ TEST_F(Win32Window, AtEachLargerSizeClicksOnPowerAndBitsLandAsAt100) {
         const auto bitsStep = [this] { return std::min(static_cast<int>(instance->getParameter(zarpa::kBits) * 3), 2); };
         const bool power = instance->getParameter(zarpa::kPower) >= 0.5f;
         const int bits = bitsStep();
-        for (const LPARAM at : {MAKELPARAM(device(262), device(417)), MAKELPARAM(device(428), device(88))}) {
+        for (const LPARAM at : {MAKELPARAM(device(kPower.centreX()), device(kPower.centreY())),
+                                MAKELPARAM(device(kBits.centreX()), device(kBits.centreY()))}) {
             PostMessageW(editor, WM_LBUTTONDOWN, MK_LBUTTON, at);
             PostMessageW(editor, WM_LBUTTONUP, 0, at);
             pump(150);

@@ -2,6 +2,7 @@
 // into it through its entry point, clicks on the rocker sent with xdotool and effEditIdle as the only
 // event pump; the host reads the program name back through effGetProgramName. Skipped without Xvfb or
 // xdotool.
+#include "layout/window_layout.h"
 #include "tests/support/plugin_window.h"
 
 #include <sys/stat.h>
@@ -16,6 +17,15 @@
 #include <thread>
 
 namespace {
+
+namespace window = zarpa::window;
+constexpr window::Rect kRocker = window::presetBarControl(window::kRockerTag).rect;
+constexpr window::Rect kLoadPreset = window::presetBarControl(window::kLoadPresetTag).rect;
+struct Point {
+    int x, y;
+};
+constexpr Point kRockerLeft{kRocker.left + 6, kRocker.centreY()};     // inside the left half
+constexpr Point kRockerRight{kRocker.right - 8, kRocker.centreY()};  // inside the right half
 
 class PresetBarWindow : public PluginWindowTest {
 protected:
@@ -39,19 +49,19 @@ TEST_F(PresetBarWindow, RockerClicksStepProgramsAndTheHostSeesTheName) {
     pumpIdle(200);
     EXPECT_EQ(programName(), programName(effGetProgramNameIndexed, 0));
 
-    clickAndIdle(362, 453);  // the rocker's right half (340, 447, 370, 460)
+    clickAndIdle(kRockerRight.x, kRockerRight.y);
     EXPECT_EQ(programName(), programName(effGetProgramNameIndexed, 1));
-    clickAndIdle(362, 453);
+    clickAndIdle(kRockerRight.x, kRockerRight.y);
     EXPECT_EQ(programName(), programName(effGetProgramNameIndexed, 2));
-    clickAndIdle(346, 453);  // left half
+    clickAndIdle(kRockerLeft.x, kRockerLeft.y);
     EXPECT_EQ(programName(), programName(effGetProgramNameIndexed, 1));
 
     // A name given by the host while the window is open stays with the program as the user moves on.
     char name[] = "From the host";
     instance->dispatch(effSetProgramName, 0, 0, name);
     pumpIdle(60);
-    clickAndIdle(362, 453);
-    clickAndIdle(346, 453);
+    clickAndIdle(kRockerRight.x, kRockerRight.y);
+    clickAndIdle(kRockerLeft.x, kRockerLeft.y);
     EXPECT_EQ(programName(), "From the host");
 
     instance->dispatch(effEditClose);
@@ -64,7 +74,7 @@ TEST_F(PresetBarWindow, WithoutHostIdleTheBarsOwnTimerStepsPrograms) {
     ASSERT_EQ(instance->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const std::string second = programName(effGetProgramNameIndexed, 1);
-    click(362, 453);  // the rocker's right half
+    click(kRockerRight.x, kRockerRight.y);
     for (int i = 0; i < 200 && programName() != second; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(programName(), second);
     instance->dispatch(effEditClose);
@@ -89,7 +99,7 @@ TEST_F(PresetBarWindow, AnOpenFileDialogKeepsNoHostThreadWaiting) {
     ASSERT_EQ(instance->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 1);
     pumpIdle(200);
     const std::string before = programName();
-    click(174, 454);  // load preset (166, 447, 183, 462)
+    click(kLoadPreset.centreX(), kLoadPreset.centreY());
     pumpIdle(300);    // the helper is up now, sleeping
 
     using Clock = std::chrono::steady_clock;
