@@ -1,18 +1,12 @@
 // On/off buttons.
 #include "editor/buttons.h"
 
+#include "editor/control_values.h"
 #include "editor/editor_services.h"
 #include "editor/film_strip.h"
 #include "engine/parameters.h"
 
 namespace zarpa {
-
-namespace {
-
-constexpr CMouseEventResult kConsumed = kMouseDownEventHandledButDontNeedMovedOrUpEvents;
-bool readsOn(float value) { return valueToStep(value, 2) == 1; }
-
-}  // namespace
 
 CZarpaButton::CZarpaButton(const CRect& size, CControlListener* listener, std::int32_t tag, CBitmap* bitmap,
                            bool savesPreferences, EditorServices* services)

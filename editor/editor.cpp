@@ -7,6 +7,7 @@
 #include "editor/buttons.h"
 #include "editor/control_layout.h"
 #include "editor/control_tooltips.h"
+#include "editor/control_values.h"
 #include "editor/editor_scale.h"
 #include "editor/info_panel.h"
 #include "editor/metering_rules.h"
@@ -166,7 +167,7 @@ CView* Editor::createControl(const ControlSpec& spec, BitmapSet& bitmaps, int me
         case ControlKind::ToggleButton: {
             auto* button = new CZarpaButton(rect, this, spec.tag, bitmap, spec.savesPreferences, this);
             if (const int bit = attShowBitOfTag(spec.tag))
-                button->setValue((valueToStep(effect_->getParameter(kAttShow), 8) & bit) ? 1.0f : 0.0f);
+                button->setValue((attShowMask(effect_->getParameter(kAttShow)) & bit) ? 1.0f : 0.0f);
             else
                 button->setValue(parameter());
             if (spec.savesPreferences) flashButtons_[flashButtonCount_++] = button;
@@ -472,7 +473,7 @@ void Editor::applyParameter(int index, float value) {
         case kAttShow: {
             if (meterGR_) meterGR_->reset();
             if (lcdGR_) lcdGR_->reset();
-            const int mask = valueToStep(value, 8);
+            const int mask = attShowMask(value);
             for (const int tag : {kAttShowBit1Tag, kAttShowBit2Tag, kAttShowBit4Tag})
                 setControl(controlByTag_[tag], stepToValue((mask & attShowBitOfTag(tag)) ? 1 : 0, 2));
             break;
@@ -526,7 +527,7 @@ void Editor::valueChanged(CControl* control) {
             break;
         case kAttShowBit1Tag: case kAttShowBit2Tag: case kAttShowBit4Tag:
             automateParameter(kAttShow, attShowWithBit(effect_->getParameter(kAttShow), attShowBitOfTag(tag),
-                                                       valueToStep(value, 2) == 1));
+                                                       readsOn(value)));
             break;
         default:
             automateParameter(tag, value);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "editor/control_values.h"
 #include "editor/my_frame.h"
 #include "toolkit/draw_context.h"
 
@@ -78,7 +79,7 @@ void CInfo::drawPanel(CDrawContext* context) const {
 CMouseEventResult CInfo::onMouseDown(CPoint&, const CButtonState& buttons) {
     if ((buttons & kRButton) && !open_ && rightClick_) {
         rightClick_();
-        return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+        return kConsumed;
     }
     if (!(buttons & kLButton)) return kMouseEventNotHandled;
     auto* frame = dynamic_cast<MyFrame*>(getFrame());
@@ -92,7 +93,7 @@ CMouseEventResult CInfo::onMouseDown(CPoint&, const CButtonState& buttons) {
         if (frame) frame->clearModalView();
     }
     if (frame) frame->setDirty(true);
-    return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+    return kConsumed;
 }
 
 }  // namespace zarpa

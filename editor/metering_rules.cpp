@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "editor/control_values.h"
 #include "engine/parameters.h"
+#include "layout/window_layout.h"
 
 namespace zarpa {
 
 int meterModeOf(float meterTypeValue, float scaleValue) {
-    return valueToStep(meterTypeValue, 2) == 1 ? valueToStep(scaleValue, 3) + 1 : kPeakMode;
+    return readsOn(meterTypeValue) ? valueToStep(scaleValue, 3) + 1 : kPeakMode;
 }
 
 int readoutOffsetDb(int mode) {
@@ -17,17 +19,21 @@ int readoutOffsetDb(int mode) {
     return mode >= 0 && mode < kMeterModeCount ? kOffsets[mode] : 0;
 }
 
+// AttShow's steps are the eight combinations of its three bits.
+constexpr int kAttShowSteps = 8;
+
+int attShowMask(float attShowValue) { return valueToStep(attShowValue, kAttShowSteps); }
+
 float attShowWithBit(float attShowValue, int bit, bool on) {
-    int mask = valueToStep(attShowValue, 8);
-    mask = on ? (mask | bit) : (mask & ~bit);
-    return stepToValue(mask, 8);
+    const int mask = attShowMask(attShowValue);
+    return stepToValue(on ? (mask | bit) : (mask & ~bit), kAttShowSteps);
 }
 
 int attShowBitOfTag(int tag) {
     switch (tag) {
-        case 28: return 1;
-        case 29: return 2;
-        case 30: return 4;
+        case window::kAttShowBit1Tag: return 1;
+        case window::kAttShowBit2Tag: return 2;
+        case window::kAttShowBit4Tag: return 4;
         default: return 0;
     }
 }

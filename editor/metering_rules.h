@@ -15,10 +15,12 @@ int meterModeOf(float meterTypeValue, float scaleValue);
 // The readouts show a peak plus this offset: 0 in peak mode, else the K-system's reference level.
 int readoutOffsetDb(int mode);
 
+// The AttShow bits (1: release followers, 2: transient envelope, 4: leveller) of its value.
+int attShowMask(float attShowValue);
 // The AttShow value with one bit (1, 2 or 4) set or cleared, as the centre of its step of 8.
 float attShowWithBit(float attShowValue, int bit, bool on);
 
-// The gain-reduction source bit that the button with this tag switches (tags 28, 29, 30), else 0.
+// The gain-reduction source bit that the button with this tag switches, else 0.
 int attShowBitOfTag(int tag);
 
 // A peak readout's number: "-oo" at or below −100, else "%+2.1f".

@@ -2,6 +2,7 @@
 #include "editor/meters.h"
 
 #include "editor/control_layout.h"
+#include "editor/control_values.h"
 #include "engine/parameters.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/draw_context.h"
@@ -39,7 +40,7 @@ CMouseEventResult notifyResetClick(CControl& control, const CButtonState& button
     if (!(buttons & kLButton)) return kMouseEventNotHandled;
     control.valueChanged();
     control.invalid();
-    return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+    return kConsumed;
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "editor/control_values.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/sub_image.h"
 
@@ -25,7 +26,7 @@ float CMyKnob::limited(float value) const { return std::clamp(value, std::min(vm
 
 CMouseEventResult CMyKnob::onMouseDown(CPoint& where, const CButtonState& buttons) {
     if (!(buttons & kLButton)) return kMouseEventNotHandled;
-    if (checkDefaultValue(buttons)) return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+    if (checkDefaultValue(buttons)) return kConsumed;
     start_ = where;
     last_ = where;
     startValue_ = getValue();

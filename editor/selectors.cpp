@@ -2,6 +2,7 @@
 #include "editor/selectors.h"
 
 #include "editor/control_layout.h"
+#include "editor/control_values.h"
 #include "editor/editor_services.h"
 #include "editor/film_strip.h"
 #include "engine/parameters.h"
@@ -10,7 +11,6 @@ namespace zarpa {
 
 namespace {
 
-constexpr CMouseEventResult kConsumed = kMouseDownEventHandledButDontNeedMovedOrUpEvents;
 constexpr CCoord kSelectorFrameHeight = 19;
 
 // The common end of a click that changed a selector: the new value goes to the listener.
@@ -20,8 +20,6 @@ CMouseEventResult sendStep(CControl& control, int step, int steps) {
     control.invalid();
     return kConsumed;
 }
-
-bool isOn(float value) { return valueToStep(value, 2) == 1; }
 
 }  // namespace
 
@@ -82,7 +80,7 @@ CMouseEventResult CRequantizerSelector::onMouseDown(CPoint&, const CButtonState&
 }
 
 void CRequantizerSelector::setQuantize(float value) {
-    quantize_ = isOn(value);
+    quantize_ = readsOn(value);
     setDirty(true);
 }
 
