@@ -80,17 +80,12 @@ typedef double Pair __attribute__((vector_size(16)));
 typedef long long PairMask __attribute__((vector_size(16)));
 typedef float NarrowPair __attribute__((vector_size(8)));
 
-// The stages take and give Stereo; their loops compute on both channels as one Pair.
-inline Pair pair(const Stereo& s) {
-    Pair p;
-    std::memcpy(&p, &s, sizeof p);
-    return p;
-}
-inline Stereo stereo(Pair p) {
-    Stereo s;
-    std::memcpy(static_cast<void*>(&s), &p, sizeof s);
-    return s;
-}
+// The stages take and give Stereo; their loops compute on both channels as one Pair. Element by
+// element, not through memory: a copy of the bytes lets the compiler carry a Stereo in two integer
+// registers and meet the vector through the stack (the Windows build did), where the processor cannot
+// forward two 8-byte stores to one 16-byte load and waits.
+inline Pair pair(const Stereo& s) { return Pair{s.l, s.r}; }
+inline Stereo stereo(Pair p) { return {p[0], p[1]}; }
 
 // |v| per channel: the sign bit cleared, exactly as std::fabs.
 inline Pair magnitude(Pair v) {
