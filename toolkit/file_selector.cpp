@@ -60,7 +60,7 @@ bool CNewFileSelector::run(Callback callback) {
     request_.parentWindow = frame_->getSystemWindow();
     std::unique_ptr<FileDialogSession> session;
     if (backend->isModal()) {
-        toolkit::UiLock::Released released(frame_->getUiLock().get());
+        platform::UiLock::Released released(frame_->getUiLock().get());
         session = backend->start(request_);
     } else {
         session = backend->start(request_);

@@ -11,14 +11,14 @@ namespace {
 
 // The editor's user-interface lock for a frame operation that may be called from outside an editor call
 // (tests, a derived editor); a no-op for a frame without an editor.
-std::unique_lock<toolkit::UiLock> uiTurn(const std::shared_ptr<toolkit::UiLock>& lock) {
-    return lock ? std::unique_lock<toolkit::UiLock>(*lock) : std::unique_lock<toolkit::UiLock>();
+std::unique_lock<platform::UiLock> uiTurn(const std::shared_ptr<platform::UiLock>& lock) {
+    return lock ? std::unique_lock<platform::UiLock>(*lock) : std::unique_lock<platform::UiLock>();
 }
 
 // The same, only tried: for idle and timer ticks, which have nothing to do while the other thread runs
 // the editor (the caller tells that case by a lock it does not own).
-std::unique_lock<toolkit::UiLock> tryUiTurn(const std::shared_ptr<toolkit::UiLock>& lock) {
-    return lock ? std::unique_lock<toolkit::UiLock>(*lock, std::try_to_lock) : std::unique_lock<toolkit::UiLock>();
+std::unique_lock<platform::UiLock> tryUiTurn(const std::shared_ptr<platform::UiLock>& lock) {
+    return lock ? std::unique_lock<platform::UiLock>(*lock, std::try_to_lock) : std::unique_lock<platform::UiLock>();
 }
 
 std::uint32_t steadyMilliseconds() {
@@ -99,7 +99,7 @@ void CFrame::pollWindow(bool input) {
 }
 
 void CFrame::idle() {
-    const std::shared_ptr<toolkit::UiLock> lock = uiLock_;  // outlives the frame if idle ends it
+    const std::shared_ptr<platform::UiLock> lock = uiLock_;  // outlives the frame if idle ends it
     const auto turn = tryUiTurn(lock);
     if (lock && !turn) return;  // the other thread is running the editor
     if (inIdle_ || closed_) return;
@@ -413,7 +413,7 @@ void CFrame::platformPaint() {
 
 void CFrame::platformTimer(int id) {
     // Our own timer thread holds the lock already; a window timer in the DLL takes it here.
-    const std::shared_ptr<toolkit::UiLock> lock = uiLock_;
+    const std::shared_ptr<platform::UiLock> lock = uiLock_;
     const auto turn = tryUiTurn(lock);
     if (lock && !turn) return;
     if (closed_) return;

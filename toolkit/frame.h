@@ -99,7 +99,7 @@ public:
     // close takes it down unanswered. The window keeps taking input meanwhile.
     bool isFileDialogOpen() const { return fileDialog_ != nullptr; }
     // The editor's user-interface lock (null for a frame without an editor).
-    const std::shared_ptr<toolkit::UiLock>& getUiLock() const { return uiLock_; }
+    const std::shared_ptr<platform::UiLock>& getUiLock() const { return uiLock_; }
 
     bool isTypeOf(const char* type) const override {
         return std::strcmp(type, "CFrame") == 0 || CViewContainer::isTypeOf(type);
@@ -139,7 +139,7 @@ private:
     CPoint toLogical(CPoint devicePoint) const;
 
     CEditorInterface* editor_;
-    std::shared_ptr<toolkit::UiLock> uiLock_;  // the editor's; null for a frame without one
+    std::shared_ptr<platform::UiLock> uiLock_;  // the editor's; null for a frame without one
     COffscreenContext backBuffer_;
     std::unique_ptr<toolkit::PlatformWindow> window_;
     std::atomic<bool> allDirty_{true};

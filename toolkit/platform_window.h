@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/ui_lock.h"
 #include "toolkit/geometry.h"
 #include "toolkit/keys.h"
-#include "toolkit/ui_lock.h"
 
 namespace toolkit {
 
@@ -40,7 +40,7 @@ class PlatformWindow {
 public:
     // nullptr when no window could be made (no display, an invalid parent).
     static std::unique_ptr<PlatformWindow> create(void* parent, CCoord width, CCoord height, const CPixel* framebuffer,
-                                                  PlatformWindowClient& client, std::shared_ptr<UiLock> uiLock);
+                                                  PlatformWindowClient& client, std::shared_ptr<platform::UiLock> uiLock);
     virtual ~PlatformWindow() = default;
 
     virtual bool isAlive() const = 0;

@@ -271,7 +271,7 @@ bool onWindowTimerThread() { return false; }
 
 std::unique_ptr<PlatformWindow> PlatformWindow::create(void* parent, CCoord width, CCoord height,
                                                        const CPixel* framebuffer, PlatformWindowClient& client,
-                                                       std::shared_ptr<UiLock>) {
+                                                       std::shared_ptr<platform::UiLock>) {
     if (!parent || width <= 0 || height <= 0 || !framebuffer) return nullptr;
     auto window = std::make_unique<Win32Window>(client, width, height, framebuffer);
     if (!window->open(static_cast<HWND>(parent))) return nullptr;

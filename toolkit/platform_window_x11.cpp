@@ -63,7 +63,7 @@ private:
 class X11Window final : public PlatformWindow {
 public:
     X11Window(PlatformWindowClient& client, CCoord width, CCoord height, const CPixel* framebuffer,
-              std::shared_ptr<UiLock> uiLock)
+              std::shared_ptr<platform::UiLock> uiLock)
         : client_(client), width_(width), height_(height), framebuffer_(framebuffer), uiLock_(std::move(uiLock)) {}
     ~X11Window() override;
 
@@ -94,7 +94,7 @@ private:
     CCoord width_;
     CCoord height_;
     const CPixel* framebuffer_;
-    std::shared_ptr<UiLock> uiLock_;
+    std::shared_ptr<platform::UiLock> uiLock_;
     std::unique_ptr<TimerThread> timers_;  // made with the first timer
     Display* display_ = nullptr;
     ::Window parent_ = 0;
@@ -352,7 +352,7 @@ void X11Window::setKeyboardFocus(bool focus) {
 
 std::unique_ptr<PlatformWindow> PlatformWindow::create(void* parent, CCoord width, CCoord height,
                                                        const CPixel* framebuffer, PlatformWindowClient& client,
-                                                       std::shared_ptr<UiLock> uiLock) {
+                                                       std::shared_ptr<platform::UiLock> uiLock) {
     const auto parentId = static_cast<::Window>(reinterpret_cast<std::uintptr_t>(parent));
     if (!parentId || width <= 0 || height <= 0 || !framebuffer) return nullptr;
     auto window = std::make_unique<X11Window>(client, width, height, framebuffer, std::move(uiLock));

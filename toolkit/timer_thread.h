@@ -21,7 +21,7 @@ namespace toolkit {
 // shares with this object.
 class TimerThread {
 public:
-    TimerThread(std::shared_ptr<UiLock> uiLock, PlatformWindowClient& client);
+    TimerThread(std::shared_ptr<platform::UiLock> uiLock, PlatformWindowClient& client);
     ~TimerThread();
     TimerThread(const TimerThread&) = delete;
     TimerThread& operator=(const TimerThread&) = delete;
@@ -40,7 +40,7 @@ private:
         std::condition_variable wake;
         bool ending = false;
         std::map<int, Timer> timers;
-        std::shared_ptr<UiLock> uiLock;
+        std::shared_ptr<platform::UiLock> uiLock;
         PlatformWindowClient* client;
     };
     static void run(std::shared_ptr<Shared> shared);

@@ -14,7 +14,7 @@ thread_local bool onTimerThread = false;
 
 bool onWindowTimerThread() { return onTimerThread; }
 
-TimerThread::TimerThread(std::shared_ptr<UiLock> uiLock, PlatformWindowClient& client)
+TimerThread::TimerThread(std::shared_ptr<platform::UiLock> uiLock, PlatformWindowClient& client)
     : shared_(std::make_shared<Shared>()) {
     shared_->uiLock = std::move(uiLock);
     shared_->client = &client;
@@ -80,7 +80,7 @@ void TimerThread::run(std::shared_ptr<Shared> shared) {
         // The tick runs without our own mutex: it may start or stop timers, or end the window.
         lock.unlock();
         {
-            std::unique_lock<UiLock> turn(*shared->uiLock, std::try_to_lock);
+            std::unique_lock<platform::UiLock> turn(*shared->uiLock, std::try_to_lock);
             for (std::size_t i = 0; turn && i < due.size(); ++i) {
                 {
                     std::lock_guard<std::mutex> guard(shared->mutex);

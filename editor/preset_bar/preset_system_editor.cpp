@@ -25,7 +25,7 @@ struct CPresetSystemEditor::RecordFileType {
     void (CPresetSystemEditor::*write)(unsigned char*);
 };
 
-CPresetSystemEditor::CPresetSystemEditor(AudioEffect* effect) : AEffGUIEditor(effect) {
+CPresetSystemEditor::CPresetSystemEditor(AudioEffect* effect) : CFrameEditor(effect) {
     installEditorArtwork();
     const std::string cwd = platform::currentDirectory(kPathTextSize - 1);
     std::memcpy(currentDirectory, cwd.c_str(), cwd.size() + 1);

@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "editor/aeffguieditor.h"
+#include "editor/frame_editor.h"
 #include "editor/preset_bar/preset_bar_view.h"
 #include "editor/preset_bar/preset_file_dialog.h"
 #include "presets/preset_records.h"
@@ -25,7 +25,7 @@ namespace zarpa {
 class PresetBar;
 class FrameFileSelector;
 
-class CPresetSystemEditor : public AEffGUIEditor, public CControlListener, public PresetEditorLink {
+class CPresetSystemEditor : public CFrameEditor, public CControlListener, public PresetEditorLink {
 public:
     explicit CPresetSystemEditor(AudioEffect* effect);
     // Stores the three remembered paths for the next instance.

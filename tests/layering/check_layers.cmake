@@ -51,6 +51,10 @@ check_includes("engine includes only engine" ONLY "^engine/" ${_engine})
 layer_files(_toolkit toolkit)
 check_includes("toolkit includes nothing of the plug-in" ONLY "^(toolkit|platform|graphics)/" ${_toolkit})
 
+# The host binding knows only itself and the platform.
+layer_files(_host host)
+check_includes("host includes only host and platform" ONLY "^(host|platform)/" ${_host})
+
 # The preset system has no GUI.
 layer_files(_presets presets)
 check_includes("presets include no GUI" ONLY "^(presets|records|host|platform)/" ${_presets})

@@ -169,7 +169,7 @@ TEST(FileSelector, ClosingTheWindowTakesTheDialogDownUnanswered) {
 TEST(FileSelector, AModalDialogRunsWithTheLockLetGoAndTakenBackAfter) {
     Window w;
     struct Modal : FileDialogBackend {
-        std::shared_ptr<toolkit::UiLock> lock;
+        std::shared_ptr<platform::UiLock> lock;
         bool otherThreadGotIt = false;
         bool isModal() const override { return true; }
         std::unique_ptr<FileDialogSession> start(const FileDialogRequest&) override {

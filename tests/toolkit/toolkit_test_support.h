@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "editor/aeffguieditor.h"
+#include "editor/frame_editor.h"
 #include "host/audioeffect.h"
 #include "toolkit/artwork.h"
 #include "toolkit/bitmap.h"
@@ -45,9 +45,9 @@ public:
 };
 
 // Builds a frame of the given size in the parent window (headless without one).
-class TestEditor : public AEffGUIEditor {
+class TestEditor : public CFrameEditor {
 public:
-    explicit TestEditor(AudioEffect* effect, CRect size = CRect(0, 0, 200, 100)) : AEffGUIEditor(effect), size_(size) {
+    explicit TestEditor(AudioEffect* effect, CRect size = CRect(0, 0, 200, 100)) : CFrameEditor(effect), size_(size) {
         rect = {static_cast<std::int16_t>(size.top), static_cast<std::int16_t>(size.left),
                 static_cast<std::int16_t>(size.bottom), static_cast<std::int16_t>(size.right)};
     }

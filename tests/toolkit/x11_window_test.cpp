@@ -18,9 +18,9 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/virtual_display.h"
 #include "toolkit/buttons.h"
 #include "toolkit/text_edit.h"
-#include "tests/support/virtual_display.h"
 #include "toolkit_test_support.h"
 
 using namespace toolkit_test;
@@ -268,7 +268,7 @@ TEST_F(X11Window, WithoutAnyHostIdleTheTimerStillHandlesClicksAndDraws) {
         for (int i = 0; i < 200; ++i) {
             XSync(host_, False);
             {
-                std::lock_guard<toolkit::UiLock> turn(*editor_.getUiLock());
+                std::lock_guard<platform::UiLock> turn(*editor_.getUiLock());
                 if (condition()) return true;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));

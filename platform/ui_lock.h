@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-namespace toolkit {
+namespace platform {
 
 // On Linux the window's timer ticks on a thread of its own, while the host calls the editor from its GUI
 // thread; both run editor code only while holding this lock, so the editor still sees one user-interface
@@ -66,4 +66,4 @@ private:
     int depth_ = 0;  // guarded by mutex_
 };
 
-}  // namespace toolkit
+}  // namespace platform
