@@ -63,11 +63,40 @@ void DirectConvolution::reset() {
     right_.fill(0.0);
 }
 
-void DirectConvolution::process(const double* wL, const double* wR, int n, double* eL, double* eR) {
+namespace {
+
+// True when the n values are all below limit (a vector at a time).
+bool allBelow(const double* x, int n, double limit) {
+    using simd::Lanes;
+    const Lanes bound = Lanes{} + limit;
+    simd::LaneMask above = {};
+    int i = 0;
+    for (; i + simd::kLanes <= n; i += simd::kLanes) {
+        Lanes v;
+        simd::load(v, x + i);
+        above |= ~(v < bound);
+    }
+    bool below = !simd::any(above);
+    for (; i < n; ++i) below &= x[i] < limit;
+    return below;
+}
+
+}  // namespace
+
+void DirectConvolution::process(const double* wL, const double* wR, int n, double* eL, double* eR,
+                                bool onlyAboveOne) {
     std::copy(wL, wL + n, left_.begin() + kHistory);
     std::copy(wR, wR + n, right_.begin() + kHistory);
-    convolve(kernel_.data(), n_, left_.data() + kHistory, n, eL);
-    convolve(kernel_.data(), n_, right_.data() + kHistory, n, eR);
+    // The sums of this chunk read the newest 2N-2 values before it and the chunk.
+    const int reach = 2 * n_ - 2 + n;
+    const auto channel = [&](const double* w, double* e) {
+        if (onlyAboveOne && allBelow(w - (2 * n_ - 2), reach, kCertainlyBelowOne))
+            std::fill(e, e + n, 1.0);
+        else
+            convolve(kernel_.data(), n_, w, n, e);
+    };
+    channel(left_.data() + kHistory, eL);
+    channel(right_.data() + kHistory, eR);
     // Keep the newest 2N-2 values in front of the next chunk.
     const int keep = 2 * n_ - 2;
     std::copy(left_.begin() + kHistory + n - keep, left_.begin() + kHistory + n, left_.begin() + kHistory - keep);

@@ -22,8 +22,13 @@ public:
 
     void configure(const double* kernel, int n);
     void reset();
-    // n (1..kMaxChunk) new values per channel in, n convolved values out.
-    void process(const double* wL, const double* wR, int n, double* eL, double* eR);
+    // n (1..kMaxChunk) new values per channel in, n convolved values out. With onlyAboveOne, a channel's
+    // values are given as exactly 1 where each of them is certain to be below 1 (every value a sum
+    // reads below kCertainlyBelowOne; the kernel is non-negative and sums to 1, and the rounding of a
+    // few hundred terms is far smaller than the margin): for a reader that cannot tell values up to 1
+    // apart, the sums are then not computed.
+    static constexpr double kCertainlyBelowOne = 0.999;
+    void process(const double* wL, const double* wR, int n, double* eL, double* eR, bool onlyAboveOne = false);
 
 private:
     static constexpr int kHistory = 2 * kMaxWindow - 2;  // the oldest value a sum reads is 2N-2 back

@@ -43,7 +43,8 @@ void GainComputer::process(const DetectorChunk& in, int n, double s, const Follo
                            bool twoStages, GainChunk& out) {
     ReleaseFollowers::processPair(followersL_, followersR_, in.lookAheadL.data(), in.lookAheadR.data(), n,
                                   coefficients, twoStages, peakL_.data(), peakR_.data());
-    envelope_.process(in.detectorL.data(), in.detectorR.data(), n, envelopeL_.data(), envelopeR_.data());
+    // Envelope values up to 1 all give the same gain (max(P, 1) is 1, max(P, F) is F): they may come as 1.
+    envelope_.process(in.detectorL.data(), in.detectorR.data(), n, envelopeL_.data(), envelopeR_.data(), true);
     mix(envelopeL_.data(), peakL_.data(), n, s, out.gainL.data(), out.followerL.data());
     mix(envelopeR_.data(), peakR_.data(), n, s, out.gainR.data(), out.followerR.data());
 }

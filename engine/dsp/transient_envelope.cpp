@@ -44,7 +44,8 @@ void TransientEnvelope::reset() {
     delay_.reset();
 }
 
-void TransientEnvelope::process(const double* cL, const double* cR, int n, double* pL, double* pR) {
+void TransientEnvelope::process(const double* cL, const double* cR, int n, double* pL, double* pR,
+                                bool onlyAboveOne) {
     if (useShortWindow_) {
         shortWindowL_.process(cL, n, windowMaxL_.data());
         shortWindowR_.process(cR, n, windowMaxR_.data());
@@ -63,7 +64,7 @@ void TransientEnvelope::process(const double* cL, const double* cR, int n, doubl
             pR[i] = e.r;
         }
     } else {
-        direct_.process(windowMaxL_.data(), windowMaxR_.data(), n, pL, pR);
+        direct_.process(windowMaxL_.data(), windowMaxR_.data(), n, pL, pR, onlyAboveOne);
     }
     delayChunk(delay_, n, pL, pR);
 }

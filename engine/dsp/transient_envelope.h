@@ -26,7 +26,9 @@ public:
     void reset();
 
     // n (1..kChunkFrames) detector values per channel in; the envelope P at each output instant out.
-    void process(const double* cL, const double* cR, int n, double* pL, double* pR);
+    // With onlyAboveOne, values certain to be below 1 may be given as exactly 1 (for the gain
+    // computer, which takes max(P, 1) and max(P, F) with F >= 1: it cannot tell them apart).
+    void process(const double* cL, const double* cR, int n, double* pL, double* pR, bool onlyAboveOne = false);
 
 private:
     StereoSlidingMax window_;

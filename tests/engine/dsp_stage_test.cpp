@@ -343,6 +343,40 @@ TEST(PeakDetector, SummingAheadThenDetectingEqualsProcessing) {
     }
 }
 
+TEST(TransientEnvelope, GivesOnlyValuesUpToOneAsOneWhenAllowedAndEveryOtherValueExactly) {
+    // Stretches of detector values far below, near and above 1 in turn, per channel in other places, at
+    // every direct window length: a value may come as 1 only where the exact envelope is at most 1.
+    for (const int window : {8, 16, 32, 64, 128}) {
+        TransientEnvelope exact, allowed;
+        exact.configure(window, 300 - 2 * window);
+        allowed.configure(window, 300 - 2 * window);
+        const std::size_t length = 3000;
+        std::vector<double> cL(length), cR(length);
+        const auto noiseL = enginetest::noise(length, 1.0, 51), noiseR = enginetest::noise(length, 1.0, 52);
+        for (std::size_t i = 0; i < length; ++i) {
+            const double levelL = (i / 200) % 3 == 0 ? 0.3 : (i / 200) % 3 == 1 ? 0.999 : 1.4;
+            const double levelR = (i / 330) % 2 == 0 ? 0.5 : 1.2;
+            cL[i] = std::fabs(noiseL[i]) * levelL + kPeakFloor;
+            cR[i] = std::fabs(noiseR[i]) * levelR + kPeakFloor;
+        }
+        std::vector<double> pL(length), pR(length), qL(length), qR(length);
+        int givenAsOne = 0;
+        for (std::size_t at = 0; at < length; at += 50) {
+            exact.process(&cL[at], &cR[at], 50, &pL[at], &pR[at]);
+            allowed.process(&cL[at], &cR[at], 50, &qL[at], &qR[at], true);
+        }
+        for (std::size_t i = 0; i < length; ++i) {
+            for (const auto& [p, q] : {std::pair{pL[i], qL[i]}, std::pair{pR[i], qR[i]}}) {
+                if (q == p) continue;
+                ASSERT_EQ(q, 1.0) << "window " << window << " sample " << i;
+                ASSERT_LE(p, 1.0) << "window " << window << " sample " << i;
+                ++givenAsOne;
+            }
+        }
+        EXPECT_GT(givenAsOne, 0) << "window " << window;  // the quiet stretches were not summed
+    }
+}
+
 namespace {
 
 // Both channels through the kernel's paired followers, in chunks of varying length.
