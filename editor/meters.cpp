@@ -21,6 +21,8 @@ constexpr float kKScaleFloorDb = -60.0f;     // K-system: -60 .. 0 dBFS
 constexpr CCoord kPeakMarkerHeight = 3;
 
 
+// The output meter starts one decibel above the floor (its first reset brings it down to the floor).
+constexpr float kOutputMeterStartDb = kDisplayFloorDb + 1.0f;
 constexpr float kGainFloorDb = -30.0f;  // the deepest reduction shown; a gain of 0 reads as this
 
 float gainDb(float gain) {
@@ -148,10 +150,10 @@ CMouseEventResult CLevelMeter::onMouseDown(CPoint&, const CButtonState& buttons)
 }
 
 CMeterIn::CMeterIn(const CRect& size, CControlListener* listener, CBitmap* background)
-    : CLevelMeter(size, listener, background, window::kInputMeterLayout, -122.0f) {}
+    : CLevelMeter(size, listener, background, window::kInputMeterLayout, kDisplayFloorDb) {}
 
 CMeterOut::CMeterOut(const CRect& size, CControlListener* listener, CBitmap* background)
-    : CLevelMeter(size, listener, background, window::kOutputMeterLayout, -121.0f) {}
+    : CLevelMeter(size, listener, background, window::kOutputMeterLayout, kOutputMeterStartDb) {}
 
 // ---------------------------------------------------------------------------------------------------------
 // Gain-reduction meter
