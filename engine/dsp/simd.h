@@ -20,7 +20,7 @@ typedef long long LaneMask __attribute__((vector_size(32)));  // a > b gives all
 inline constexpr int kLanes = 4;
 
 // True when the comparison m holds in any lane: one sign-bit gather, not four lane extractions.
-inline bool any(LaneMask m) {
+inline bool any(const LaneMask& m) {
 #if defined(__AVX__)
     return _mm256_movemask_pd(reinterpret_cast<__m256d>(m)) != 0;
 #elif defined(__SSE2__)
