@@ -1,13 +1,16 @@
 // The audio back end of the Linux build: libsndfile reads and writes WAV, AIFF, FLAC, Ogg, Opus, MP3 and more.
+#include <fcntl.h>
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -180,14 +183,33 @@ std::uint64_t headerShortfall(SNDFILE* file) {
     return shortfall;
 }
 
+// libsndfile closes the descriptor it is handed when opening fails, even when told to leave it open; closed
+// again by its owner, that number may by then be a file another render has just opened (a batch renders side
+// by side). So libsndfile gets a copy of its own, which it closes on every path, and the owner keeps its own.
+int copyForLibsndfile(int fd, const std::string& path) {
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) throw processingError(path + ": " + std::strerror(errno));
+    return copy;
+}
+
+// Opens through libsndfile; a failure's reason is read from its one global error slot, so renders side by
+// side open one at a time and each reads its own reason. Null with `reason` set on failure.
+SNDFILE* openWithLibsndfile(int fd, const std::string& path, int mode, SF_INFO& info, std::string& reason) {
+    static std::mutex opening;
+    std::lock_guard<std::mutex> lock(opening);
+    SNDFILE* file = sf_open_fd(copyForLibsndfile(fd, path), mode, &info, SF_TRUE);
+    if (!file) reason = sf_strerror(nullptr);
+    return file;
+}
+
 class SndfileReader : public AudioReader {
 public:
-    SndfileReader(FileDescriptor fd, const std::string& path, bool acceptDamage)
-        : AudioReader(acceptDamage), path_(path), fd_(std::move(fd)) {
+    SndfileReader(const FileDescriptor& fd, const std::string& path, bool acceptDamage)
+        : AudioReader(acceptDamage), path_(path) {
         SF_INFO sfinfo{};
-        file_.reset(sf_open_fd(fd_.get(), SFM_READ, &sfinfo, SF_FALSE));
-        if (!file_)
-            throw processingError(path + ": not an audio file zarpa can read (" + sf_strerror(nullptr) + ")");
+        std::string reason;
+        file_.reset(openWithLibsndfile(fd.get(), path, SFM_READ, sfinfo, reason));
+        if (!file_) throw processingError(path + ": not an audio file zarpa can read (" + reason + ")");
         info_.sampleRate = sfinfo.samplerate;
         info_.channels = sfinfo.channels;
         describeSubtype(sfinfo.format, info_);
@@ -230,8 +252,7 @@ private:
     std::int64_t missingAfter() const { return info_.frames > 0 ? std::max<std::int64_t>(0, info_.frames - read_) : -1; }
 
     std::string path_;
-    FileDescriptor fd_;
-    // Closed before fd_, also when the constructor throws (a damaged file found after opening).
+    // Closed also when the constructor throws (a damaged file found after opening).
     std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> file_{nullptr, sf_close};
     AudioInfo info_;
     AudioMetadata metadata_;
@@ -251,8 +272,9 @@ public:
         if (!sf_format_check(&sfinfo))
             throw processingError(containerName(format.container) + " cannot hold " + encodingName(format.encoding) +
                                   " at " + std::to_string(sampleRate) + " Hz");
-        file_ = sf_open_fd(fd, SFM_WRITE, &sfinfo, SF_FALSE);
-        if (!file_) throw processingError(path + ": cannot write (" + sf_strerror(nullptr) + ")");
+        std::string reason;
+        file_ = openWithLibsndfile(fd, path, SFM_WRITE, sfinfo, reason);
+        if (!file_) throw processingError(path + ": cannot write (" + reason + ")");
     }
     ~SndfileWriter() override {
         if (file_) sf_close(file_);
@@ -331,7 +353,7 @@ std::unique_ptr<AudioReader> openAudioReader(const std::string& path, bool accep
 }
 
 std::unique_ptr<AudioReader> openAudioReader(FileDescriptor fd, const std::string& name, bool acceptDamage) {
-    return std::make_unique<SndfileReader>(std::move(fd), name, acceptDamage);
+    return std::make_unique<SndfileReader>(fd, name, acceptDamage);
 }
 
 std::unique_ptr<AudioWriter> createAudioWriter(int fd, const std::string& name, const OutputFormat& format,

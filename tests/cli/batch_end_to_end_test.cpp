@@ -72,7 +72,7 @@ TEST_F(Batch, ExistingOrCollidingOutputsAreRefusedBeforeAnythingRendersAndAFailu
     Result partly = zarpa({"render", "broken.wav", "c.wav", "--outdir", "out3", "--quiet", "-j", "2"});
     EXPECT_EQ(partly.exitCode, 2);
     EXPECT_NE(partly.err.find("broken.wav: not an audio file"), std::string::npos) << partly.err;
-    EXPECT_EQ(readAudio("out3/c.wav").frames(), 20000u);
+    EXPECT_EQ(readAudio("out3/c.wav").frames(), 20000u) << partly.err;
     EXPECT_FALSE(std::filesystem::exists(path("out3/broken.wav")));
 }
 

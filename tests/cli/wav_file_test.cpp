@@ -13,7 +13,11 @@
 #include "cli/wav_file.h"
 
 #if !defined(_WIN32)
+#include <fcntl.h>
 #include <sndfile.h>
+#include <unistd.h>
+
+#include "cli/audio_file.h"
 #endif
 
 namespace zarpacli {
@@ -218,6 +222,20 @@ TEST_F(WavFile, AgreesWithLibsndfileInBothDirections) {
         EXPECT_EQ(r.info().sampleRate, 22050);
         EXPECT_EQ(readAll(r), signal);
     }
+}
+
+// libsndfile closes a descriptor it fails to open even when told not to: the back end must hand it a copy, or
+// the owner's later close can hit a file another render of a batch has opened in the meantime.
+TEST_F(WavFile, TheLibsndfileBackEndLeavesTheCallersDescriptorOpenWhenItRefuses) {
+    std::FILE* text = std::fopen(path("notes.txt").c_str(), "w");
+    ASSERT_TRUE(text);
+    std::fputs("not audio\n", text);
+    std::fclose(text);
+    const int readOnly = ::open(path("notes.txt").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(readOnly, 0);
+    EXPECT_THROW(createAudioWriter(readOnly, "notes.txt", OutputFormat{}, 44100, 2), CliError);
+    EXPECT_NE(::fcntl(readOnly, F_GETFD), -1) << "the writer closed a descriptor it did not own";
+    ::close(readOnly);
 }
 
 // libsndfile finds our tags and broadcast extension, and we find its (it writes the tags after the audio).
