@@ -1,4 +1,4 @@
-// The gain computer's chunk step: followers and envelope per sample, then the mix for the chunk.
+// The gain computer's chunk step after the followers: the transient envelope, then the mix for the chunk.
 #include "engine/dsp/gain_computer.h"
 
 #include "engine/dsp/simd.h"
@@ -39,10 +39,7 @@ void mix(const double* p, const double* f, int n, double s, double* gain, double
 
 }  // namespace
 
-void GainComputer::process(const DetectorChunk& in, int n, double s, const FollowerCoefficients& coefficients,
-                           bool twoStages, GainChunk& out) {
-    ReleaseFollowers::processPair(followersL_, followersR_, in.lookAheadL.data(), in.lookAheadR.data(), n,
-                                  coefficients, twoStages, peakL_.data(), peakR_.data());
+void GainComputer::mixWithEnvelope(const DetectorChunk& in, int n, double s, GainChunk& out) {
     // Envelope values up to 1 all give the same gain (max(P, 1) is 1, max(P, F) is F): they may come as 1.
     envelope_.process(in.detectorL.data(), in.detectorR.data(), n, envelopeL_.data(), envelopeR_.data(), true);
     mix(envelopeL_.data(), peakL_.data(), n, s, out.gainL.data(), out.followerL.data());

@@ -30,9 +30,22 @@ public:
 
     // The gains for the n samples of a detector chunk; s is the transient mix S.
     void process(const DetectorChunk& in, int n, double s, const FollowerCoefficients& coefficients, bool twoStages,
-                 GainChunk& out);
+                 GainChunk& out) {
+        process(in, n, s, coefficients, twoStages, out, [](int) {});
+    }
+    // The same, with beside(i) run beside the followers' step of sample i (see ReleaseFollowers).
+    template <typename Beside>
+    [[gnu::always_inline]] void process(const DetectorChunk& in, int n, double s, const FollowerCoefficients& coefficients, bool twoStages,
+                 GainChunk& out, Beside&& beside) {
+        ReleaseFollowers::processPair(followersL_, followersR_, in.lookAheadL.data(), in.lookAheadR.data(), n,
+                                      coefficients, twoStages, peakL_.data(), peakR_.data(), beside);
+        mixWithEnvelope(in, n, s, out);
+    }
 
 private:
+    // The transient envelope of the chunk, mixed with the followers' peaks into the gains.
+    void mixWithEnvelope(const DetectorChunk& in, int n, double s, GainChunk& out);
+
     ReleaseFollowers followersL_;
     ReleaseFollowers followersR_;
     TransientEnvelope envelope_;

@@ -35,13 +35,26 @@ public:
 
     // driven: the input times the drive gain, both channels. Returns the leveller gain.
     double step(Stereo driven, double threshold, bool off) {
+        follow(peakOf(driven));
+        return gainFor(average_, threshold, off);
+    }
+
+    // The step in its three parts, for loops that run them apart: the driven peak level a, the average's
+    // step towards it, and the gain for an average.
+    static double peakOf(Stereo driven) {
         const simd::Pair magnitude = simd::magnitude(simd::pair(driven));
         const double l = magnitude[0];
         const double r = magnitude[1];
         double a = l > r ? l : r;
         if (a < kPeakFloor) a = kPeakFloor;
+        return a;
+    }
+    double follow(double a) {
         average_ = onePoleStep(average_, a, k_);
-        return off || threshold >= average_ ? 1.0 : threshold / average_;
+        return average_;
+    }
+    static double gainFor(double average, double threshold, bool off) {
+        return off || threshold >= average ? 1.0 : threshold / average;
     }
 
 private:

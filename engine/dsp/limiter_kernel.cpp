@@ -3,6 +3,7 @@
 // engine/CMakeLists.txt); instruction_set.cpp picks one copy per process.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "engine/dsp/instruction_set.h"
@@ -26,6 +27,30 @@ inline simd::Pair sanitize(simd::Pair x) {
     const Pair loudest = x > 0.0 ? Pair{} + kInputLimit : Pair{} - kInputLimit;
     const Pair bounded = magnitude <= std::numeric_limits<double>::max() ? loudest : Pair{};  // not for inf, NaN
     return magnitude <= kInputLimit ? x : bounded;
+}
+
+// The same on four samples of one channel, each lane exactly as sanitize.
+// (Vectors by reference: they never meet the calling convention, whatever the build.)
+[[gnu::always_inline]] inline void sanitizeLanes(simd::Lanes& x) {
+    using simd::Lanes;
+    Lanes magnitude = x;
+    simd::makeMagnitude(magnitude);
+    const Lanes loudest = x > 0.0 ? Lanes{} + kInputLimit : Lanes{} - kInputLimit;
+    const Lanes bounded = magnitude <= std::numeric_limits<double>::max() ? loudest : Lanes{};
+    x = magnitude <= kInputLimit ? x : bounded;
+}
+
+// Four input samples as doubles.
+template <typename T>
+[[gnu::always_inline]] inline void loadInput(simd::Lanes& x, const T* in) {
+    if constexpr (sizeof(T) == sizeof(float)) {
+        typedef float Narrow __attribute__((vector_size(16)));
+        Narrow narrow;
+        std::memcpy(&narrow, in, sizeof narrow);
+        x = __builtin_convertvector(narrow, simd::Lanes);
+    } else {
+        simd::load(x, in);
+    }
 }
 
 // The gain-reduction display values under the AttShow mask: (Z·(g/Z))·g_lev with all three bits.
@@ -113,12 +138,94 @@ private:
     StereoDelay::Run dry_;
 };
 
+// The drive stage of a chunk whose glides are settled (constant gains), in three passes, so that only
+// the leveller's average, a recurrence, is left to step a sample at a time (beside the followers):
+// before it, four samples at a time, the input made safe, its dry delay, the driven signal and its peak
+// level a; after it, the leveller gain for each average and u. Every value as DriveLoop gives it.
+class SettledDrive {
+public:
+    explicit SettledDrive(const DriveStages& st) : leveller_(st.leveller) {}
+
+    template <typename T>
+    [[gnu::always_inline]] void before(const DriveStages& st, const T* inL, const T* inR, int n, DrivenChunk& out) const {
+        using simd::Lanes;
+        const double g = st.drive.value();
+        const Lanes outputGain = Lanes{} + st.output.value();
+        const Lanes floor = Lanes{} + kPeakFloor;
+        int i = 0;
+        for (; i + simd::kLanes <= n; i += simd::kLanes) {
+            Lanes xL, xR;
+            loadInput(xL, inL + i);
+            loadInput(xR, inR + i);
+            sanitizeLanes(xL);
+            sanitizeLanes(xR);
+            simd::store(out.output.data() + i, outputGain);
+            simd::store(out.dryL.data() + i, xL);
+            simd::store(out.dryR.data() + i, xR);
+            const Lanes drivenL = xL * g, drivenR = xR * g;
+            simd::store(out.uL.data() + i, drivenL);
+            simd::store(out.uR.data() + i, drivenR);
+            Lanes l = drivenL, r = drivenR;
+            simd::makeMagnitude(l);
+            simd::makeMagnitude(r);
+            const Lanes a = l > r ? l : r;
+            simd::store(out.level.data() + i, a < floor ? floor : a);
+        }
+        for (; i < n; ++i) {
+            const simd::Pair x = sanitize(simd::Pair{static_cast<double>(inL[i]), static_cast<double>(inR[i])});
+            out.output[i] = outputGain[0];
+            out.dryL[i] = x[0];
+            out.dryR[i] = x[1];
+            const simd::Pair driven = x * g;
+            out.uL[i] = driven[0];
+            out.uR[i] = driven[1];
+            out.level[i] = Leveller::peakOf(simd::stereo(driven));
+        }
+        st.dry.exchange(out.dryL.data(), out.dryR.data(), n);
+    }
+
+    // The leveller's average at sample i, in place of its a.
+    [[gnu::always_inline]] void step(int i, DrivenChunk& out) { out.level[i] = leveller_.follow(out.level[i]); }
+
+    [[gnu::always_inline]] void after(const DriveStages& st, int n, const DriveSettings& s, DrivenChunk& out) const {
+        using simd::Lanes;
+        const Lanes one = Lanes{} + 1.0;
+        const Lanes threshold = Lanes{} + s.levellerThreshold;
+        int i = 0;
+        for (; i + simd::kLanes <= n && !s.levellerOff; i += simd::kLanes) {
+            Lanes average, uL, uR;
+            simd::load(average, out.level.data() + i);
+            const Lanes level = simd::any(threshold < average) ? (threshold >= average ? one : threshold / average) : one;
+            simd::load(uL, out.uL.data() + i);
+            simd::load(uR, out.uR.data() + i);
+            simd::store(out.level.data() + i, level);
+            simd::store(out.uL.data() + i, level * uL);
+            simd::store(out.uR.data() + i, level * uR);
+        }
+        for (; i < n; ++i) {
+            const double level = Leveller::gainFor(out.level[i], s.levellerThreshold, s.levellerOff);
+            out.level[i] = level;
+            out.uL[i] = level * out.uL[i];
+            out.uR[i] = level * out.uR[i];
+        }
+        st.leveller = leveller_;
+    }
+
+private:
+    Leveller leveller_;
+};
+
 template <bool kGliding, typename T>
 void driveAlone(const DriveStages& st, const T* inL, const T* inR, int n, const DriveSettings& s,
                 DrivenChunk& out) {
     DriveLoop<kGliding> loop(st);
     for (int i = 0; i < n; ++i) loop.step(i, inL, inR, s, out);
     loop.finish(st);
+}
+
+// The meters of samples from..to of an unmetered chunk on their own.
+[[gnu::always_inline]] inline void meterAlone(ChunkMeters& meters, int from, int to) {
+    for (int i = from; i < to; ++i) meters.step(i);
 }
 
 }  // namespace
@@ -137,6 +244,40 @@ void SignalPath::drive(const T* inL, const T* inR, int n, const BlockSettings& s
 }
 
 template <typename T>
+void SignalPath::gainsAndNextDrive(int n, const NextChunk<T>& next, const BlockSettings& s, double outputTarget,
+                                   Driven& nextDriven) {
+    // Three recurrences side by side, a sample of each per step: the followers', the next chunk's
+    // leveller's (with settled glides the rest of its drive stage runs before and after, four samples at
+    // a time) and the last chunk's mean squares. The next chunk is never longer than this one; the last
+    // one can be (this one ends the block), and its remaining mean squares then run alone.
+    const DriveStages stages{drive_, output_, dry_, leveller_};
+    const DriveSettings settings{s.driveTarget, outputTarget, s.levellerThreshold, s.levellerOff};
+    ChunkMeters meters(meters_, unmetered_);
+    const int metered = unmetered_.n < n ? unmetered_.n : n;
+    if (drive_.settled(s.driveTarget) && output_.settled(outputTarget)) {
+        SettledDrive settled(stages);
+        settled.before(stages, next.inL, next.inR, next.n, nextDriven);
+        gain_.process(detected_, n, s.transientMix, followerCoefficients_, s.twoStageFollowers, gains_,
+                      [&](int i) __attribute__((always_inline)) {
+                          if (i < next.n) settled.step(i, nextDriven);
+                          if (i < metered) meters.step(i);
+                      });
+        settled.after(stages, next.n, settings, nextDriven);
+    } else {
+        DriveLoop<true> gliding(stages);
+        gain_.process(detected_, n, s.transientMix, followerCoefficients_, s.twoStageFollowers, gains_,
+                      [&](int i) __attribute__((always_inline)) {
+                          if (i < next.n) gliding.step(i, next.inL, next.inR, settings, nextDriven);
+                          if (i < metered) meters.step(i);
+                      });
+        gliding.finish(stages);
+    }
+    meterAlone(meters, metered, unmetered_.n);
+    meters.finish(meters_);
+    unmetered_.n = 0;
+}
+
+template <typename T>
 void SignalPath::limitBlock(const T* inL, const T* inR, T* outL, T* outR, int frames, const BlockSettings& s) {
     if (frames <= 0) return;
     const double outputTarget = s.autoOut ? 1.0 / s.driveTarget : s.outputTarget;
@@ -149,9 +290,14 @@ void SignalPath::limitBlock(const T* inL, const T* inR, T* outL, T* outR, int fr
         const int n = frames - start < kChunk ? frames - start : kChunk;
         const int next = start + n;
         const NextChunk<T> nextChunk{inL + next, inR + next, frames - next < kChunk ? frames - next : kChunk};
-        limitChunk(driven_[static_cast<std::size_t>(k & 1)], driven_[static_cast<std::size_t>((k + 1) & 1)],
+        limitChunk(driven_[static_cast<std::size_t>(k % 3)], driven_[static_cast<std::size_t>((k + 1) % 3)],
                    nextChunk, interpolated, outL + start, outR + start, n, s, outputTarget, inputMeterGain);
     }
+    // The meters of the block's last chunk, when they were left for a next one.
+    ChunkMeters meters(meters_, unmetered_);
+    meterAlone(meters, 0, unmetered_.n);
+    meters.finish(meters_);
+    unmetered_.n = 0;
 }
 
 template <typename T>
@@ -167,13 +313,12 @@ void SignalPath::limitChunk(const Driven& d, Driven& nextDriven, const NextChunk
         detector_.process(d.uL.data(), d.uR.data(), n, s.oversample, s.link, detected_);
     interpolated = false;
 
-    // Gain computer, and the gain-reduction display values.
-    gain_.process(detected_, n, s.transientMix, followerCoefficients_, s.twoStageFollowers, gains_);
+    // Gain computer, and the gain-reduction display values; the next chunk's drive stage.
+    gainsAndNextDrive(n, next, s, outputTarget, nextDriven);
     displayGains(s.attShow, gains_.followerL.data(), gains_.gainL.data(), d.level.data(), n, c.displayL.data());
     displayGains(s.attShow, gains_.followerR.data(), gains_.gainR.data(), d.level.data(), n, c.displayR.data());
 
-    // Look-ahead delay, Power, the input, gain-reduction and output meters, and the requantizer; the next
-    // chunk's drive stage.
+    // Look-ahead delay, Power, the input, gain-reduction and output meters, and the requantizer.
     const OutputStages output{lookAhead_, meters_, detected_, gains_, d.dryL.data(), d.dryR.data(), d.output.data(),
                               c.displayL.data(), c.displayR.data(), s.power, inputMeterGain};
     Requantizer::Run q = requantizer_.run(s.quantizerScale, s.autoblack, dither_);
@@ -182,23 +327,27 @@ void SignalPath::limitChunk(const Driven& d, Driven& nextDriven, const NextChunk
     double* qL = c.qL.data();
     double* qR = c.qR.data();
     const int taps = tapCount(requantizer_, s.quantize);
-    if (s.meterOversample) {
+    if (!s.meterOversample && taps == kNoRequantizer) {
+        // y and the peaks four samples at a time; the mean squares wait for the next chunk's followers.
+        const ChunkPeaks peaks = unmeteredSamples(output, n, yL, yR, c.squares.data());
+        MeterAccumulator::Run meters = meters_.run();
+        meters.holdPeaks(peaks.input, peaks.output);
+        meters.gainReduction(peaks.gain);
+        meters_.finish(meters);
+        unmetered_ = {n, c.squares.data()};
+    } else if (s.meterOversample) {
         limitedSamples(output, n, yL, yR);
         SumsAhead ahead{};
-        if (next.n > 0) {
-            drive(next.inL, next.inR, next.n, s, outputTarget, nextDriven);
-            if (s.oversample) {
-                HalfSampleInterpolator& interpolator = detector_.interpolator();
-                std::copy(nextDriven.uL.begin(), nextDriven.uL.begin() + next.n, interpolator.appendedL());
-                std::copy(nextDriven.uR.begin(), nextDriven.uR.begin() + next.n, interpolator.appendedR());
-                ahead = {&interpolator, detector_.halfL(), detector_.halfR()};
-                interpolated = true;
-            }
+        if (next.n > 0 && s.oversample) {
+            HalfSampleInterpolator& interpolator = detector_.interpolator();
+            std::copy(nextDriven.uL.begin(), nextDriven.uL.begin() + next.n, interpolator.appendedL());
+            std::copy(nextDriven.uR.begin(), nextDriven.uR.begin() + next.n, interpolator.appendedR());
+            ahead = {&interpolator, detector_.halfL(), detector_.halfR()};
+            interpolated = true;
         }
         requantizedOutput(taps, output, n, yL, yR, q, qL, qR, interpolated ? &ahead : nullptr);
     } else {
         limitedOutput(taps, output, n, yL, yR, q, qL, qR);
-        if (next.n > 0) drive(next.inL, next.inR, next.n, s, outputTarget, nextDriven);
     }
     requantizer_.finish(q, dither_);
 

@@ -50,6 +50,22 @@ public:
         }
         // y: the output before requantization and clip (with oversampling, the sample 31 back).
         [[gnu::always_inline]] void output(Stereo y) { accumulate(simd::pair(y), outputPeak_, outputMeanSquare_); }
+        // The same meters in two parts, for loops that take a chunk's peaks all at once: peak magnitudes
+        // (already rounded to 32-bit precision) to hold, and one sample's squares x·x for the mean squares.
+        [[gnu::always_inline]] void holdPeaks(Stereo input, Stereo output) {
+            const simd::Pair in = simd::pair(input), out = simd::pair(output);
+            inputPeak_ = in > inputPeak_ ? in : inputPeak_;
+            outputPeak_ = out > outputPeak_ ? out : outputPeak_;
+        }
+        // The mean squares as one vector (input left, right, output left, right), and back.
+        [[gnu::always_inline]] void meanSquares(simd::Lanes& v) const {
+            v = simd::Lanes{inputMeanSquare_[0], inputMeanSquare_[1], outputMeanSquare_[0], outputMeanSquare_[1]};
+        }
+        [[gnu::always_inline]] void setMeanSquares(const simd::Lanes& v) {
+            inputMeanSquare_ = simd::Pair{v[0], v[1]};
+            outputMeanSquare_ = simd::Pair{v[2], v[3]};
+        }
+        double meanSquareCoefficient() const { return k_; }
         // With oversampling: the half-sample points before the samples given to output().
         [[gnu::always_inline]] void outputBetween(Stereo half) { holdPeak(simd::pair(half), outputPeak_); }
         void noise(int channel, double y) {

@@ -2,6 +2,7 @@
 // specialised by the requantizer's tap count, and the final clip.
 #include "engine/dsp/output_stage.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -74,11 +75,10 @@ void clipAndStoreLoop(const double* yL, const double* yR, int n, T* outL, T* out
 // The meters' peak of a vector of values side by side: magnitudes rounded to 32-bit precision, as the meters
 // compare them, held per lane.
 inline void holdPeaks(const simd::Wide& x, simd::Wide& peak) {
-    typedef float Narrow __attribute__((vector_size(sizeof(simd::Wide) / 2)));
     simd::Wide magnitude = x;
     simd::makeMagnitude(magnitude);
-    const simd::Wide rounded = __builtin_convertvector(__builtin_convertvector(magnitude, Narrow), simd::Wide);
-    peak = rounded > peak ? rounded : peak;
+    simd::roundToFloat(magnitude);
+    peak = magnitude > peak ? magnitude : peak;
 }
 
 // The look-ahead delay, Power and the gain-reduction meters of sample i, giving y before the requantizer
@@ -212,6 +212,88 @@ void limitedSamples(const OutputStages& st, int n, double* yL, double* yR) {
     }
     st.lookAhead.finish(lookAhead);
     st.meters.finish(meters);
+}
+
+ChunkPeaks unmeteredSamples(const OutputStages& st, int n, double* yL, double* yR, double* squares) {
+    using simd::Lanes;
+    // Look-ahead delay: v is u delayed by L + 31 samples, in place of y.
+    std::copy(st.detected.delayedL.begin(), st.detected.delayedL.begin() + n, yL);
+    std::copy(st.detected.delayedR.begin(), st.detected.delayedR.begin() + n, yR);
+    st.lookAhead.exchange(yL, yR, n);
+
+    // |x| rounded to 32-bit precision, held per lane.
+    const auto hold = [](Lanes x, Lanes& peak) __attribute__((always_inline)) {
+        simd::makeMagnitude(x);
+        simd::roundToFloat(x);
+        peak = x > peak ? x : peak;
+    };
+    const Lanes inputGain = Lanes{} + st.inputMeterGain;
+    Lanes inL = {}, inR = {}, outL = {}, outR = {};
+    Lanes gainL = Lanes{} + 1.0, gainR = gainL;
+    int i = 0;
+    for (; i + simd::kLanes <= n; i += simd::kLanes) {
+        Lanes dryL, dryR, vL, vR;
+        simd::load(dryL, st.dryL + i);
+        simd::load(dryR, st.dryR + i);
+        simd::load(vL, yL + i);
+        simd::load(vR, yR + i);
+        // Power: the limited signal, or the dry input with the same delay.
+        if (st.power) {
+            Lanes gL, gR, output, displayL, displayR;
+            simd::load(gL, st.gains.gainL.data() + i);
+            simd::load(gR, st.gains.gainR.data() + i);
+            simd::load(output, st.output + i);
+            vL = gL * vL * output;
+            vR = gR * vR * output;
+            simd::load(displayL, st.displayL + i);
+            simd::load(displayR, st.displayR + i);
+            gainL = displayL < gainL ? displayL : gainL;
+            gainR = displayR < gainR ? displayR : gainR;
+        } else {
+            vL = dryL;
+            vR = dryR;
+        }
+        simd::store(yL + i, vL);
+        simd::store(yR + i, vR);
+        const Lanes xL = dryL * inputGain, xR = dryR * inputGain;
+        hold(xL, inL);
+        hold(xR, inR);
+        hold(vL, outL);
+        hold(vR, outR);
+        // Four samples' squares of each, turned into each sample's four.
+        const Lanes a = xL * xL, b = xR * xR, d = vL * vL, e = vR * vR;
+        const Lanes ab02 = __builtin_shufflevector(a, b, 0, 4, 2, 6), ab13 = __builtin_shufflevector(a, b, 1, 5, 3, 7);
+        const Lanes de02 = __builtin_shufflevector(d, e, 0, 4, 2, 6), de13 = __builtin_shufflevector(d, e, 1, 5, 3, 7);
+        simd::store(squares + 4 * i, Lanes(__builtin_shufflevector(ab02, de02, 0, 1, 4, 5)));
+        simd::store(squares + 4 * i + 4, Lanes(__builtin_shufflevector(ab13, de13, 0, 1, 4, 5)));
+        simd::store(squares + 4 * i + 8, Lanes(__builtin_shufflevector(ab02, de02, 2, 3, 6, 7)));
+        simd::store(squares + 4 * i + 12, Lanes(__builtin_shufflevector(ab13, de13, 2, 3, 6, 7)));
+    }
+    ChunkPeaks peaks{{0.0, 0.0}, {0.0, 0.0}, {1.0, 1.0}};
+    for (int j = 0; j < simd::kLanes; ++j) {
+        peaks.input = {std::max(peaks.input.l, inL[j]), std::max(peaks.input.r, inR[j])};
+        peaks.output = {std::max(peaks.output.l, outL[j]), std::max(peaks.output.r, outR[j])};
+        peaks.gain = {std::min(peaks.gain.l, gainL[j]), std::min(peaks.gain.r, gainR[j])};
+    }
+    const auto rounded = [](double x) { return static_cast<double>(static_cast<float>(std::fabs(x))); };
+    for (; i < n; ++i) {
+        if (st.power) {
+            yL[i] = st.gains.gainL[i] * yL[i] * st.output[i];
+            yR[i] = st.gains.gainR[i] * yR[i] * st.output[i];
+            peaks.gain = {std::min(peaks.gain.l, st.displayL[i]), std::min(peaks.gain.r, st.displayR[i])};
+        } else {
+            yL[i] = st.dryL[i];
+            yR[i] = st.dryR[i];
+        }
+        const double xL = st.dryL[i] * st.inputMeterGain, xR = st.dryR[i] * st.inputMeterGain;
+        peaks.input = {std::max(peaks.input.l, rounded(xL)), std::max(peaks.input.r, rounded(xR))};
+        peaks.output = {std::max(peaks.output.l, rounded(yL[i])), std::max(peaks.output.r, rounded(yR[i]))};
+        squares[4 * i] = xL * xL;
+        squares[4 * i + 1] = xR * xR;
+        squares[4 * i + 2] = yL[i] * yL[i];
+        squares[4 * i + 3] = yR[i] * yR[i];
+    }
+    return peaks;
 }
 
 void limitedOutput(int taps, const OutputStages& st, int n, double* yL, double* yR, Requantizer::Run& q,

@@ -37,6 +37,48 @@ inline int tapCount(const Requantizer& requantizer, bool quantize) {
 void limitedOutput(int taps, const OutputStages& st, int n, double* yL, double* yR, Requantizer::Run& q,
                    double* qL, double* qR);
 
+// The peaks of a chunk: the largest input (as the input meters see it) and output magnitudes, rounded
+// to 32-bit precision as the meters compare them, and the smallest gain-reduction value.
+struct ChunkPeaks {
+    Stereo input, output, gain;
+};
+
+// Without requantizer and with plain output meters, nothing in the output stage needs a loop a sample
+// at a time but the meters' mean squares, a recurrence: unmeteredSamples() gives y four samples at a time
+// with the chunk's peaks (the largest and smallest of a set are the same in any order) and each sample's
+// squares, four per sample (input left, right, output left, right); the mean squares step through
+// them later, beside the next chunk's followers (ChunkMeters).
+ChunkPeaks unmeteredSamples(const OutputStages& st, int n, double* yL, double* yR, double* squares);
+
+// The mean squares of a chunk left by unmeteredSamples, as one vector a sample at a time, for a loop
+// that steps them beside the next chunk's followers so that the recurrences overlap. Each ends where
+// limitedOutput would leave it. n = 0: none.
+struct UnmeteredChunk {
+    int n = 0;
+    const double* squares = nullptr;
+};
+class ChunkMeters {
+public:
+    ChunkMeters(MeterAccumulator& meters, const UnmeteredChunk& chunk) : run_(meters.run()), squares_(chunk.squares) {
+        run_.meanSquares(meanSquares_);
+        k_ = simd::Lanes{} + run_.meanSquareCoefficient();
+    }
+    [[gnu::always_inline]] void step(int i) {
+        simd::Lanes square;
+        simd::load(square, squares_ + 4 * i);
+        meanSquares_ += (square - meanSquares_) * k_;
+    }
+    void finish(MeterAccumulator& meters) {
+        run_.setMeanSquares(meanSquares_);
+        meters.finish(run_);
+    }
+
+private:
+    MeterAccumulator::Run run_;
+    simd::Lanes meanSquares_, k_;
+    const double* squares_;
+};
+
 // With oversampled output meters the stage runs in two loops: limitedSamples() gives y and hands it to
 // the meters' interpolator, requantizedOutput() steps the requantizer and the meters.
 void limitedSamples(const OutputStages& st, int n, double* yL, double* yR);

@@ -33,6 +33,19 @@ void detectChunk(DetectorChunk& out, const double* halfL, const double* halfR, i
         pairs[i] = {cl, cr};
     }
     lookAhead.push(pairs, n, pairs);
+    // Fully linked or not at all, the mix gives exactly the louder channel or each its own (a peak is
+    // positive and finite: x·0 is 0 and x·1 is x): the multiplications are left out.
+    if (link == 1.0) {
+        for (int i = 0; i < n; ++i) out.lookAheadL[i] = out.lookAheadR[i] = std::max(pairs[i].l, pairs[i].r);
+        return;
+    }
+    if (link == 0.0) {
+        for (int i = 0; i < n; ++i) {
+            out.lookAheadL[i] = pairs[i].l;
+            out.lookAheadR[i] = pairs[i].r;
+        }
+        return;
+    }
     for (int i = 0; i < n; ++i) {
         const double dl = pairs[i].l;
         const double dr = pairs[i].r;

@@ -9,6 +9,7 @@
 #include "engine/dsp/gain_computer.h"
 #include "engine/dsp/gain_stages.h"
 #include "engine/dsp/meters.h"
+#include "engine/dsp/output_stage.h"
 #include "engine/dsp/peak_detector.h"
 #include "engine/dsp/rate_config.h"
 #include "engine/dsp/requantizer.h"
@@ -114,6 +115,12 @@ private:
     template <typename T>
     void drive(const T* inL, const T* inR, int n, const BlockSettings& s, double outputTarget, Driven& out);
 
+    // The gain computer over a chunk of n samples, with the next chunk's drive stage (into nextDriven)
+    // and the meters of the unmetered last chunk stepped beside its followers.
+    template <typename T>
+    void gainsAndNextDrive(int n, const NextChunk<T>& next, const BlockSettings& s, double outputTarget,
+                           Driven& nextDriven);
+
     // One chunk of the limiter, in signal order, from its driven signal d: the detector and gain computer
     // over the chunk, the limited output with its meters and requantizer, then the clip. The next
     // chunk's drive stage runs in it (into nextDriven), and with oversampling its detector's
@@ -127,6 +134,7 @@ private:
         std::array<double, kChunk> displayL, displayR;  // gain-reduction display values
         std::array<double, kChunk> yL, yR;              // output before requantizer and clip
         std::array<double, kChunk> qL, qR;              // requantized output
+        std::array<double, 4 * kChunk> squares;  // an unmetered chunk's, for its mean squares
     };
 
     RateConfig config_;
@@ -140,7 +148,8 @@ private:
     GainComputer gain_;
     MeterAccumulator meters_;
     DitherGenerator dither_;
-    std::array<Driven, 2> driven_{};  // this chunk's and the next one's
+    std::array<Driven, 3> driven_{};  // the last chunk's (for meters run late), this chunk's and the next one's
+    UnmeteredChunk unmetered_{};      // the last chunk, when its meters run beside this chunk's followers
     Chunk chunk_{};
     DetectorChunk detected_{};
     GainChunk gains_{};

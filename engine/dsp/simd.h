@@ -87,6 +87,17 @@ typedef float NarrowPair __attribute__((vector_size(8)));
 inline Pair pair(const Stereo& s) { return Pair{s.l, s.r}; }
 inline Stereo stereo(Pair p) { return {p[0], p[1]}; }
 
+// v > 1 ? v : 1 per channel, as the processor's maximum instruction (the compiler made it a comparison
+// and a blend).
+inline Pair atLeastOne(Pair v) {
+    const Pair one = {1.0, 1.0};
+#if defined(__SSE2__)
+    return _mm_max_pd(v, one);
+#else
+    return v > one ? v : one;
+#endif
+}
+
 // |v| per channel: the sign bit cleared, exactly as std::fabs.
 inline Pair magnitude(Pair v) {
     return reinterpret_cast<Pair>(reinterpret_cast<PairMask>(v) & (PairMask{} + 0x7FFFFFFFFFFFFFFFll));
@@ -101,6 +112,20 @@ template <typename V>
 inline void load(V& v, const double* p) { std::memcpy(&v, p, sizeof v); }
 template <typename V>
 inline void store(double* p, const V& v) { std::memcpy(p, &v, sizeof v); }
+
+// x rounded to 32-bit precision and widened again, per lane, exactly as static_cast<float>: two
+// instructions with AVX, where the generic conversion of four lanes came out split into halves.
+template <typename V>
+inline void roundToFloat(V& x) {
+#if defined(__AVX__)
+    if constexpr (sizeof(V) == 32) {
+        x = reinterpret_cast<V>(_mm256_cvtps_pd(_mm256_cvtpd_ps(reinterpret_cast<__m256d>(x))));
+        return;
+    }
+#endif
+    typedef float Narrow __attribute__((vector_size(sizeof(V) / 2)));
+    x = __builtin_convertvector(__builtin_convertvector(x, Narrow), V);
+}
 
 // v ← |v| per lane: the sign bit cleared, exactly as std::fabs.
 template <typename V>
