@@ -38,7 +38,7 @@ public:
     [[gnu::always_inline]] void process(const DetectorChunk& in, int n, double s, const FollowerCoefficients& coefficients, bool twoStages,
                  GainChunk& out, Beside&& beside) {
         ReleaseFollowers::processPair(followersL_, followersR_, in.lookAheadL.data(), in.lookAheadR.data(), n,
-                                      coefficients, twoStages, peakL_.data(), peakR_.data(), beside);
+                                      coefficients, twoStages, in.fullyLinked, peakL_.data(), peakR_.data(), beside);
         mixWithEnvelope(in, n, s, out);
     }
 

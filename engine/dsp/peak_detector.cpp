@@ -33,6 +33,7 @@ void detectChunk(DetectorChunk& out, const double* halfL, const double* halfR, i
         pairs[i] = {cl, cr};
     }
     lookAhead.push(pairs, n, pairs);
+    out.fullyLinked = link == 1.0;
     // Fully linked or not at all, the mix gives exactly the louder channel or each its own (a peak is
     // positive and finite: x·0 is 0 and x·1 is x): the multiplications are left out.
     if (link == 1.0) {

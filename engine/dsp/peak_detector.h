@@ -17,6 +17,7 @@ struct DetectorChunk {
     std::array<double, kMax> delayedL, delayedR;      // p
     std::array<double, kMax> detectorL, detectorR;    // c
     std::array<double, kMax> lookAheadL, lookAheadR;  // d, linked between the channels
+    bool fullyLinked = false;  // d is the same for both channels
 };
 
 // Audio thread only; setLookAhead and reset run under the instance lock.

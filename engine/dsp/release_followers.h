@@ -33,32 +33,40 @@ public:
     }
 
     // dL, dR: n linked look-ahead peaks per channel. Writes F = max(1, every follower's output) for each.
-    // Both channels in one pass, so that their independent updates overlap in time.
+    // Both channels in one pass, so that their independent updates overlap in time. sameInput: dL and dR
+    // hold the same values (fully linked channels).
     static void processPair(ReleaseFollowers& left, ReleaseFollowers& right, const double* dL, const double* dR,
-                            int n, const FollowerCoefficients& c, bool twoStages, double* peakL, double* peakR) {
-        processPair(left, right, dL, dR, n, c, twoStages, peakL, peakR, [](int) {});
+                            int n, const FollowerCoefficients& c, bool twoStages, bool sameInput, double* peakL,
+                            double* peakR) {
+        processPair(left, right, dL, dR, n, c, twoStages, sameInput, peakL, peakR, [](int) {});
     }
 
     // The same, with beside(i) run after each sample's step: independent work (with a recurrence of its
-    // own) placed here overlaps the followers' chains, which leave most of the processor idle while they
-    // wait. Everything stays in the one loop (vector values never cross a call).
+    // own) placed here overlaps the followers' chains, which leave much of the processor idle while they
+    // wait. Everything stays in the one loop (vector values never cross a call). With the same input
+    // into followers in the same state, the right channel's steps would repeat the left's exactly: they
+    // are left out and its state and F copied.
     template <typename Beside>
     [[gnu::always_inline]] static void processPair(ReleaseFollowers& left, ReleaseFollowers& right, const double* dL,
                                                    const double* dR, int n, const FollowerCoefficients& c,
-                                                   bool twoStages, double* peakL, double* peakR, Beside&& beside) {
+                                                   bool twoStages, bool sameInput, double* peakL, double* peakR,
+                                                   Beside&& beside) {
         PairRun run(left, right, c);
+        const bool mono = sameInput && left.first_ == right.first_ && left.second_ == right.second_;
+        const auto loop = [&]<bool kTwoStages, bool kMono>() __attribute__((always_inline)) {
+            for (int i = 0; i < n; ++i) {
+                run.step<kTwoStages, kMono>(dL[i], dR[i], peakL[i], peakR[i]);
+                beside(i);
+            }
+        };
         if (twoStages) {
-            for (int i = 0; i < n; ++i) {
-                run.step<true>(dL[i], dR[i], peakL[i], peakR[i]);
-                beside(i);
-            }
+            if (mono) loop.template operator()<true, true>();
+            else loop.template operator()<true, false>();
         } else {
-            for (int i = 0; i < n; ++i) {
-                run.step<false>(dL[i], dR[i], peakL[i], peakR[i]);
-                beside(i);
-            }
+            if (mono) loop.template operator()<false, true>();
+            else loop.template operator()<false, false>();
         }
-        run.finish(left, right);
+        run.finish(left, right, mono);
     }
 
 private:
@@ -94,20 +102,27 @@ private:
             left_.load(left);
             right_.load(right);
         }
-        void finish(ReleaseFollowers& left, ReleaseFollowers& right) const {
-            right_.store(right);
+        // mono: the left channel's state stands for both.
+        void finish(ReleaseFollowers& left, ReleaseFollowers& right, bool mono) const {
+            (mono ? left_ : right_).store(right);
             left_.store(left);
         }
 
-        // One look-ahead peak per channel through the followers; F of each out.
-        template <bool kTwoStages>
+        // One look-ahead peak per channel through the followers; F of each out. kMono: the right
+        // channel is the left one (same input, same state).
+        template <bool kTwoStages, bool kMono>
         [[gnu::always_inline]] void step(double dL, double dR, double& peakL, double& peakR) {
-            Lanes l, r;
+            Lanes l;
             follow<kTwoStages>(left_, dL, l);
-            follow<kTwoStages>(right_, dR, r);
-            const simd::Pair peak = followerPeaks(l, r);
-            peakL = peak[0];
-            peakR = peak[1];
+            if constexpr (kMono) {
+                peakL = peakR = followerPeak(l);
+            } else {
+                Lanes r;
+                follow<kTwoStages>(right_, dR, r);
+                const simd::Pair peak = followerPeaks(l, r);
+                peakL = peak[0];
+                peakR = peak[1];
+            }
         }
 
     private:
@@ -151,6 +166,15 @@ private:
             const simd::Pair odd = __builtin_shufflevector(m, m, 1, 3);
             const simd::Pair peak = even > odd ? even : odd;
             return simd::atLeastOne(peak);
+        }
+
+        // The same for one channel alone.
+        [[gnu::always_inline]] static double followerPeak(const Lanes& larger) {
+            const simd::Pair low = __builtin_shufflevector(larger, larger, 0, 1);
+            const simd::Pair high = __builtin_shufflevector(larger, larger, 2, 3);
+            const simd::Pair m = low > high ? low : high;
+            const simd::Pair other = __builtin_shufflevector(m, m, 1, 0);
+            return simd::atLeastOne(m > other ? m : other)[0];
         }
 
         Lanes attackLo_, attackHi_, releaseLo_, releaseHi_;

@@ -379,17 +379,19 @@ TEST(TransientEnvelope, GivesOnlyValuesUpToOneAsOneWhenAllowedAndEveryOtherValue
 
 namespace {
 
-// Both channels through the kernel's paired followers, in chunks of varying length.
+// Both channels through the kernel's paired followers, in chunks of varying length; from sample
+// `linkedFrom` on the two inputs are the same and the followers are told so.
 struct FollowerPeaks {
     std::vector<double> left, right;
 };
 FollowerPeaks follow(const std::vector<double>& dL, const std::vector<double>& dR, bool twoStages,
-                     const FollowerCoefficients& c) {
+                     const FollowerCoefficients& c, std::size_t linkedFrom = SIZE_MAX) {
     ReleaseFollowers left, right;
     FollowerPeaks f{std::vector<double>(dL.size()), std::vector<double>(dL.size())};
     for (std::size_t i = 0, chunk = 1; i < dL.size(); i += chunk, chunk = chunk % 128 + 9) {
         const int n = static_cast<int>(std::min(chunk, dL.size() - i));
-        ReleaseFollowers::processPair(left, right, &dL[i], &dR[i], n, c, twoStages, &f.left[i], &f.right[i]);
+        ReleaseFollowers::processPair(left, right, &dL[i], &dR[i], n, c, twoStages, i >= linkedFrom, &f.left[i],
+                                      &f.right[i]);
     }
     return f;
 }
@@ -400,12 +402,17 @@ TEST(ReleaseFollowers, MatchTheScalarFollowerFormulasExactly) {
     FollowerCoefficients c;
     c.setAttack(48000.0);
     c.setRelease(37.0, 48000.0);
-    auto dL = enginetest::noise(3000, 2.0, 17), dR = enginetest::noise(3000, 1.2, 18);
-    for (auto* d : {&dL, &dR})
+    auto dL = enginetest::noise(3000, 2.0, 17), dApart = enginetest::noise(3000, 1.2, 18);
+    for (auto* d : {&dL, &dApart})
         for (double& v : *d) v = std::fabs(v) + 0.00001;
+    // Channels apart, linked from the start (the right channel's steps are left out) and linked half-way
+    // (the followers' states differ when the inputs become the same).
+    for (const std::size_t linkedFrom : {std::size_t{SIZE_MAX}, std::size_t{0}, std::size_t{1500}})
     for (bool twoStages : {false, true}) {
+        std::vector<double> dR = dApart;
+        for (std::size_t i = linkedFrom; i < dR.size(); ++i) dR[i] = dL[i];
         double f1[2][8] = {}, f2[2][8] = {};
-        const FollowerPeaks f = follow(dL, dR, twoStages, c);
+        const FollowerPeaks f = follow(dL, dR, twoStages, c, linkedFrom);
         for (std::size_t i = 0; i < dL.size(); ++i) {
             for (int ch = 0; ch < 2; ++ch) {
                 const double d = ch == 0 ? dL[i] : dR[i];
@@ -420,7 +427,8 @@ TEST(ReleaseFollowers, MatchTheScalarFollowerFormulasExactly) {
                     expected = std::max(expected, second[k]);
                 }
                 ASSERT_EQ(ch == 0 ? f.left[i] : f.right[i], expected)
-                    << i << (ch == 0 ? " left" : " right") << (twoStages ? ", two stages" : ", one stage");
+                    << i << (ch == 0 ? " left" : " right") << (twoStages ? ", two stages" : ", one stage")
+                    << ", linked from " << linkedFrom;
             }
         }
     }
