@@ -188,11 +188,16 @@ public:
     [[gnu::always_inline]] void step(int i, DrivenChunk& out) { out.level[i] = leveller_.follow(out.level[i]); }
 
     [[gnu::always_inline]] void after(const DriveStages& st, int n, const DriveSettings& s, DrivenChunk& out) const {
+        st.leveller = leveller_;
+        if (s.levellerOff) {  // gain 1, and 1·u is u
+            std::fill(out.level.begin(), out.level.begin() + n, 1.0);
+            return;
+        }
         using simd::Lanes;
         const Lanes one = Lanes{} + 1.0;
         const Lanes threshold = Lanes{} + s.levellerThreshold;
         int i = 0;
-        for (; i + simd::kLanes <= n && !s.levellerOff; i += simd::kLanes) {
+        for (; i + simd::kLanes <= n; i += simd::kLanes) {
             Lanes average, uL, uR;
             simd::load(average, out.level.data() + i);
             const Lanes level = simd::any(threshold < average) ? (threshold >= average ? one : threshold / average) : one;
@@ -208,7 +213,6 @@ public:
             out.uL[i] = level * out.uL[i];
             out.uR[i] = level * out.uR[i];
         }
-        st.leveller = leveller_;
     }
 
 private:

@@ -19,7 +19,25 @@ inline double candidate(double sample, double half) { return std::fabs(sample) >
 // null, half-sample values) are in place.
 void detectChunk(DetectorChunk& out, const double* halfL, const double* halfR, int n, double link,
                  StereoSlidingMax& lookAhead, Stereo* pairs) {
-    for (int i = 0; i < n; ++i) {
+    using simd::Lanes;
+    const Lanes floor = Lanes{} + kPeakFloor;
+    int i = 0;
+    // Without half-sample points, four samples of each channel at a time (the same operations per lane),
+    // side by side into the pairs.
+    for (; !halfL && i + simd::kLanes <= n; i += simd::kLanes) {
+        Lanes l, r;
+        simd::load(l, out.delayedL.data() + i);
+        simd::load(r, out.delayedR.data() + i);
+        simd::makeMagnitude(l);
+        simd::makeMagnitude(r);
+        l = l < floor ? floor : l;
+        r = r < floor ? floor : r;
+        simd::store(out.detectorL.data() + i, l);
+        simd::store(out.detectorR.data() + i, r);
+        simd::store(&pairs[i].l, Lanes(__builtin_shufflevector(l, r, 0, 4, 1, 5)));
+        simd::store(&pairs[i + 2].l, Lanes(__builtin_shufflevector(l, r, 2, 6, 3, 7)));
+    }
+    for (; i < n; ++i) {
         double peakL = out.delayedL[i];
         double peakR = out.delayedR[i];
         if (halfL) {
@@ -37,7 +55,17 @@ void detectChunk(DetectorChunk& out, const double* halfL, const double* halfR, i
     // Fully linked or not at all, the mix gives exactly the louder channel or each its own (a peak is
     // positive and finite: x·0 is 0 and x·1 is x): the multiplications are left out.
     if (link == 1.0) {
-        for (int i = 0; i < n; ++i) out.lookAheadL[i] = out.lookAheadR[i] = std::max(pairs[i].l, pairs[i].r);
+        int j = 0;
+        for (; j + simd::kLanes <= n; j += simd::kLanes) {
+            Lanes a, b;
+            simd::load(a, &pairs[j].l);
+            simd::load(b, &pairs[j + 2].l);
+            const Lanes l = __builtin_shufflevector(a, b, 0, 2, 4, 6), r = __builtin_shufflevector(a, b, 1, 3, 5, 7);
+            const Lanes m = l < r ? r : l;  // std::max(l, r)
+            simd::store(out.lookAheadL.data() + j, m);
+            simd::store(out.lookAheadR.data() + j, m);
+        }
+        for (; j < n; ++j) out.lookAheadL[j] = out.lookAheadR[j] = std::max(pairs[j].l, pairs[j].r);
         return;
     }
     if (link == 0.0) {
