@@ -46,23 +46,22 @@ void HalfSampleInterpolator::reset() {
 }
 
 void HalfSampleInterpolator::advance(int n) {
-    std::copy(left_.begin() + n, left_.begin() + n + kHistory, left_.begin());
-    std::copy(right_.begin() + n, right_.begin() + n + kHistory, right_.begin());
+    simd::copyForward(left_.data(), left_.data() + n, kHistory);
+    simd::copyForward(right_.data(), right_.data() + n, kHistory);
 }
 
 void HalfSampleInterpolator::process(const double* inL, const double* inR, int n, double* centreL,
                                      double* centreR, double* halfL, double* halfR) {
-    std::copy(inL, inL + n, left_.begin() + kHistory);
-    std::copy(inR, inR + n, right_.begin() + kHistory);
+    simd::copyForward(left_.data() + kHistory, inL, n);
+    simd::copyForward(right_.data() + kHistory, inR, n);
     if (halfL) {
         halfSamples(left_.data(), n, halfL);
         halfSamples(right_.data(), n, halfR);
     }
     const int centre = kHistory - kCentre;  // index of the sample 31 steps before the chunk's first
-    std::copy(left_.begin() + centre, left_.begin() + centre + n, centreL);
-    std::copy(right_.begin() + centre, right_.begin() + centre + n, centreR);
-    std::copy(left_.begin() + n, left_.begin() + n + kHistory, left_.begin());
-    std::copy(right_.begin() + n, right_.begin() + n + kHistory, right_.begin());
+    simd::copyForward(centreL, left_.data() + centre, n);
+    simd::copyForward(centreR, right_.data() + centre, n);
+    advance(n);
 }
 
 }  // namespace zarpa::dsp

@@ -93,12 +93,11 @@ struct DriveSettings {
     bool levellerOff;
 };
 
-// The drive stage of one chunk with its state in locals: gain glides, dry delay, leveller, and the
-// driven signal u.
-template <bool kGliding>
-class DriveLoop {
+// The drive stage of one chunk a sample at a time with its state in locals, while the gain glides move:
+// glides, dry delay, leveller, and the driven signal u.
+class GlidingDrive {
 public:
-    explicit DriveLoop(const DriveStages& st)
+    explicit GlidingDrive(const DriveStages& st)
         : drive_(st.drive), output_(st.output), leveller_(st.leveller), dry_(st.dry.run()) {}
 
     template <typename T>
@@ -108,8 +107,8 @@ public:
         const simd::Pair x = sanitize(simd::Pair{static_cast<double>(inL[i]), static_cast<double>(inR[i])});
 
         // Gain glides.
-        const double g = kGliding ? drive_.step(s.driveTarget) : drive_.value();
-        out.output[i] = kGliding ? output_.step(s.outputTarget) : output_.value();
+        const double g = drive_.step(s.driveTarget);
+        out.output[i] = output_.step(s.outputTarget);
 
         // Dry delay: the raw input, aligned with the output, for bypass and the input meters.
         const Stereo dry = dry_.exchange(simd::stereo(x));
@@ -141,7 +140,8 @@ private:
 // The drive stage of a chunk whose glides are settled (constant gains), in three passes, so that only
 // the leveller's average, a recurrence, is left to step a sample at a time (beside the followers):
 // before it, four samples at a time, the input made safe, its dry delay, the driven signal and its peak
-// level a; after it, the leveller gain for each average and u. Every value as DriveLoop gives it.
+// level a; after it, the leveller gain for each average and u. Every value as GlidingDrive would give it
+// with glides that do not move.
 class SettledDrive {
 public:
     explicit SettledDrive(const DriveStages& st) : leveller_(st.leveller) {}
@@ -219,14 +219,6 @@ private:
     Leveller leveller_;
 };
 
-template <bool kGliding, typename T>
-void driveAlone(const DriveStages& st, const T* inL, const T* inR, int n, const DriveSettings& s,
-                DrivenChunk& out) {
-    DriveLoop<kGliding> loop(st);
-    for (int i = 0; i < n; ++i) loop.step(i, inL, inR, s, out);
-    loop.finish(st);
-}
-
 // The meters of samples from..to of an unmetered chunk on their own.
 [[gnu::always_inline]] inline void meterAlone(ChunkMeters& meters, int from, int to) {
     for (int i = from; i < to; ++i) meters.step(i);
@@ -241,10 +233,16 @@ void SignalPath::drive(const T* inL, const T* inR, int n, const BlockSettings& s
     // them) stay where they are: no need to step them per sample.
     const DriveStages stages{drive_, output_, dry_, leveller_};
     const DriveSettings settings{s.driveTarget, outputTarget, s.levellerThreshold, s.levellerOff};
-    if (drive_.settled(s.driveTarget) && output_.settled(outputTarget))
-        driveAlone<false>(stages, inL, inR, n, settings, out);
-    else
-        driveAlone<true>(stages, inL, inR, n, settings, out);
+    if (drive_.settled(s.driveTarget) && output_.settled(outputTarget)) {
+        SettledDrive settled(stages);
+        settled.before(stages, inL, inR, n, out);
+        for (int i = 0; i < n; ++i) settled.step(i, out);
+        settled.after(stages, n, settings, out);
+    } else {
+        GlidingDrive gliding(stages);
+        for (int i = 0; i < n; ++i) gliding.step(i, inL, inR, settings, out);
+        gliding.finish(stages);
+    }
 }
 
 template <typename T>
@@ -268,7 +266,7 @@ void SignalPath::gainsAndNextDrive(int n, const NextChunk<T>& next, const BlockS
                       });
         settled.after(stages, next.n, settings, nextDriven);
     } else {
-        DriveLoop<true> gliding(stages);
+        GlidingDrive gliding(stages);
         gain_.process(detected_, n, s.transientMix, followerCoefficients_, s.twoStageFollowers, gains_,
                       [&](int i) __attribute__((always_inline)) {
                           if (i < next.n) gliding.step(i, next.inL, next.inR, settings, nextDriven);
@@ -344,8 +342,8 @@ void SignalPath::limitChunk(const Driven& d, Driven& nextDriven, const NextChunk
         SumsAhead ahead{};
         if (next.n > 0 && s.oversample) {
             HalfSampleInterpolator& interpolator = detector_.interpolator();
-            std::copy(nextDriven.uL.begin(), nextDriven.uL.begin() + next.n, interpolator.appendedL());
-            std::copy(nextDriven.uR.begin(), nextDriven.uR.begin() + next.n, interpolator.appendedR());
+            simd::copyForward(interpolator.appendedL(), nextDriven.uL.data(), next.n);
+            simd::copyForward(interpolator.appendedR(), nextDriven.uR.data(), next.n);
             ahead = {&interpolator, detector_.halfL(), detector_.halfR()};
             interpolated = true;
         }

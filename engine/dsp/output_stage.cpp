@@ -217,8 +217,8 @@ void limitedSamples(const OutputStages& st, int n, double* yL, double* yR) {
 ChunkPeaks unmeteredSamples(const OutputStages& st, int n, double* yL, double* yR, double* squares) {
     using simd::Lanes;
     // Look-ahead delay: v is u delayed by L + 31 samples, in place of y.
-    std::copy(st.detected.delayedL.begin(), st.detected.delayedL.begin() + n, yL);
-    std::copy(st.detected.delayedR.begin(), st.detected.delayedR.begin() + n, yR);
+    simd::copyForward(yL, st.detected.delayedL.data(), n);
+    simd::copyForward(yR, st.detected.delayedR.data(), n);
     st.lookAhead.exchange(yL, yR, n);
 
     // |x| rounded to 32-bit precision, held per lane.

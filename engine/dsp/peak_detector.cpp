@@ -103,8 +103,8 @@ void PeakDetector::process(const double* uL, const double* uR, int n, bool overs
 }
 
 void PeakDetector::detectInterpolated(int n, bool oversample, double link, DetectorChunk& out) {
-    std::copy(interpolator_.centreL(), interpolator_.centreL() + n, out.delayedL.begin());
-    std::copy(interpolator_.centreR(), interpolator_.centreR() + n, out.delayedR.begin());
+    simd::copyForward(out.delayedL.data(), interpolator_.centreL(), n);
+    simd::copyForward(out.delayedR.data(), interpolator_.centreR(), n);
     interpolator_.advance(n);
     detectChunk(out, oversample ? halfL_.data() : nullptr, halfR_.data(), n, link, lookAhead_, pairs_.data());
 }

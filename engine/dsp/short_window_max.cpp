@@ -38,7 +38,7 @@ void ShortWindowMax::process(const double* in, int n, double* out) {
     if (n <= 0) return;
     const int history = window_ - 1;
     const int end = history + n;  // values_[history + i] is in[i]
-    std::copy(in, in + n, values_.begin() + history);
+    simd::copyForward(values_.data() + history, in, n);
 
     // Level s holds at j the maximum of the s values ending at j; it is needed from j = s - 1 on.
     int span = 1;
@@ -51,7 +51,7 @@ void ShortWindowMax::process(const double* in, int n, double* out) {
         span *= 2;
     }
     if (span == window_) {
-        std::copy(level + history, level + end, out);
+        simd::copyForward(out, level + history, n);
     } else {
         // Two overlapping spans cover the window: the one ending at j and the one starting W - 1 back.
         const int overlap = window_ - span;
@@ -62,7 +62,7 @@ void ShortWindowMax::process(const double* in, int n, double* out) {
         }
     }
     // The newest W - 1 values stay in front of the next chunk.
-    std::copy(values_.begin() + n, values_.begin() + end, values_.begin());
+    simd::copyForward(values_.data(), values_.data() + n, history);
 }
 
 }  // namespace zarpa::dsp

@@ -127,6 +127,18 @@ inline void roundToFloat(V& x) {
     x = __builtin_convertvector(__builtin_convertvector(x, Narrow), V);
 }
 
+// Copies n doubles, a vector at a time, in line: the kernel's copies are a chunk long or shorter, where
+// a library call costs more than the copy. dst may overlap src only below it (a history moved down).
+inline void copyForward(double* dst, const double* src, int n) {
+    int i = 0;
+    for (; i + kLanes <= n; i += kLanes) {
+        Lanes v;
+        load(v, src + i);
+        store(dst + i, v);
+    }
+    for (; i < n; ++i) dst[i] = src[i];
+}
+
 // v ← |v| per lane: the sign bit cleared, exactly as std::fabs.
 template <typename V>
 inline void makeMagnitude(V& v) {
