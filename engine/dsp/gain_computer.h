@@ -35,10 +35,12 @@ public:
     }
     // The same, with beside(i) run beside the followers' step of sample i (see ReleaseFollowers).
     template <typename Beside>
-    [[gnu::always_inline]] void process(const DetectorChunk& in, int n, double s, const FollowerCoefficients& coefficients, bool twoStages,
-                 GainChunk& out, Beside&& beside) {
+    [[gnu::always_inline]] void process(const DetectorChunk& in, int n, double s,
+                                        const FollowerCoefficients& coefficients, bool twoStages, GainChunk& out,
+                                        Beside&& beside) {
         ReleaseFollowers::processPair(followersL_, followersR_, in.lookAheadL.data(), in.lookAheadR.data(), n,
-                                      coefficients, twoStages, in.fullyLinked, peakL_.data(), peakR_.data(), beside);
+                                      coefficients, twoStages, in.fullyLinked, peakL_.data(), peakR_.data(),
+                                      beside);
         mixWithEnvelope(in, n, s, out);
     }
 

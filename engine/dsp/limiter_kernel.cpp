@@ -147,7 +147,8 @@ public:
     explicit SettledDrive(const DriveStages& st) : leveller_(st.leveller) {}
 
     template <typename T>
-    [[gnu::always_inline]] void before(const DriveStages& st, const T* inL, const T* inR, int n, DrivenChunk& out) const {
+    [[gnu::always_inline]] void before(const DriveStages& st, const T* inL, const T* inR, int n,
+                                       DrivenChunk& out) const {
         using simd::Lanes;
         const double g = st.drive.value();
         const Lanes outputGain = Lanes{} + st.output.value();
@@ -200,7 +201,9 @@ public:
         for (; i + simd::kLanes <= n; i += simd::kLanes) {
             Lanes average, uL, uR;
             simd::load(average, out.level.data() + i);
-            const Lanes level = simd::any(threshold < average) ? (threshold >= average ? one : threshold / average) : one;
+            // The division only where a lane needs it.
+            const Lanes level =
+                simd::any(threshold < average) ? (threshold >= average ? one : threshold / average) : one;
             simd::load(uL, out.uL.data() + i);
             simd::load(uR, out.uR.data() + i);
             simd::store(out.level.data() + i, level);
@@ -292,7 +295,7 @@ void SignalPath::limitBlock(const T* inL, const T* inR, T* outL, T* outR, int fr
         const int n = frames - start < kChunk ? frames - start : kChunk;
         const int next = start + n;
         const NextChunk<T> nextChunk{inL + next, inR + next, frames - next < kChunk ? frames - next : kChunk};
-        limitChunk(driven_[static_cast<std::size_t>(k % 3)], driven_[static_cast<std::size_t>((k + 1) % 3)],
+        limitChunk(driven_[static_cast<std::size_t>(k & 1)], driven_[static_cast<std::size_t>((k + 1) & 1)],
                    nextChunk, interpolated, outL + start, outR + start, n, s, outputTarget, inputMeterGain);
     }
     // The meters of the block's last chunk, when they were left for a next one.

@@ -148,7 +148,7 @@ private:
     GainComputer gain_;
     MeterAccumulator meters_;
     DitherGenerator dither_;
-    std::array<Driven, 3> driven_{};  // the last chunk's (for meters run late), this chunk's and the next one's
+    std::array<Driven, 2> driven_{};  // this chunk's and the next one's
     UnmeteredChunk unmetered_{};      // the last chunk, when its meters run beside this chunk's followers
     Chunk chunk_{};
     DetectorChunk detected_{};
