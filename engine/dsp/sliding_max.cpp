@@ -3,8 +3,6 @@
 
 #include <algorithm>
 
-#include "engine/dsp/simd.h"
-
 namespace zarpa::dsp {
 
 void StereoSlidingMax::reset() {
@@ -33,16 +31,7 @@ void StereoSlidingMax::closeBlock() {
     }
     V after = quarter > 0 ? suffix[head + 3 * quarter] : V{};
     for (int q = 2; q >= 0 && quarter > 0; --q) {
-        // The quarter's suffix maxima joined with `after`, two pairs to a vector.
-        double* joined = reinterpret_cast<double*>(suffix + head + q * quarter);
-        const simd::Lanes later = {after[0], after[1], after[0], after[1]};
-        int j = 0;
-        for (; j + 2 <= quarter; j += 2) {
-            simd::Lanes v;
-            simd::load(v, joined + 2 * j);
-            simd::store(joined + 2 * j, simd::Lanes(v > later ? v : later));
-        }
-        for (; j < quarter; ++j) {
+        for (int j = 0; j < quarter; ++j) {
             const int i = head + q * quarter + j;
             suffix[i] = larger(suffix[i], after);
         }

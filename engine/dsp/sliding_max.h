@@ -71,20 +71,8 @@ private:
         // (none at the block's last position).
         const V* suffix = suffix_.data() + p0 + 1;
         const int joined = p0 + s < window_ ? s : s - 1;
-        joinWith(suffix, joined, out);
+        for (int j = 0; j < joined; ++j) out[j] = simd::stereo(larger(suffix[j], simd::pair(out[j])));
         position_ = p0 + s;
-    }
-
-    // out[j] = larger(suffix[j], out[j]) for j < n, two pairs to a vector.
-    [[gnu::always_inline]] static void joinWith(const V* suffix, int n, Stereo* out) {
-        int j = 0;
-        for (; j + 2 <= n; j += 2) {
-            simd::Lanes a, b;
-            simd::load(a, reinterpret_cast<const double*>(suffix + j));
-            simd::load(b, &out[j].l);
-            simd::store(&out[j].l, simd::Lanes(a > b ? a : b));
-        }
-        for (; j < n; ++j) out[j] = simd::stereo(larger(suffix[j], simd::pair(out[j])));
     }
 
     // a where it is greater than b, else b, per channel.
