@@ -55,17 +55,9 @@ void detectChunk(DetectorChunk& out, const double* halfL, const double* halfR, i
     // Fully linked or not at all, the mix gives exactly the louder channel or each its own (a peak is
     // positive and finite: x·0 is 0 and x·1 is x): the multiplications are left out.
     if (link == 1.0) {
-        int j = 0;
-        for (; j + simd::kLanes <= n; j += simd::kLanes) {
-            Lanes a, b;
-            simd::load(a, &pairs[j].l);
-            simd::load(b, &pairs[j + 2].l);
-            const Lanes l = __builtin_shufflevector(a, b, 0, 2, 4, 6), r = __builtin_shufflevector(a, b, 1, 3, 5, 7);
-            const Lanes m = l < r ? r : l;  // std::max(l, r)
-            simd::store(out.lookAheadL.data() + j, m);
-            simd::store(out.lookAheadR.data() + j, m);
-        }
-        for (; j < n; ++j) out.lookAheadL[j] = out.lookAheadR[j] = std::max(pairs[j].l, pairs[j].r);
+        // A pair at a time, as the sliding maximum has just stored them (a vector of two would wait for
+        // both stores).
+        for (int j = 0; j < n; ++j) out.lookAheadL[j] = out.lookAheadR[j] = std::max(pairs[j].l, pairs[j].r);
         return;
     }
     if (link == 0.0) {
