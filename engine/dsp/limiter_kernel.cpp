@@ -146,13 +146,15 @@ class SettledDrive {
 public:
     explicit SettledDrive(const DriveStages& st) : leveller_(st.leveller) {}
 
+    // With the leveller off, a goes to levelInput for the chunk's own followers' loop (see DrivenChunk).
     template <typename T>
-    [[gnu::always_inline]] void before(const DriveStages& st, const T* inL, const T* inR, int n,
+    [[gnu::always_inline]] void before(const DriveStages& st, const T* inL, const T* inR, int n, bool levellerOff,
                                        DrivenChunk& out) const {
         using simd::Lanes;
         const double g = st.drive.value();
         const Lanes outputGain = Lanes{} + st.output.value();
         const Lanes floor = Lanes{} + kPeakFloor;
+        double* peakLevel = levellerOff ? out.levelInput.data() : out.level.data();
         int i = 0;
         for (; i + simd::kLanes <= n; i += simd::kLanes) {
             Lanes xL, xR;
@@ -170,7 +172,7 @@ public:
             simd::makeMagnitude(l);
             simd::makeMagnitude(r);
             const Lanes a = l > r ? l : r;
-            simd::store(out.level.data() + i, a < floor ? floor : a);
+            simd::store(peakLevel + i, a < floor ? floor : a);
         }
         for (; i < n; ++i) {
             const simd::Pair x = sanitize(simd::Pair{static_cast<double>(inL[i]), static_cast<double>(inR[i])});
@@ -180,20 +182,21 @@ public:
             const simd::Pair driven = x * g;
             out.uL[i] = driven[0];
             out.uR[i] = driven[1];
-            out.level[i] = Leveller::peakOf(simd::stereo(driven));
+            peakLevel[i] = Leveller::peakOf(simd::stereo(driven));
         }
         st.dry.exchange(out.dryL.data(), out.dryR.data(), n);
     }
 
-    // The leveller's average at sample i, in place of its a.
+    // The leveller's average at sample i, in place of its a (leveller on).
     [[gnu::always_inline]] void step(int i, DrivenChunk& out) { out.level[i] = leveller_.follow(out.level[i]); }
 
     [[gnu::always_inline]] void after(const DriveStages& st, int n, const DriveSettings& s, DrivenChunk& out) const {
-        st.leveller = leveller_;
-        if (s.levellerOff) {  // gain 1, and 1·u is u
+        out.levellerDeferred = s.levellerOff;
+        if (s.levellerOff) {  // gain 1, and 1·u is u; the average steps later
             std::fill(out.level.begin(), out.level.begin() + n, 1.0);
             return;
         }
+        st.leveller = leveller_;
         using simd::Lanes;
         const Lanes one = Lanes{} + 1.0;
         const Lanes threshold = Lanes{} + s.levellerThreshold;
@@ -238,37 +241,49 @@ void SignalPath::drive(const T* inL, const T* inR, int n, const BlockSettings& s
     const DriveSettings settings{s.driveTarget, outputTarget, s.levellerThreshold, s.levellerOff};
     if (drive_.settled(s.driveTarget) && output_.settled(outputTarget)) {
         SettledDrive settled(stages);
-        settled.before(stages, inL, inR, n, out);
-        for (int i = 0; i < n; ++i) settled.step(i, out);
+        settled.before(stages, inL, inR, n, s.levellerOff, out);
+        if (!s.levellerOff)
+            for (int i = 0; i < n; ++i) settled.step(i, out);
         settled.after(stages, n, settings, out);
     } else {
         GlidingDrive gliding(stages);
         for (int i = 0; i < n; ++i) gliding.step(i, inL, inR, settings, out);
         gliding.finish(stages);
+        out.levellerDeferred = false;
     }
 }
 
 template <typename T>
-void SignalPath::gainsAndNextDrive(int n, const NextChunk<T>& next, const BlockSettings& s, double outputTarget,
-                                   Driven& nextDriven) {
-    // Three recurrences side by side, a sample of each per step: the followers', the next chunk's
-    // leveller's (with settled glides the rest of its drive stage runs before and after, four samples at
-    // a time) and the last chunk's mean squares. The next chunk is never longer than this one; the last
-    // one can be (this one ends the block), and its remaining mean squares then run alone.
+void SignalPath::gainsAndNextDrive(const Driven& d, int n, const NextChunk<T>& next, const BlockSettings& s,
+                                   double outputTarget, Driven& nextDriven) {
+    // Recurrences side by side, a sample of each per step: the followers', the leveller's (the next
+    // chunk's, or with the leveller off this chunk's own; with settled glides the rest of the drive stage
+    // runs before and after, four samples at a time) and the last chunk's mean squares. The next chunk
+    // is never longer than this one; the last one can be (this one ends the block), and its remaining
+    // mean squares then run alone. Glides settled in a block stay settled in it, so a deferred chunk's
+    // next one is deferred too: the leveller's steps keep their order.
     const DriveStages stages{drive_, output_, dry_, leveller_};
     const DriveSettings settings{s.driveTarget, outputTarget, s.levellerThreshold, s.levellerOff};
     ChunkMeters meters(meters_, unmetered_);
     const int metered = unmetered_.n < n ? unmetered_.n : n;
+    Leveller late = leveller_;
+    const int deferred = d.levellerDeferred ? n : 0;
     if (drive_.settled(s.driveTarget) && output_.settled(outputTarget)) {
         SettledDrive settled(stages);
-        settled.before(stages, next.inL, next.inR, next.n, nextDriven);
+        settled.before(stages, next.inL, next.inR, next.n, s.levellerOff, nextDriven);
+        const int stepped = s.levellerOff ? 0 : next.n;
         gain_.process(detected_, n, s.transientMix, followerCoefficients_, s.twoStageFollowers, gains_,
                       [&](int i) __attribute__((always_inline)) {
-                          if (i < next.n) settled.step(i, nextDriven);
+                          if (i < deferred) late.follow(d.levelInput[i]);
+                          if (i < stepped) settled.step(i, nextDriven);
                           if (i < metered) meters.step(i);
                       });
+        if (deferred) leveller_ = late;
         settled.after(stages, next.n, settings, nextDriven);
     } else {
+        // (Not after a deferred chunk; should it be, those steps go first.)
+        for (int i = 0; i < deferred; ++i) late.follow(d.levelInput[i]);
+        if (deferred) leveller_ = late;
         GlidingDrive gliding(stages);
         gain_.process(detected_, n, s.transientMix, followerCoefficients_, s.twoStageFollowers, gains_,
                       [&](int i) __attribute__((always_inline)) {
@@ -276,6 +291,7 @@ void SignalPath::gainsAndNextDrive(int n, const NextChunk<T>& next, const BlockS
                           if (i < metered) meters.step(i);
                       });
         gliding.finish(stages);
+        nextDriven.levellerDeferred = false;
     }
     meterAlone(meters, metered, unmetered_.n);
     meters.finish(meters_);
@@ -319,7 +335,7 @@ void SignalPath::limitChunk(const Driven& d, Driven& nextDriven, const NextChunk
     interpolated = false;
 
     // Gain computer, and the gain-reduction display values; the next chunk's drive stage.
-    gainsAndNextDrive(n, next, s, outputTarget, nextDriven);
+    gainsAndNextDrive(d, n, next, s, outputTarget, nextDriven);
     displayGains(s.attShow, gains_.followerL.data(), gains_.gainL.data(), d.level.data(), n, c.displayL.data());
     displayGains(s.attShow, gains_.followerR.data(), gains_.gainR.data(), d.level.data(), n, c.displayR.data());
 

@@ -43,6 +43,10 @@ struct DrivenChunk {
     std::array<double, kMax> uL, uR;      // the driven signal u
     std::array<double, kMax> dryL, dryR;  // the input delayed by the latency
     std::array<double, kMax> level;       // leveller gain
+    // With the leveller off its gain is 1 whatever its average, so the average's steps over the chunk's
+    // peak levels a can wait for the chunk's own followers' loop: then a is kept here.
+    std::array<double, kMax> levelInput;
+    bool levellerDeferred = false;
     std::array<double, kMax> output;      // smoothed output gain
 };
 
@@ -115,11 +119,12 @@ private:
     template <typename T>
     void drive(const T* inL, const T* inR, int n, const BlockSettings& s, double outputTarget, Driven& out);
 
-    // The gain computer over a chunk of n samples, with the next chunk's drive stage (into nextDriven)
-    // and the meters of the unmetered last chunk stepped beside its followers.
+    // The gain computer over the chunk d of n samples, with the next chunk's drive stage (into
+    // nextDriven), d's own deferred leveller steps and the last chunk's mean squares stepped beside its
+    // followers.
     template <typename T>
-    void gainsAndNextDrive(int n, const NextChunk<T>& next, const BlockSettings& s, double outputTarget,
-                           Driven& nextDriven);
+    void gainsAndNextDrive(const Driven& d, int n, const NextChunk<T>& next, const BlockSettings& s,
+                           double outputTarget, Driven& nextDriven);
 
     // One chunk of the limiter, in signal order, from its driven signal d: the detector and gain computer
     // over the chunk, the limited output with its meters and requantizer, then the clip. The next
