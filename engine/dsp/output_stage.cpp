@@ -221,10 +221,10 @@ ChunkPeaks unmeteredSamples(const OutputStages& st, int n, double* yL, double* y
     simd::copyForward(yR, st.detected.delayedR.data(), n);
     st.lookAhead.exchange(yL, yR, n);
 
-    // |x| rounded to 32-bit precision, held per lane.
+    // |x| held per lane. The meters compare magnitudes rounded to 32-bit precision; the rounding keeps
+    // the order of values, so the largest rounded is the largest, rounded: once, at the end.
     const auto hold = [](Lanes x, Lanes& peak) __attribute__((always_inline)) {
         simd::makeMagnitude(x);
-        simd::roundToFloat(x);
         peak = x > peak ? x : peak;
     };
     const Lanes inputGain = Lanes{} + st.inputMeterGain;
@@ -269,13 +269,13 @@ ChunkPeaks unmeteredSamples(const OutputStages& st, int n, double* yL, double* y
         simd::store(squares + 4 * i + 8, Lanes(__builtin_shufflevector(ab02, de02, 2, 3, 6, 7)));
         simd::store(squares + 4 * i + 12, Lanes(__builtin_shufflevector(ab13, de13, 2, 3, 6, 7)));
     }
+    const auto rounded = [](double x) { return static_cast<double>(static_cast<float>(std::fabs(x))); };
     ChunkPeaks peaks{{0.0, 0.0}, {0.0, 0.0}, {1.0, 1.0}};
     for (int j = 0; j < simd::kLanes; ++j) {
-        peaks.input = {std::max(peaks.input.l, inL[j]), std::max(peaks.input.r, inR[j])};
-        peaks.output = {std::max(peaks.output.l, outL[j]), std::max(peaks.output.r, outR[j])};
+        peaks.input = {std::max(peaks.input.l, rounded(inL[j])), std::max(peaks.input.r, rounded(inR[j]))};
+        peaks.output = {std::max(peaks.output.l, rounded(outL[j])), std::max(peaks.output.r, rounded(outR[j]))};
         peaks.gain = {std::min(peaks.gain.l, gainL[j]), std::min(peaks.gain.r, gainR[j])};
     }
-    const auto rounded = [](double x) { return static_cast<double>(static_cast<float>(std::fabs(x))); };
     for (; i < n; ++i) {
         if (st.power) {
             yL[i] = st.gains.gainL[i] * yL[i] * st.output[i];
