@@ -144,47 +144,55 @@ private:
 // with glides that do not move.
 class SettledDrive {
 public:
-    explicit SettledDrive(const DriveStages& st) : leveller_(st.leveller) {}
-
     // With the leveller off, a goes to levelInput for the chunk's own followers' loop (see DrivenChunk).
+    SettledDrive(const DriveStages& st, bool levellerOff)
+        : leveller_(st.leveller), drive_(st.drive.value()), output_(st.output.value()), levellerOff_(levellerOff) {}
+
+    // Everything before the leveller's steps, for the four samples from i.
     template <typename T>
-    [[gnu::always_inline]] void before(const DriveStages& st, const T* inL, const T* inR, int n, bool levellerOff,
-                                       DrivenChunk& out) const {
+    [[gnu::always_inline]] void prepareGroup(const T* inL, const T* inR, int i, DrivenChunk& out) const {
         using simd::Lanes;
-        const double g = st.drive.value();
-        const Lanes outputGain = Lanes{} + st.output.value();
+        Lanes xL, xR;
+        loadInput(xL, inL + i);
+        loadInput(xR, inR + i);
+        sanitizeLanes(xL);
+        sanitizeLanes(xR);
+        simd::store(out.output.data() + i, Lanes{} + output_);
+        simd::store(out.dryL.data() + i, xL);
+        simd::store(out.dryR.data() + i, xR);
+        const Lanes drivenL = xL * drive_, drivenR = xR * drive_;
+        simd::store(out.uL.data() + i, drivenL);
+        simd::store(out.uR.data() + i, drivenR);
+        Lanes l = drivenL, r = drivenR;
+        simd::makeMagnitude(l);
+        simd::makeMagnitude(r);
+        const Lanes a = l > r ? l : r;
         const Lanes floor = Lanes{} + kPeakFloor;
-        double* peakLevel = levellerOff ? out.levelInput.data() : out.level.data();
-        int i = 0;
-        for (; i + simd::kLanes <= n; i += simd::kLanes) {
-            Lanes xL, xR;
-            loadInput(xL, inL + i);
-            loadInput(xR, inR + i);
-            sanitizeLanes(xL);
-            sanitizeLanes(xR);
-            simd::store(out.output.data() + i, outputGain);
-            simd::store(out.dryL.data() + i, xL);
-            simd::store(out.dryR.data() + i, xR);
-            const Lanes drivenL = xL * g, drivenR = xR * g;
-            simd::store(out.uL.data() + i, drivenL);
-            simd::store(out.uR.data() + i, drivenR);
-            Lanes l = drivenL, r = drivenR;
-            simd::makeMagnitude(l);
-            simd::makeMagnitude(r);
-            const Lanes a = l > r ? l : r;
-            simd::store(peakLevel + i, a < floor ? floor : a);
-        }
-        for (; i < n; ++i) {
-            const simd::Pair x = sanitize(simd::Pair{static_cast<double>(inL[i]), static_cast<double>(inR[i])});
-            out.output[i] = outputGain[0];
-            out.dryL[i] = x[0];
-            out.dryR[i] = x[1];
-            const simd::Pair driven = x * g;
-            out.uL[i] = driven[0];
-            out.uR[i] = driven[1];
-            peakLevel[i] = Leveller::peakOf(simd::stereo(driven));
-        }
+        simd::store(peakLevel(out) + i, a < floor ? floor : a);
+    }
+    // The same for sample i alone.
+    template <typename T>
+    [[gnu::always_inline]] void prepareOne(const T* inL, const T* inR, int i, DrivenChunk& out) const {
+        const simd::Pair x = sanitize(simd::Pair{static_cast<double>(inL[i]), static_cast<double>(inR[i])});
+        out.output[i] = output_;
+        out.dryL[i] = x[0];
+        out.dryR[i] = x[1];
+        const simd::Pair driven = x * drive_;
+        out.uL[i] = driven[0];
+        out.uR[i] = driven[1];
+        peakLevel(out)[i] = Leveller::peakOf(simd::stereo(driven));
+    }
+    // The dry delay over the prepared chunk.
+    static void delayDry(const DriveStages& st, int n, DrivenChunk& out) {
         st.dry.exchange(out.dryL.data(), out.dryR.data(), n);
+    }
+
+    template <typename T>
+    void before(const DriveStages& st, const T* inL, const T* inR, int n, DrivenChunk& out) const {
+        int i = 0;
+        for (; i + simd::kLanes <= n; i += simd::kLanes) prepareGroup(inL, inR, i, out);
+        for (; i < n; ++i) prepareOne(inL, inR, i, out);
+        delayDry(st, n, out);
     }
 
     // The leveller's average at sample i, in place of its a (leveller on).
@@ -222,7 +230,11 @@ public:
     }
 
 private:
+    double* peakLevel(DrivenChunk& out) const { return levellerOff_ ? out.levelInput.data() : out.level.data(); }
+
     Leveller leveller_;
+    double drive_, output_;
+    bool levellerOff_;
 };
 
 // The meters of samples from..to of an unmetered chunk on their own.
@@ -240,8 +252,8 @@ void SignalPath::drive(const T* inL, const T* inR, int n, const BlockSettings& s
     const DriveStages stages{drive_, output_, dry_, leveller_};
     const DriveSettings settings{s.driveTarget, outputTarget, s.levellerThreshold, s.levellerOff};
     if (drive_.settled(s.driveTarget) && output_.settled(outputTarget)) {
-        SettledDrive settled(stages);
-        settled.before(stages, inL, inR, n, s.levellerOff, out);
+        SettledDrive settled(stages, s.levellerOff);
+        settled.before(stages, inL, inR, n, out);
         if (!s.levellerOff)
             for (int i = 0; i < n; ++i) settled.step(i, out);
         settled.after(stages, n, settings, out);
@@ -269,16 +281,25 @@ void SignalPath::gainsAndNextDrive(const Driven& d, int n, const NextChunk<T>& n
     Leveller late = leveller_;
     const int deferred = d.levellerDeferred ? n : 0;
     if (drive_.settled(s.driveTarget) && output_.settled(outputTarget)) {
-        SettledDrive settled(stages);
-        settled.before(stages, next.inL, next.inR, next.n, s.levellerOff, nextDriven);
+        // With fully linked channels (the followers of one channel stand for both) their chains leave
+        // the processor room: the next chunk's input is prepared four samples at a time inside the loop
+        // too, the leveller's step of a sample after it. Otherwise before the loop.
+        SettledDrive settled(stages, s.levellerOff);
+        const int whole = next.n - next.n % simd::kLanes;
+        const int grouped = detected_.fullyLinked ? whole : 0;
+        for (int i = 0; i < whole - grouped; i += simd::kLanes) settled.prepareGroup(next.inL, next.inR, i, nextDriven);
+        for (int i = whole; i < next.n; ++i) settled.prepareOne(next.inL, next.inR, i, nextDriven);
         const int stepped = s.levellerOff ? 0 : next.n;
         gain_.process(detected_, n, s.transientMix, followerCoefficients_, s.twoStageFollowers, gains_,
                       [&](int i) __attribute__((always_inline)) {
+                          if (i % simd::kLanes == 0 && i < grouped)
+                              settled.prepareGroup(next.inL, next.inR, i, nextDriven);
                           if (i < deferred) late.follow(d.levelInput[i]);
                           if (i < stepped) settled.step(i, nextDriven);
                           if (i < metered) meters.step(i);
                       });
         if (deferred) leveller_ = late;
+        SettledDrive::delayDry(stages, next.n, nextDriven);
         settled.after(stages, next.n, settings, nextDriven);
     } else {
         // (Not after a deferred chunk; should it be, those steps go first.)
