@@ -18,17 +18,26 @@ namespace {
 // and most of them divide by exactly 1 or repeat another one: while P <= 1, max(P, 1) is 1; F is never
 // below 1, so while F is not above 1 it is 1; while P <= F, max(P, F) is F. A division is made only
 // when a lane needs it; x/1 is x exactly, so the results are the same bits.
-void mix(const double* p, const double* f, int n, double s, double* gain, double* follower) {
+// With kShared, the followers' share (1 - S)/F is kept in `shared` (kKeep) or taken from it (kTake), for a
+// channel with the same F.
+enum class Share { kNone, kKeep, kTake };
+template <Share kShared>
+void mix(const double* p, const double* f, int n, double s, double* gain, double* follower, double* shared) {
     using simd::Lanes;
     const Lanes one = Lanes{} + 1.0;
     const Lanes share = Lanes{} + s;
     const Lanes rest = Lanes{} + (1.0 - s);
     int i = 0;
     for (; i + simd::kLanes <= n; i += simd::kLanes) {
-        Lanes peak, follow;
+        Lanes peak, follow, followers;  // followers: (1 - S)/F
         simd::load(peak, p + i);
         simd::load(follow, f + i);
-        const Lanes followers = simd::any(follow > one) ? rest / follow : rest;  // (1 - S)/F
+        if constexpr (kShared == Share::kTake) {
+            simd::load(followers, shared + i);
+        } else {
+            followers = simd::any(follow > one) ? rest / follow : rest;
+            if constexpr (kShared == Share::kKeep) simd::store(shared + i, followers);
+        }
         const Lanes envelope = simd::any(peak > one) ? share / (peak > one ? peak : one) : share;
         const Lanes limited = simd::any(peak > follow) ? rest / (peak > follow ? peak : follow) : followers;
         simd::store(gain + i, envelope + limited);
@@ -39,11 +48,18 @@ void mix(const double* p, const double* f, int n, double s, double* gain, double
 
 }  // namespace
 
-void GainComputer::mixWithEnvelope(const DetectorChunk& in, int n, double s, GainChunk& out) {
+void GainComputer::mixWithEnvelope(const DetectorChunk& in, int n, double s, bool sameFollowers, GainChunk& out) {
     // Envelope values up to 1 all give the same gain (max(P, 1) is 1, max(P, F) is F): they may come as 1.
     envelope_.process(in.detectorL.data(), in.detectorR.data(), n, envelopeL_.data(), envelopeR_.data(), true);
-    mix(envelopeL_.data(), peakL_.data(), n, s, out.gainL.data(), out.followerL.data());
-    mix(envelopeR_.data(), peakR_.data(), n, s, out.gainR.data(), out.followerR.data());
+    if (sameFollowers) {
+        mix<Share::kKeep>(envelopeL_.data(), peakL_.data(), n, s, out.gainL.data(), out.followerL.data(),
+                          followersShare_.data());
+        mix<Share::kTake>(envelopeR_.data(), peakR_.data(), n, s, out.gainR.data(), out.followerR.data(),
+                          followersShare_.data());
+    } else {
+        mix<Share::kNone>(envelopeL_.data(), peakL_.data(), n, s, out.gainL.data(), out.followerL.data(), nullptr);
+        mix<Share::kNone>(envelopeR_.data(), peakR_.data(), n, s, out.gainR.data(), out.followerR.data(), nullptr);
+    }
 }
 
 }  // namespace zarpa::dsp

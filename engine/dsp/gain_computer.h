@@ -38,21 +38,24 @@ public:
     [[gnu::always_inline]] void process(const DetectorChunk& in, int n, double s,
                                         const FollowerCoefficients& coefficients, bool twoStages, GainChunk& out,
                                         Beside&& beside) {
-        ReleaseFollowers::processPair(followersL_, followersR_, in.lookAheadL.data(), in.lookAheadR.data(), n,
-                                      coefficients, twoStages, in.fullyLinked, peakL_.data(), peakR_.data(),
-                                      beside);
-        mixWithEnvelope(in, n, s, out);
+        const bool sameFollowers =
+            ReleaseFollowers::processPair(followersL_, followersR_, in.lookAheadL.data(), in.lookAheadR.data(), n,
+                                          coefficients, twoStages, in.fullyLinked, peakL_.data(), peakR_.data(),
+                                          beside);
+        mixWithEnvelope(in, n, s, sameFollowers, out);
     }
 
 private:
-    // The transient envelope of the chunk, mixed with the followers' peaks into the gains.
-    void mixWithEnvelope(const DetectorChunk& in, int n, double s, GainChunk& out);
+    // The transient envelope of the chunk, mixed with the followers' peaks into the gains; sameFollowers:
+    // both channels have the same F.
+    void mixWithEnvelope(const DetectorChunk& in, int n, double s, bool sameFollowers, GainChunk& out);
 
     ReleaseFollowers followersL_;
     ReleaseFollowers followersR_;
     TransientEnvelope envelope_;
     std::array<double, GainChunk::kMax> peakL_{}, peakR_{};          // F
     std::array<double, GainChunk::kMax> envelopeL_{}, envelopeR_{};  // P
+    std::array<double, GainChunk::kMax> followersShare_{};           // (1 - S)/F, for a channel to reuse
 };
 
 }  // namespace zarpa::dsp

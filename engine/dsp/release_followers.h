@@ -35,10 +35,11 @@ public:
     // dL, dR: n linked look-ahead peaks per channel. Writes F = max(1, every follower's output) for each.
     // Both channels in one pass, so that their independent updates overlap in time. sameInput: dL and dR
     // hold the same values (fully linked channels).
-    static void processPair(ReleaseFollowers& left, ReleaseFollowers& right, const double* dL, const double* dR,
+    // Returns true when the right channel's F are the left's (see below).
+    static bool processPair(ReleaseFollowers& left, ReleaseFollowers& right, const double* dL, const double* dR,
                             int n, const FollowerCoefficients& c, bool twoStages, bool sameInput, double* peakL,
                             double* peakR) {
-        processPair(left, right, dL, dR, n, c, twoStages, sameInput, peakL, peakR, [](int) {});
+        return processPair(left, right, dL, dR, n, c, twoStages, sameInput, peakL, peakR, [](int) {});
     }
 
     // The same, with beside(i) run after each sample's step: independent work (with a recurrence of its
@@ -47,7 +48,7 @@ public:
     // into followers in the same state, the right channel's steps would repeat the left's exactly: they
     // are left out and its state and F copied.
     template <typename Beside>
-    [[gnu::always_inline]] static void processPair(ReleaseFollowers& left, ReleaseFollowers& right, const double* dL,
+    [[gnu::always_inline]] static bool processPair(ReleaseFollowers& left, ReleaseFollowers& right, const double* dL,
                                                    const double* dR, int n, const FollowerCoefficients& c,
                                                    bool twoStages, bool sameInput, double* peakL, double* peakR,
                                                    Beside&& beside) {
@@ -67,6 +68,7 @@ public:
             else loop.template operator()<false, false>();
         }
         run.finish(left, right, mono);
+        return mono;
     }
 
 private:
