@@ -223,9 +223,10 @@ ChunkPeaks unmeteredSamples(const OutputStages& st, int n, double* yL, double* y
 
     // |x| held per lane. The meters compare magnitudes rounded to 32-bit precision; the rounding keeps
     // the order of values, so the largest rounded is the largest, rounded: once, at the end.
-    const auto hold = [](Lanes x, Lanes& peak) __attribute__((always_inline)) {
-        simd::makeMagnitude(x);
-        peak = x > peak ? x : peak;
+    const auto hold = [](const Lanes& x, Lanes& peak) __attribute__((always_inline)) {
+        Lanes magnitude = x;
+        simd::makeMagnitude(magnitude);
+        peak = magnitude > peak ? magnitude : peak;
     };
     const Lanes inputGain = Lanes{} + st.inputMeterGain;
     Lanes inL = {}, inR = {}, outL = {}, outR = {};
