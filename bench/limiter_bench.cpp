@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "bench/test_signal.h"
+#include "engine/dsp/half_sample_interpolator.h"
+#include "engine/dsp/instruction_set.h"
+#include "engine/dsp/rate_config.h"
 #include "engine/parameters.h"
 #include "hostlib/vst_host.h"
 #include "plugin/plugin.h"
@@ -25,6 +28,13 @@ struct Channels {
     T* out[2];
 };
 
+// Seconds per stereo frame, a block of kBlock frames an iteration (the console prints it with an SI
+// prefix, e.g. 21.5n).
+void countFrames(benchmark::State& state) {
+    state.counters["per_frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
+                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 // Feeds the test signal block by block, looping, into process(in, out, frames).
 template <typename T, typename Process>
 void runBlocks(benchmark::State& state, const std::vector<T>& l, const std::vector<T>& r, Process&& process) {
@@ -39,9 +49,7 @@ void runBlocks(benchmark::State& state, const std::vector<T>& l, const std::vect
         position += kBlock;
         if (position > n) position = 0;
     }
-    // Seconds per stereo frame (the console prints it with an SI prefix, e.g. 21.5n).
-    state.counters["per_frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
-                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    countFrames(state);
 }
 
 const zarpabench::TestSignal& signalAt(int rate) {
@@ -84,6 +92,30 @@ void softAt192k(benchmark::State& state) {
                   [&](double** in, double** out, int n) { effect->processDoubleReplacing(in, out, n); });
 }
 
+// The half-sample sums of both interpolators (the detector's and the output meters', both channels each)
+// alone, chunk by chunk as the kernel runs them: what the interpolators cost per frame, whatever the
+// rest of the kernel does beside them.
+void interpolatorSums(benchmark::State& state) {
+    using zarpa::dsp::HalfSampleInterpolator;
+    constexpr int kChunk = zarpa::dsp::kChunkFrames;
+    const auto sums = zarpa::dsp::activeLimiterKernel().halfSampleSums;
+    const auto& s = signalAt(44100);
+    // A block of the test signal behind the interpolator's history, with the room its last group reads.
+    const std::size_t length = HalfSampleInterpolator::kLength - 1 + kBlock + HalfSampleInterpolator::kGroup;
+    const std::vector<double> l(s.l.begin(), s.l.begin() + static_cast<std::ptrdiff_t>(length));
+    const std::vector<double> r(s.r.begin(), s.r.begin() + static_cast<std::ptrdiff_t>(length));
+    std::vector<double> half(kChunk);
+    for (auto _ : state) {
+        for (int start = 0; start < kBlock; start += kChunk) {
+            for (const std::vector<double>* channel : {&l, &r, &l, &r}) {  // detector, then output meters
+                sums(channel->data() + start, kChunk, half.data());
+                benchmark::DoNotOptimize(half.data());
+            }
+        }
+    }
+    countFrames(state);
+}
+
 // A plug-in loaded through our own host at 44.1 kHz with one parameter set.
 void hosted(benchmark::State& state, const std::string& path, int parameter, float value) {
     vsthost::Library library(path);
@@ -118,6 +150,7 @@ void registerAll() {
     }
     benchmark::RegisterBenchmark("float/Default 192k soft", softAt192k<float>);
     benchmark::RegisterBenchmark("double/Default 192k soft", softAt192k<double>);
+    benchmark::RegisterBenchmark("kernel/interpolator sums", interpolatorSums);
 
     const std::string ours = vsthost::defaultPluginPath();
     const int oversample = zarpa::kOversample;
@@ -162,6 +195,16 @@ void printComparison(const std::map<std::string, double>& ns) {
         const double t = find(row.name);
         if (t > 0.0) std::printf("%-36s %12.2f %14.3f\n", row.name + 5, t, row.reference / t);
         else std::printf("%-36s %12s\n", row.name + 5, "n/a");
+    }
+
+    // The heaviest factory preset (true-peak detection, oversampled meters, 16-bit requantizer with
+    // noise shaping) and, alone, the sums of its two interpolators, as multiples of the plain peer.
+    const double plain = find("peer/LSP oversampling None");
+    if (plain <= 0.0) return;
+    std::printf("\n%-36s %12s %14s\n", "against LSP oversampling None", "ns/frame", "x LSP None");
+    for (const char* name : {"float/Default/0", "float/CD Master 3 [recon]/10", "kernel/interpolator sums"}) {
+        const double t = find(name);
+        if (t > 0.0) std::printf("%-36s %12.2f %14.3f\n", name, t, t / plain);
     }
 }
 

@@ -7,13 +7,10 @@
 
 namespace zarpa::dsp {
 
-namespace {
-
 // s[i] = Σ_{k=0}^{31} 2·h_k·(x[i+63-k] + x[i+k]) for the newest sample x[i+63], k ascending in every
 // lane: a group of consecutive samples is summed side by side in vector registers, so each sum keeps
-// its sequential order. x must be readable up to index n + 63 + kGroup - 1 (the last group may run past
-// n; those sums are discarded).
-void halfSamples(const double* x, int n, double* out) {
+// its sequential order.
+void halfSampleSums(const double* x, int n, double* out) {
     using simd::Wide;
     constexpr int kVectors = simd::kWideSums;
     constexpr int kGroup = kVectors * simd::kWideLanes;
@@ -38,8 +35,6 @@ void halfSamples(const double* x, int n, double* out) {
     }
 }
 
-}  // namespace
-
 void HalfSampleInterpolator::reset() {
     left_.fill(0.0);
     right_.fill(0.0);
@@ -55,8 +50,8 @@ void HalfSampleInterpolator::process(const double* inL, const double* inR, int n
     simd::copyForward(left_.data() + kHistory, inL, n);
     simd::copyForward(right_.data() + kHistory, inR, n);
     if (halfL) {
-        halfSamples(left_.data(), n, halfL);
-        halfSamples(right_.data(), n, halfR);
+        halfSampleSums(left_.data(), n, halfL);
+        halfSampleSums(right_.data(), n, halfR);
     }
     const int centre = kHistory - kCentre;  // index of the sample 31 steps before the chunk's first
     simd::copyForward(centreL, left_.data() + centre, n);

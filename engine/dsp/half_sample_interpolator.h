@@ -10,6 +10,11 @@
 
 namespace zarpa::dsp {
 
+// The half-sample points of one channel: out[i] is the value midway between x[i+31] and x[i+32], for
+// i = 0..n-1. x must be readable up to index n + 63 + HalfSampleInterpolator::kGroup - 1 (the last group
+// of sums may run past n; those are discarded).
+void halfSampleSums(const double* x, int n, double* out);
+
 // Audio thread only.
 class HalfSampleInterpolator {
 public:

@@ -411,7 +411,7 @@ LimiterKernel SignalPath::compiledKernel() {
                 static_cast<SignalPath*>(path)->limitBlock(inL, inR, outL, outR, frames,
                                                            *static_cast<const BlockSettings*>(s));
             },
-            sizeof(SignalPath)};
+            sizeof(SignalPath), &halfSampleSums};
 }
 
 }  // namespace zarpa::dsp

@@ -61,6 +61,9 @@ struct LimiterKernel {
     void (*limitDouble)(void* path, const double* inL, const double* inR, double* outL, double* outR, int frames,
                         const void* settings);
     std::size_t pathSize;
+    // This build's half-sample sums alone (halfSampleSums): the benchmarks set the cost of the two
+    // interpolators (detector and output meters) beside the whole kernel's.
+    void (*halfSampleSums)(const double* x, int n, double* out);
 };
 
 // Not thread-safe: everything runs on the audio thread or under the instance lock.
