@@ -363,12 +363,16 @@ void SignalPath::limitChunk(const Driven& d, Driven& nextDriven, const NextChunk
     // Look-ahead delay, Power, the input, gain-reduction and output meters, and the requantizer.
     const OutputStages output{lookAhead_, meters_, detected_, gains_, d.dryL.data(), d.dryR.data(), d.output.data(),
                               c.displayL.data(), c.displayR.data(), s.power, inputMeterGain};
-    Requantizer::Run q = requantizer_.run(s.quantizerScale, s.autoblack, dither_);
     double* yL = c.yL.data();
     double* yR = c.yR.data();
     double* qL = c.qL.data();
     double* qR = c.qR.data();
     const int taps = tapCount(requantizer_, s.quantize);
+    // The loop beside the oversampled meters' sums has no room for the dither generator's steps: there
+    // the dither is drawn for the chunk beforehand.
+    const bool drawn = s.meterOversample && taps != kNoRequantizer;
+    if (drawn) dither_.triangularChunk(n, c.dither.data());
+    Requantizer::Run q = requantizer_.run(s.quantizerScale, s.autoblack, dither_, drawn ? c.dither.data() : nullptr);
     if (!s.meterOversample && taps == kNoRequantizer) {
         // y and the peaks four samples at a time; the mean squares wait for the next chunk's followers.
         const ChunkPeaks peaks = unmeteredSamples(output, n, yL, yR, c.squares.data());
@@ -391,7 +395,7 @@ void SignalPath::limitChunk(const Driven& d, Driven& nextDriven, const NextChunk
     } else {
         limitedOutput(taps, output, n, yL, yR, q, qL, qR);
     }
-    requantizer_.finish(q, dither_);
+    requantizer_.finish(q, dither_, drawn);
 
     // Clip and store.
     if (s.quantize)

@@ -99,12 +99,12 @@ inline void holdPeaks(const simd::Wide& x, simd::Wide& peak) {
     return y;
 }
 
-// One requantizer step of sample i (none for kNoRequantizer).
-template <int kTaps>
+// One requantizer step of sample i (none for kNoRequantizer), kDrawn as Requantizer::Run::step.
+template <int kTaps, bool kDrawn>
 [[gnu::always_inline]] inline void requantize(Requantizer::Run& q, const double* yL, const double* yR, int i,
                                               double* qL, double* qR) {
     if constexpr (kTaps != kNoRequantizer) {
-        const Stereo requantized = q.step<kTaps>({yL[i], yR[i]});
+        const Stereo requantized = q.step<kTaps, kDrawn>({yL[i], yR[i]});
         qL[i] = requantized.l;
         qR[i] = requantized.r;
     }
@@ -125,7 +125,7 @@ void limitedOutput(const OutputStages& st, int n, double* yL, double* yR,
         yR[i] = y.r;
         meters.output(y);
         meters.input({st.dryL[i], st.dryR[i]}, st.inputMeterGain);
-        requantize<kTaps>(q, yL, yR, i, qL, qR);
+        requantize<kTaps, false>(q, yL, yR, i, qL, qR);
     }
     st.lookAhead.finish(lookAhead);
     st.meters.finish(meters);
@@ -147,7 +147,7 @@ void requantizedOutput(const OutputStages& st, int n, const double* yL, const do
     const double* centreL = oversampler.centreL();
     const double* centreR = oversampler.centreR();
     const auto step = [&](int i) __attribute__((always_inline)) {
-        requantize<kTaps>(q, yL, yR, i, qL, qR);
+        requantize<kTaps, true>(q, yL, yR, i, qL, qR);
         meters.input({st.dryL[i], st.dryR[i]}, st.inputMeterGain);
         meters.output({centreL[i], centreR[i]});
     };

@@ -92,7 +92,8 @@ struct SumsAhead {
     double* halfR;
 };
 
-// ahead: the next chunk's detector sums to run beside the requantizer, or null.
+// ahead: the next chunk's detector sums to run beside the requantizer, or null. q's dither is drawn
+// beforehand (Requantizer::run with the chunk's pairs): the sums leave no room for the generator.
 void requantizedOutput(int taps, const OutputStages& st, int n, const double* yL, const double* yR,
                        Requantizer::Run& q, double* qL, double* qR, const SumsAhead* ahead);
 

@@ -28,7 +28,7 @@ void Requantizer::reset() {
 
 Stereo Requantizer::step(Stereo y, double h, bool autoblack, DitherGenerator& generator) {
     Run r = run(h, autoblack, generator);
-    const Stereo q = r.step<kAnyCount>(y);
+    const Stereo q = r.step<kAnyCount, false>(y);
     finish(r, generator);
     return q;
 }

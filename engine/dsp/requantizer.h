@@ -39,7 +39,8 @@ public:
     struct State {
         double autoblackGain;
         int position;  // the most recent error
-        DitherGenerator generator;
+        DitherGenerator generator;  // drawing inside the loop
+        const Stereo* drawn;        // or the next sample's dither, drawn beforehand
         simd::Pair newest;  // the most recent error again, so the next sample need not wait for its store
     };
 
@@ -62,11 +63,14 @@ public:
     }
 
     // A stretch of samples with the state in locals, for loops that run other work beside the
-    // requantizer: take one with run(), step it, and hand it back with finish().
+    // requantizer: take one with run(), step it, and hand it back with finish(). The dither is drawn
+    // inside the loop, where the generator's steps overlap the error-feedback recurrence, or, for loops
+    // whose other work leaves no room for them, beforehand for the whole stretch
+    // (DitherGenerator::triangularChunk, whose steps run side by side).
     class Run {
     public:
-        // kCount: specialisedCount() at run().
-        template <int kCount>
+        // kCount: specialisedCount() at run(). kDrawn: the dither comes from the pairs given to run().
+        template <int kCount, bool kDrawn>
         Stereo step(Stereo y);
 
     private:
@@ -83,16 +87,18 @@ public:
         const ActiveTaps* taps_;
         Stereo* errors_;
     };
-    Run run(double h, bool autoblack, const DitherGenerator& generator) {
+    // drawn: null, or the dither already drawn from generator, one pair for each sample the run steps.
+    Run run(double h, bool autoblack, const DitherGenerator& generator, const Stereo* drawn = nullptr) {
         scaleErrorsTo(h);
         const Stereo newest = errors_[static_cast<std::size_t>(position_)];
-        return {State{autoblackGain_, position_, generator, simd::pair(newest)}, h, autoblack,
+        return {State{autoblackGain_, position_, generator, drawn, simd::pair(newest)}, h, autoblack,
                 autoblackCoefficient_, active_, errors_.data()};
     }
-    void finish(const Run& r, DitherGenerator& generator) {
+    // generator: the one given to run(); it takes the run's draws unless they were drawn beforehand.
+    void finish(const Run& r, DitherGenerator& generator, bool drawn = false) {
         autoblackGain_ = r.state_.autoblackGain;
         position_ = r.state_.position;
-        generator = r.state_.generator;
+        if (!drawn) generator = r.state_.generator;
     }
 
 private:
@@ -115,7 +121,7 @@ private:
     double autoblackCoefficient_ = 0.0;
 };
 
-template <int kCount>
+template <int kCount, bool kDrawn>
 [[gnu::always_inline]] inline Stereo Requantizer::Run::step(Stereo y) {
     using simd::Pair;
     State& r = state_;
@@ -156,11 +162,16 @@ template <int kCount>
     // signals, so the truncation is a floor. All in 64-bit floating point: no integer can overflow
     // however loud v is.
     const Pair v = scaled + shape;
-    const double u1 = r.generator.next();
-    const double u2 = r.generator.next();
-    const double u3 = r.generator.next();
-    const double u4 = r.generator.next();
-    const Pair d = (Pair{u1, u3} + Pair{u2, u4}) / 2.0;  // triangular, one step peak
+    Pair d;  // triangular, one step peak (DitherGenerator::triangular, both channels side by side)
+    if constexpr (kDrawn) {
+        std::memcpy(&d, r.drawn++, sizeof d);
+    } else {
+        const double u1 = r.generator.next();
+        const double u2 = r.generator.next();
+        const double u3 = r.generator.next();
+        const double u4 = r.generator.next();
+        d = (Pair{u1, u3} + Pair{u2, u4}) / 2.0;
+    }
     const Pair x = v + d + h;
     const Pair q = Pair{std::trunc(x[0]), std::trunc(x[1])} - h;
     const Pair e = q - v;

@@ -143,6 +143,7 @@ private:
         std::array<double, kChunk> yL, yR;              // output before requantizer and clip
         std::array<double, kChunk> qL, qR;              // requantized output
         std::array<double, 4 * kChunk> squares;  // an unmetered chunk's, for its mean squares
+        std::array<Stereo, kChunk> dither;        // the requantizer's, drawn for the chunk at once
     };
 
     RateConfig config_;

@@ -466,6 +466,36 @@ TEST(NoiseShapeTaps, EachShapeHasItsOwnSetAtTheSixRatesAndNoneElsewhere) {
     EXPECT_EQ((*findNoiseShapeTaps(3, 44100))[11], 0.0);
 }
 
+TEST(DitherGenerator, DrawsTheWrittenSequenceAndAChunkDrawsItSampleBySample) {
+    // The three registers as written, one draw after another.
+    std::uint32_t s1 = 592, s2 = 153768, s3 = 1526;
+    DitherGenerator g;
+    for (int i = 0; i < 5000; ++i) {
+        s1 = (s1 << 13) ^ (((s1 ^ (s1 >> 9)) >> 6) & 0x1FFFu);
+        s2 = (s2 << 20) ^ (((s2 ^ (s2 >> 2)) >> 7) & 0xFFFFFu);
+        s3 = (s3 << 17) ^ (((s3 ^ (s3 >> 6)) >> 8) & 0x1FFFFu);
+        ASSERT_EQ(g.next(), static_cast<double>(s1 ^ s2 ^ s3) * 2.3283064365e-10 * 2.0 - 1.0) << i;
+    }
+    // A chunk of any length from any state: the pairs of triangular(), nothing written past them, and
+    // the generator where the samples one by one leave it.
+    for (int skip : {0, 1, 7, 4099}) {
+        for (int n = 1; n <= kChunkFrames; ++n) {
+            DitherGenerator chunked, single;
+            for (int i = 0; i < skip; ++i) chunked.next(), single.next();
+            std::array<Stereo, kChunkFrames + 1> d;
+            d.fill({7.0, 7.0});
+            chunked.triangularChunk(n, d.data());
+            for (int i = 0; i < n; ++i) {
+                const Stereo expected = single.triangular();
+                ASSERT_EQ(d[static_cast<std::size_t>(i)].l, expected.l) << "skip " << skip << " n " << n << " sample " << i;
+                ASSERT_EQ(d[static_cast<std::size_t>(i)].r, expected.r) << "skip " << skip << " n " << n << " sample " << i;
+            }
+            for (std::size_t i = static_cast<std::size_t>(n); i < d.size(); ++i) ASSERT_EQ(d[i].l, 7.0) << n;
+            ASSERT_EQ(chunked.next(), single.next()) << "skip " << skip << " n " << n;
+        }
+    }
+}
+
 namespace {
 
 std::vector<double> requantize(Requantizer& q, const std::vector<double>& in, double h) {
