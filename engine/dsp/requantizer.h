@@ -173,7 +173,7 @@ template <int kCount, bool kDrawn>
         d = (Pair{u1, u3} + Pair{u2, u4}) / 2.0;
     }
     const Pair x = v + d + h;
-    const Pair q = Pair{std::trunc(x[0]), std::trunc(x[1])} - h;
+    const Pair q = simd::truncated(x) - h;
     const Pair e = q - v;
     std::memcpy(static_cast<void*>(errors_ + r.position), &e, sizeof e);
     std::memcpy(static_cast<void*>(errors_ + r.position + kNoiseShapeTaps), &e, sizeof e);

@@ -106,6 +106,16 @@ inline Pair magnitude(Pair v) {
 // v rounded to 32-bit precision and widened again, per channel, exactly as static_cast<float>.
 inline Pair roundedToFloat(Pair v) { return __builtin_convertvector(__builtin_convertvector(v, NarrowPair), Pair); }
 
+// v rounded towards zero to an integer per channel, exactly as std::trunc: one instruction from SSE4.1 on,
+// where the compiler rounds a lane at a time and joins the halves again.
+inline Pair truncated(Pair v) {
+#if defined(__SSE4_1__)
+    return _mm_round_pd(v, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+#else
+    return Pair{__builtin_trunc(v[0]), __builtin_trunc(v[1])};
+#endif
+}
+
 // By reference, never by value: vectors then never meet the calling convention, whatever the build.
 // (Lanes, Wide and Pair may be one type in a build, so these are templates, not overloads.)
 template <typename V>
