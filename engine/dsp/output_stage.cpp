@@ -99,6 +99,49 @@ inline void holdPeaks(const simd::Wide& x, simd::Wide& peak) {
     return y;
 }
 
+// The look-ahead delay of a chunk into y: v is u delayed by L + 31 samples.
+inline void delayedInto(const OutputStages& st, int n, double* yL, double* yR) {
+    simd::copyForward(yL, st.detected.delayedL.data(), n);
+    simd::copyForward(yR, st.detected.delayedR.data(), n);
+    st.lookAhead.exchange(yL, yR, n);
+}
+
+// Power for the four samples from i: v (the delayed u) becomes the limited signal, or the dry input with
+// the same delay; with the limiter on, the gain-reduction display values join the least so far, per lane.
+[[gnu::always_inline]] inline void powerLanes(const OutputStages& st, int i, const simd::Lanes& dryL,
+                                              const simd::Lanes& dryR, simd::Lanes& vL, simd::Lanes& vR,
+                                              simd::Lanes& leastL, simd::Lanes& leastR) {
+    using simd::Lanes;
+    if (!st.power) {
+        vL = dryL;
+        vR = dryR;
+        return;
+    }
+    Lanes gL, gR, output, displayL, displayR;
+    simd::load(gL, st.gains.gainL.data() + i);
+    simd::load(gR, st.gains.gainR.data() + i);
+    simd::load(output, st.output + i);
+    vL = gL * vL * output;
+    vR = gR * vR * output;
+    simd::load(displayL, st.displayL + i);
+    simd::load(displayR, st.displayR + i);
+    leastL = displayL < leastL ? displayL : leastL;
+    leastR = displayR < leastR ? displayR : leastR;
+}
+
+// The same for sample i alone: y holds v and becomes the output; least takes the display values.
+[[gnu::always_inline]] inline void powerSample(const OutputStages& st, int i, double& yL, double& yR,
+                                               Stereo& least) {
+    if (st.power) {
+        yL = st.gains.gainL[i] * yL * st.output[i];
+        yR = st.gains.gainR[i] * yR * st.output[i];
+        least = {std::min(least.l, st.displayL[i]), std::min(least.r, st.displayR[i])};
+    } else {
+        yL = st.dryL[i];
+        yR = st.dryR[i];
+    }
+}
+
 // One requantizer step of sample i (none for kNoRequantizer), kDrawn as Requantizer::Run::step.
 template <int kTaps, bool kDrawn>
 [[gnu::always_inline]] inline void requantize(Requantizer::Run& q, const double* yL, const double* yR, int i,
@@ -198,28 +241,42 @@ void withTapCount(int taps, F&& f) {
 }  // namespace
 
 // With oversampled output meters the output stage runs in two loops. The first gives y and hands it to
-// the meters' interpolator.
+// the meters' interpolator, four samples at a time.
 void limitedSamples(const OutputStages& st, int n, double* yL, double* yR) {
-    MeterAccumulator::Run meters = st.meters.run();
-    StereoDelay::Run lookAhead = st.lookAhead.run();
+    using simd::Lanes;
+    delayedInto(st, n, yL, yR);
     HalfSampleInterpolator& oversampler = st.meters.oversampler();
     double* appendedL = oversampler.appendedL();
     double* appendedR = oversampler.appendedR();
-    for (int i = 0; i < n; ++i) {
-        const Stereo y = limitSample(st, lookAhead, meters, i);
-        yL[i] = appendedL[i] = y.l;
-        yR[i] = appendedR[i] = y.r;
+    Lanes leastL = Lanes{} + 1.0, leastR = leastL;
+    int i = 0;
+    for (; i + simd::kLanes <= n; i += simd::kLanes) {
+        Lanes dryL, dryR, vL, vR;
+        simd::load(dryL, st.dryL + i);
+        simd::load(dryR, st.dryR + i);
+        simd::load(vL, yL + i);
+        simd::load(vR, yR + i);
+        powerLanes(st, i, dryL, dryR, vL, vR, leastL, leastR);
+        simd::store(yL + i, vL);
+        simd::store(yR + i, vR);
+        simd::store(appendedL + i, vL);
+        simd::store(appendedR + i, vR);
     }
-    st.lookAhead.finish(lookAhead);
+    Stereo least{1.0, 1.0};
+    for (int j = 0; j < simd::kLanes; ++j) least = {std::min(least.l, leastL[j]), std::min(least.r, leastR[j])};
+    for (; i < n; ++i) {
+        powerSample(st, i, yL[i], yR[i], least);
+        appendedL[i] = yL[i];
+        appendedR[i] = yR[i];
+    }
+    MeterAccumulator::Run meters = st.meters.run();
+    meters.gainReduction(least);
     st.meters.finish(meters);
 }
 
 ChunkPeaks unmeteredSamples(const OutputStages& st, int n, double* yL, double* yR, double* squares) {
     using simd::Lanes;
-    // Look-ahead delay: v is u delayed by L + 31 samples, in place of y.
-    simd::copyForward(yL, st.detected.delayedL.data(), n);
-    simd::copyForward(yR, st.detected.delayedR.data(), n);
-    st.lookAhead.exchange(yL, yR, n);
+    delayedInto(st, n, yL, yR);
 
     // |x| held per lane. The meters compare magnitudes rounded to 32-bit precision; the rounding keeps
     // the order of values, so the largest rounded is the largest, rounded: once, at the end.
@@ -238,22 +295,7 @@ ChunkPeaks unmeteredSamples(const OutputStages& st, int n, double* yL, double* y
         simd::load(dryR, st.dryR + i);
         simd::load(vL, yL + i);
         simd::load(vR, yR + i);
-        // Power: the limited signal, or the dry input with the same delay.
-        if (st.power) {
-            Lanes gL, gR, output, displayL, displayR;
-            simd::load(gL, st.gains.gainL.data() + i);
-            simd::load(gR, st.gains.gainR.data() + i);
-            simd::load(output, st.output + i);
-            vL = gL * vL * output;
-            vR = gR * vR * output;
-            simd::load(displayL, st.displayL + i);
-            simd::load(displayR, st.displayR + i);
-            gainL = displayL < gainL ? displayL : gainL;
-            gainR = displayR < gainR ? displayR : gainR;
-        } else {
-            vL = dryL;
-            vR = dryR;
-        }
+        powerLanes(st, i, dryL, dryR, vL, vR, gainL, gainR);
         simd::store(yL + i, vL);
         simd::store(yR + i, vR);
         const Lanes xL = dryL * inputGain, xR = dryR * inputGain;
@@ -278,14 +320,7 @@ ChunkPeaks unmeteredSamples(const OutputStages& st, int n, double* yL, double* y
         peaks.gain = {std::min(peaks.gain.l, gainL[j]), std::min(peaks.gain.r, gainR[j])};
     }
     for (; i < n; ++i) {
-        if (st.power) {
-            yL[i] = st.gains.gainL[i] * yL[i] * st.output[i];
-            yR[i] = st.gains.gainR[i] * yR[i] * st.output[i];
-            peaks.gain = {std::min(peaks.gain.l, st.displayL[i]), std::min(peaks.gain.r, st.displayR[i])};
-        } else {
-            yL[i] = st.dryL[i];
-            yR[i] = st.dryR[i];
-        }
+        powerSample(st, i, yL[i], yR[i], peaks.gain);
         const double xL = st.dryL[i] * st.inputMeterGain, xR = st.dryR[i] * st.inputMeterGain;
         peaks.input = {std::max(peaks.input.l, rounded(xL)), std::max(peaks.input.r, rounded(xR))};
         peaks.output = {std::max(peaks.output.l, rounded(yL[i])), std::max(peaks.output.r, rounded(yR[i]))};
