@@ -106,27 +106,37 @@ inline void delayedInto(const OutputStages& st, int n, double* yL, double* yR) {
     st.lookAhead.exchange(yL, yR, n);
 }
 
-// Power for the four samples from i: v (the delayed u) becomes the limited signal, or the dry input with
-// the same delay; with the limiter on, the gain-reduction display values join the least so far, per lane.
-[[gnu::always_inline]] inline void powerLanes(const OutputStages& st, int i, const simd::Lanes& dryL,
-                                              const simd::Lanes& dryR, simd::Lanes& vL, simd::Lanes& vR,
+// Four samples from i through Power: y (holding v, the delayed u) becomes the limited signal, or the dry
+// input with the same delay.
+struct PowerLanes {
+    simd::Lanes dryL, dryR;  // the dry input
+    simd::Lanes yL, yR;      // the new y
+};
+// With the limiter on, the gain-reduction display values join the least so far, per lane.
+[[gnu::always_inline]] inline void powerLanes(const OutputStages& st, int i, double* yL, double* yR, PowerLanes& p,
                                               simd::Lanes& leastL, simd::Lanes& leastR) {
     using simd::Lanes;
-    if (!st.power) {
-        vL = dryL;
-        vR = dryR;
-        return;
+    simd::load(p.dryL, st.dryL + i);
+    simd::load(p.dryR, st.dryR + i);
+    if (st.power) {
+        Lanes gL, gR, output, displayL, displayR;
+        simd::load(p.yL, yL + i);
+        simd::load(p.yR, yR + i);
+        simd::load(gL, st.gains.gainL.data() + i);
+        simd::load(gR, st.gains.gainR.data() + i);
+        simd::load(output, st.output + i);
+        p.yL = gL * p.yL * output;
+        p.yR = gR * p.yR * output;
+        simd::load(displayL, st.displayL + i);
+        simd::load(displayR, st.displayR + i);
+        leastL = displayL < leastL ? displayL : leastL;
+        leastR = displayR < leastR ? displayR : leastR;
+    } else {
+        p.yL = p.dryL;
+        p.yR = p.dryR;
     }
-    Lanes gL, gR, output, displayL, displayR;
-    simd::load(gL, st.gains.gainL.data() + i);
-    simd::load(gR, st.gains.gainR.data() + i);
-    simd::load(output, st.output + i);
-    vL = gL * vL * output;
-    vR = gR * vR * output;
-    simd::load(displayL, st.displayL + i);
-    simd::load(displayR, st.displayR + i);
-    leastL = displayL < leastL ? displayL : leastL;
-    leastR = displayR < leastR ? displayR : leastR;
+    simd::store(yL + i, p.yL);
+    simd::store(yR + i, p.yR);
 }
 
 // The same for sample i alone: y holds v and becomes the output; least takes the display values.
@@ -251,16 +261,10 @@ void limitedSamples(const OutputStages& st, int n, double* yL, double* yR) {
     Lanes leastL = Lanes{} + 1.0, leastR = leastL;
     int i = 0;
     for (; i + simd::kLanes <= n; i += simd::kLanes) {
-        Lanes dryL, dryR, vL, vR;
-        simd::load(dryL, st.dryL + i);
-        simd::load(dryR, st.dryR + i);
-        simd::load(vL, yL + i);
-        simd::load(vR, yR + i);
-        powerLanes(st, i, dryL, dryR, vL, vR, leastL, leastR);
-        simd::store(yL + i, vL);
-        simd::store(yR + i, vR);
-        simd::store(appendedL + i, vL);
-        simd::store(appendedR + i, vR);
+        PowerLanes p;
+        powerLanes(st, i, yL, yR, p, leastL, leastR);
+        simd::store(appendedL + i, p.yL);
+        simd::store(appendedR + i, p.yR);
     }
     Stereo least{1.0, 1.0};
     for (int j = 0; j < simd::kLanes; ++j) least = {std::min(least.l, leastL[j]), std::min(least.r, leastR[j])};
@@ -290,15 +294,10 @@ ChunkPeaks unmeteredSamples(const OutputStages& st, int n, double* yL, double* y
     Lanes gainL = Lanes{} + 1.0, gainR = gainL;
     int i = 0;
     for (; i + simd::kLanes <= n; i += simd::kLanes) {
-        Lanes dryL, dryR, vL, vR;
-        simd::load(dryL, st.dryL + i);
-        simd::load(dryR, st.dryR + i);
-        simd::load(vL, yL + i);
-        simd::load(vR, yR + i);
-        powerLanes(st, i, dryL, dryR, vL, vR, gainL, gainR);
-        simd::store(yL + i, vL);
-        simd::store(yR + i, vR);
-        const Lanes xL = dryL * inputGain, xR = dryR * inputGain;
+        PowerLanes p;
+        powerLanes(st, i, yL, yR, p, gainL, gainR);
+        const Lanes &vL = p.yL, &vR = p.yR;
+        const Lanes xL = p.dryL * inputGain, xR = p.dryR * inputGain;
         hold(xL, inL);
         hold(xR, inR);
         hold(vL, outL);
