@@ -395,7 +395,7 @@ void SignalPath::limitChunk(const Driven& d, Driven& nextDriven, const NextChunk
     } else {
         limitedOutput(taps, output, n, yL, yR, q, qL, qR);
     }
-    requantizer_.finish(q, dither_, drawn);
+    requantizer_.finish(q, dither_);
 
     // Clip and store.
     if (s.quantize)

@@ -78,7 +78,8 @@ public:
         Run(const State& state, double h, bool autoblack, double autoblackCoefficient, const ActiveTaps& taps,
             Stereo* errors)
             : state_(state), h_(h), gridStep_(1.0 / h), autoblack_(autoblack),
-              autoblackCoefficient_(autoblackCoefficient), taps_(&taps), errors_(errors) {}
+              autoblackCoefficient_(autoblackCoefficient), taps_(&taps), errors_(errors),
+              drawnAhead_(state.drawn != nullptr) {}
         State state_;
         double h_;
         double gridStep_;  // 1/h, exact
@@ -86,6 +87,7 @@ public:
         double autoblackCoefficient_;
         const ActiveTaps* taps_;
         Stereo* errors_;
+        bool drawnAhead_;  // the dither came with run(): the generator has taken its draws already
     };
     // drawn: null, or the dither already drawn from generator, one pair for each sample the run steps.
     Run run(double h, bool autoblack, const DitherGenerator& generator, const Stereo* drawn = nullptr) {
@@ -95,10 +97,10 @@ public:
                 autoblackCoefficient_, active_, errors_.data()};
     }
     // generator: the one given to run(); it takes the run's draws unless they were drawn beforehand.
-    void finish(const Run& r, DitherGenerator& generator, bool drawn = false) {
+    void finish(const Run& r, DitherGenerator& generator) {
         autoblackGain_ = r.state_.autoblackGain;
         position_ = r.state_.position;
-        if (!drawn) generator = r.state_.generator;
+        if (!r.drawnAhead_) generator = r.state_.generator;
     }
 
 private:
