@@ -29,7 +29,7 @@ public:
 
     // One sample's triangular dither, one step peak: (u1 + u2)/2 for the left channel, (u3 + u4)/2 for
     // the right, from four draws in that order.
-    Stereo triangular() {
+    [[gnu::always_inline]] Stereo triangular() {
         const double u1 = next();
         const double u2 = next();
         const double u3 = next();

@@ -164,15 +164,11 @@ template <int kCount, bool kDrawn>
     // signals, so the truncation is a floor. All in 64-bit floating point: no integer can overflow
     // however loud v is.
     const Pair v = scaled + shape;
-    Pair d;  // triangular, one step peak (DitherGenerator::triangular, both channels side by side)
+    Pair d;  // triangular, one step peak
     if constexpr (kDrawn) {
         std::memcpy(&d, r.drawn++, sizeof d);
     } else {
-        const double u1 = r.generator.next();
-        const double u2 = r.generator.next();
-        const double u3 = r.generator.next();
-        const double u4 = r.generator.next();
-        d = (Pair{u1, u3} + Pair{u2, u4}) / 2.0;
+        d = simd::pair(r.generator.triangular());
     }
     const Pair x = v + d + h;
     const Pair q = simd::truncated(x) - h;
