@@ -197,7 +197,7 @@ void printComparison(const std::map<std::string, double>& ns) {
         else std::printf("%-36s %12s\n", row.name + 5, "n/a");
     }
 
-    // The heaviest factory preset (true-peak detection, oversampled meters, 16-bit requantizer with
+    // Default, "CD Master 3 [recon]" (true-peak detection, oversampled meters, a 16-bit requantizer with
     // noise shaping) and, alone, the sums of its two interpolators, as multiples of the plain peer.
     const double plain = find("peer/LSP oversampling None");
     if (plain <= 0.0) return;
