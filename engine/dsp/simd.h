@@ -104,7 +104,14 @@ inline Pair magnitude(Pair v) {
 }
 
 // v rounded to 32-bit precision and widened again, per channel, exactly as static_cast<float>.
-inline Pair roundedToFloat(Pair v) { return __builtin_convertvector(__builtin_convertvector(v, NarrowPair), Pair); }
+// (The generic conversion of two lanes passes through the stack: a store and a load per call.)
+inline Pair roundedToFloat(Pair v) {
+#if defined(__SSE2__)
+    return _mm_cvtps_pd(_mm_cvtpd_ps(v));
+#else
+    return __builtin_convertvector(__builtin_convertvector(v, NarrowPair), Pair);
+#endif
+}
 
 // v rounded towards zero to an integer per channel, exactly as std::trunc: one instruction from SSE4.1 on,
 // where the compiler rounds a lane at a time and joins the halves again.
