@@ -133,12 +133,22 @@ private:
         // where x == y, and there the step is y + 0·k = y whichever k. Elsewhere the sign of x - y tells
         // the same, so the choice is read from it, after one subtraction instead of a comparison beside
         // it: the recurrence then waits for one operation less per sample.
+        // With AVX-512 both steps are taken and the choice is made last, by a mask read from the sign bits
+        // beside the multiplications (a masked addition): choosing k first would put the three-cycle
+        // sign-bit blend of AVX on the recurrence (about a tenth of each step).
         [[gnu::always_inline]] static void approach(Lanes& y, const Lanes& x, const Lanes& attack,
                                                     const Lanes& release) {
             const Lanes difference = x - y;
+#if defined(__AVX512DQ__) && defined(__AVX512VL__)
+            const __mmask8 falling = _mm256_movepi64_mask(reinterpret_cast<__m256i>(difference));
+            const Lanes rising = y + difference * attack;
+            const Lanes released = y + difference * release;
+            y = _mm256_mask_blend_pd(falling, rising, released);
+#else
             Lanes k;
             simd::selectBySign(difference, attack, release, k);
             y = y + difference * k;
+#endif
         }
 
         // One sample d through both stages; larger: the larger of each lane pair of the two vectors.
