@@ -32,7 +32,9 @@ public:
 
     // The levels held in locals while the kernel runs a chunk: run() copies them out, the kernel steps
     // them inside its own per-sample loops (so their recurrences overlap with other work), and finish()
-    // puts them back.
+    // puts them back. The meters compare peak magnitudes rounded to 32-bit precision; the rounding keeps
+    // the order of values, so a run holds the largest magnitude as it is and rounds it once, in levels():
+    // the same value as rounding every sample's (a held peak is already rounded, so unchanged by it).
     class Run {
     public:
         Run(const MeterLevels& levels, double k)
@@ -51,7 +53,7 @@ public:
         // y: the output before requantization and clip (with oversampling, the sample 31 back).
         [[gnu::always_inline]] void output(Stereo y) { accumulate(simd::pair(y), outputPeak_, outputMeanSquare_); }
         // The same meters in two parts, for loops that take a chunk's peaks all at once: peak magnitudes
-        // (already rounded to 32-bit precision) to hold, and one sample's squares x·x for the mean squares.
+        // to hold, and one sample's squares x·x for the mean squares.
         [[gnu::always_inline]] void holdPeaks(Stereo input, Stereo output) {
             const simd::Pair in = simd::pair(input), out = simd::pair(output);
             inputPeak_ = in > inputPeak_ ? in : inputPeak_;
@@ -81,8 +83,9 @@ public:
 
         MeterLevels levels() const {
             MeterLevels m;
-            m.inputPeak = {inputPeak_[0], inputPeak_[1]};
-            m.outputPeak = {outputPeak_[0], outputPeak_[1]};
+            const simd::Pair input = simd::roundedToFloat(inputPeak_), output = simd::roundedToFloat(outputPeak_);
+            m.inputPeak = {input[0], input[1]};
+            m.outputPeak = {output[0], output[1]};
             m.inputMeanSquare = {inputMeanSquare_[0], inputMeanSquare_[1]};
             m.outputMeanSquare = {outputMeanSquare_[0], outputMeanSquare_[1]};
             m.gain = {gain_[0], gain_[1]};
@@ -91,9 +94,9 @@ public:
 
     private:
         static simd::Pair pair(const std::array<double, 2>& v) { return simd::Pair{v[0], v[1]}; }
-        // Peaks compare the magnitude rounded to 32-bit precision, per channel.
+        // The largest magnitude so far, per channel (rounded in levels()).
         [[gnu::always_inline]] static void holdPeak(simd::Pair x, simd::Pair& peak) {
-            const simd::Pair magnitude = simd::roundedToFloat(simd::magnitude(x));
+            const simd::Pair magnitude = simd::magnitude(x);
             peak = magnitude > peak ? magnitude : peak;
         }
         [[gnu::always_inline]] void accumulate(simd::Pair x, simd::Pair& peak, simd::Pair& meanSquare) const {

@@ -72,12 +72,11 @@ void clipAndStoreLoop(const double* yL, const double* yR, int n, T* outL, T* out
     }
 }
 
-// The meters' peak of a vector of values side by side: magnitudes rounded to 32-bit precision, as the meters
-// compare them, held per lane.
+// The meters' peak of a vector of values side by side: the largest magnitude, held per lane (the meters
+// round it once, as they compare it).
 inline void holdPeaks(const simd::Wide& x, simd::Wide& peak) {
     simd::Wide magnitude = x;
     simd::makeMagnitude(magnitude);
-    simd::roundToFloat(magnitude);
     peak = magnitude > peak ? magnitude : peak;
 }
 
