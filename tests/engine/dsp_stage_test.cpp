@@ -12,6 +12,7 @@
 #include "engine/dsp/calibration_noise.h"
 #include "engine/dsp/envelope_convolution.h"
 #include "engine/dsp/half_sample_interpolator.h"
+#include "engine/dsp/meters.h"
 #include "engine/dsp/noise_shape_taps.h"
 #include "engine/dsp/one_pole.h"
 #include "engine/dsp/peak_detector.h"
@@ -493,6 +494,41 @@ TEST(DitherGenerator, DrawsTheWrittenSequenceAndAChunkDrawsItSampleBySample) {
             for (std::size_t i = static_cast<std::size_t>(n); i < d.size(); ++i) ASSERT_EQ(d[i].l, 7.0) << n;
             ASSERT_EQ(chunked.next(), single.next()) << "skip " << skip << " n " << n;
         }
+    }
+}
+
+TEST(MeterAccumulator, HoldsEachPeakAsTheLargestMagnitudeRoundedTo32BitPrecision) {
+    // Magnitudes that round up, down and to even at 32-bit precision, beyond its range, and the same
+    // values again in other runs: the held peak is the largest of every sample's rounded magnitude,
+    // whichever of the meters' entries took it and however the samples are split into runs.
+    const double ulp = std::ldexp(1.0, -24);  // half a 32-bit step at 0.5..1
+    const std::vector<double> values = {0.25,       -0.5 - ulp / 2, 0.5 + ulp * 0.49, -(0.75 + ulp * 0.51),
+                                        0.75 + ulp, -1e-300,        1.5e38,           -0.9999999};
+    const auto rounded = [](double x) { return static_cast<double>(static_cast<float>(std::fabs(x))); };
+    for (int split = 0; split <= static_cast<int>(values.size()); ++split) {
+        MeterAccumulator meters;
+        double inL = 0.0, inR = 0.0, outL = 0.0, outR = 0.0;
+        for (int part = 0; part < 2; ++part) {
+            MeterAccumulator::Run run = meters.run();
+            const std::size_t from = part == 0 ? 0 : static_cast<std::size_t>(split);
+            const std::size_t to = part == 0 ? static_cast<std::size_t>(split) : values.size();
+            for (std::size_t i = from; i < to; ++i) {
+                const double v = values[i], w = values[values.size() - 1 - i];
+                run.input({v, w}, 2.0);
+                inL = std::max(inL, rounded(2.0 * v));
+                inR = std::max(inR, rounded(2.0 * w));
+                if (i % 2 == 0) run.output({w, v});
+                else run.outputBetween({w, v});
+                outL = std::max(outL, rounded(w));
+                outR = std::max(outR, rounded(v));
+            }
+            meters.finish(run);
+        }
+        const MeterLevels& m = meters.levels();
+        EXPECT_EQ(m.inputPeak[0], inL) << split;
+        EXPECT_EQ(m.inputPeak[1], inR) << split;
+        EXPECT_EQ(m.outputPeak[0], outL) << split;
+        EXPECT_EQ(m.outputPeak[1], outR) << split;
     }
 }
 
