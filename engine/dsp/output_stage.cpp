@@ -281,8 +281,7 @@ ChunkPeaks unmeteredSamples(const OutputStages& st, int n, double* yL, double* y
     using simd::Lanes;
     delayedInto(st, n, yL, yR);
 
-    // |x| held per lane. The meters compare magnitudes rounded to 32-bit precision; the rounding keeps
-    // the order of values, so the largest rounded is the largest, rounded: once, at the end.
+    // |x| held per lane (the meters round the largest to 32-bit precision when they hand it back).
     const auto hold = [](const Lanes& x, Lanes& peak) __attribute__((always_inline)) {
         Lanes magnitude = x;
         simd::makeMagnitude(magnitude);
@@ -310,18 +309,17 @@ ChunkPeaks unmeteredSamples(const OutputStages& st, int n, double* yL, double* y
         simd::store(squares + 4 * i + 8, Lanes(__builtin_shufflevector(ab02, de02, 2, 3, 6, 7)));
         simd::store(squares + 4 * i + 12, Lanes(__builtin_shufflevector(ab13, de13, 2, 3, 6, 7)));
     }
-    const auto rounded = [](double x) { return static_cast<double>(static_cast<float>(std::fabs(x))); };
     ChunkPeaks peaks{{0.0, 0.0}, {0.0, 0.0}, {1.0, 1.0}};
     for (int j = 0; j < simd::kLanes; ++j) {
-        peaks.input = {std::max(peaks.input.l, rounded(inL[j])), std::max(peaks.input.r, rounded(inR[j]))};
-        peaks.output = {std::max(peaks.output.l, rounded(outL[j])), std::max(peaks.output.r, rounded(outR[j]))};
+        peaks.input = {std::max(peaks.input.l, std::fabs(inL[j])), std::max(peaks.input.r, std::fabs(inR[j]))};
+        peaks.output = {std::max(peaks.output.l, std::fabs(outL[j])), std::max(peaks.output.r, std::fabs(outR[j]))};
         peaks.gain = {std::min(peaks.gain.l, gainL[j]), std::min(peaks.gain.r, gainR[j])};
     }
     for (; i < n; ++i) {
         powerSample(st, i, yL[i], yR[i], peaks.gain);
         const double xL = st.dryL[i] * st.inputMeterGain, xR = st.dryR[i] * st.inputMeterGain;
-        peaks.input = {std::max(peaks.input.l, rounded(xL)), std::max(peaks.input.r, rounded(xR))};
-        peaks.output = {std::max(peaks.output.l, rounded(yL[i])), std::max(peaks.output.r, rounded(yR[i]))};
+        peaks.input = {std::max(peaks.input.l, std::fabs(xL)), std::max(peaks.input.r, std::fabs(xR))};
+        peaks.output = {std::max(peaks.output.l, std::fabs(yL[i])), std::max(peaks.output.r, std::fabs(yR[i]))};
         squares[4 * i] = xL * xL;
         squares[4 * i + 1] = xR * xR;
         squares[4 * i + 2] = yL[i] * yL[i];

@@ -37,8 +37,8 @@ inline int tapCount(const Requantizer& requantizer, bool quantize) {
 void limitedOutput(int taps, const OutputStages& st, int n, double* yL, double* yR, Requantizer::Run& q,
                    double* qL, double* qR);
 
-// The peaks of a chunk: the largest input (as the input meters see it) and output magnitudes, rounded
-// to 32-bit precision as the meters compare them, and the smallest gain-reduction value.
+// The peaks of a chunk: the largest input (as the input meters see it) and output magnitudes, and the
+// smallest gain-reduction value.
 struct ChunkPeaks {
     Stereo input, output, gain;
 };
