@@ -130,20 +130,6 @@ inline void load(V& v, const double* p) { std::memcpy(&v, p, sizeof v); }
 template <typename V>
 inline void store(double* p, const V& v) { std::memcpy(p, &v, sizeof v); }
 
-// x rounded to 32-bit precision and widened again, per lane, exactly as static_cast<float>: two
-// instructions with AVX, where the generic conversion of four lanes came out split into halves.
-template <typename V>
-inline void roundToFloat(V& x) {
-#if defined(__AVX__)
-    if constexpr (sizeof(V) == 32) {
-        x = reinterpret_cast<V>(_mm256_cvtps_pd(_mm256_cvtpd_ps(reinterpret_cast<__m256d>(x))));
-        return;
-    }
-#endif
-    typedef float Narrow __attribute__((vector_size(sizeof(V) / 2)));
-    x = __builtin_convertvector(__builtin_convertvector(x, Narrow), V);
-}
-
 // Copies n doubles, a vector at a time, in line: the kernel's copies are a chunk long or shorter, where
 // a library call costs more than the copy. dst may overlap src only below it (a history moved down).
 inline void copyForward(double* dst, const double* src, int n) {
